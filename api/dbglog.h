@@ -1,0 +1,27 @@
+// The debug log and the file-list logs.
+#pragma once
+
+#include <vector>
+
+#include "api/state.h"
+
+// One two-line entry: "[%Y-%m-%d %H%M%S]" and the formatted message (cut to
+// 2046 characters). Never fails towards the caller.
+void DbgLog(const WCHAR* format, ...);
+// The image engine's own writer: same format, always "Dbg.log" in the current folder.
+void ImgLog(const WCHAR* format, ...);
+// Opens the log stream for an operation (attributes reset first).
+void OpenDbgLogForOperation();
+// Closes the stream and leaves the file read-only and hidden.
+void CloseDbgLog();
+
+// Writes lines as UTF-16 LE with BOM and CR LF into folder\SourceFileList.log
+// (or ExceptionFileList.log). Returns 1 when all lines were written, 0 otherwise;
+// a cancellation through the continue callback deletes the partial file.
+int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, BOOL exceptionList);
+// Copies .\SourceFileList.log to the path formatted from format, root and "SourceFileList.log".
+void CopyFileListLog(const WCHAR* format, const CString& root);
+
+// The texts of the code tables, for logging.
+const WCHAR* ErrorText(int code);
+const WCHAR* OperationText(int code);

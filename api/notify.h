@@ -1,0 +1,21 @@
+// Notifications posted to the host window (never sent synchronously).
+#pragma once
+
+#include "api/state.h"
+
+// PostMessageW to *g_pHostWnd when g_pHostWnd is set; otherwise nothing.
+void NotifyHost(UINT message, WPARAM wParam, LPARAM lParam);
+
+// The notifications with their payloads. A path goes out as a newly allocated
+// BSTR that the receiver frees; it is allocated only when a window is stored.
+void PostProgress(UINT percent, int phase);
+void PostProgressPath(const CString& path);
+void PostOperation(int code);
+void PostOperationPath(int code, const CString& path);
+void PostError(int code, LPARAM lParam = 0);
+void PostErrorPath(int code, const CString& path);
+// ErrorStrMessage with the thread's last system error code (the exception handlers' report).
+void PostLastSystemError();
+// A notification whose wParam is the address of one of the module's constant texts.
+void PostErrorText(const WCHAR* text);
+void PostOperationText(const WCHAR* text);

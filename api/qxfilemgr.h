@@ -1,0 +1,231 @@
+// QXFileMgr: finds a user's files by category, backs them up into Windows
+// image files with a catalog, checks and restores them, and copies files raw.
+// A host needs only this header, the platform layer and libQXFileMgr.
+#pragma once
+
+#include <vector>
+
+#include "atlstr.h"
+#include "windows.h"
+
+#define QXFM_API __attribute__((visibility("default")))
+
+// The kind of the running operation, handed to the continue callback.
+enum OperationKind {
+    OP_AUTO_SELECTION = 1,
+    OP_USER_SELECTION = 2,
+    OP_BACKUP = 3,
+    OP_BACKUPRAW = 4,
+    OP_RESTORE = 5,
+    OP_ISDATAVALID = 6,
+};
+
+// Asked between units of work with a pointer to a copy of the operation kind;
+// returning 0 cancels the operation.
+typedef int(CALLBACK* ContinueCallback)(int* operation);
+
+// The four registered window messages.
+#define QXFM_PROGRESS_INT_MESSAGE u"ProgressIntMessage"
+#define QXFM_PROGRESS_STR_MESSAGE u"ProgressStrMessage"
+#define QXFM_OPERATION_STR_MESSAGE u"OperationStrMessage"
+#define QXFM_ERROR_STR_MESSAGE u"ErrorStrMessage"
+
+// wParam of OperationStrMessage.
+enum QxfmOperationCode {
+    MSG_OPERATION_AUTO_SELECTION_START = 1,
+    MSG_OPERATION_AUTO_SELECTION_END = 2,
+    MSG_OPERATION_USER_SELECTION_START = 3,
+    MSG_OPERATION_USER_SELECTION_END = 4,
+    MSG_OPERATION_BACKUP_START = 5,
+    MSG_OPERATION_BACKUP_APPEND_START = 6,
+    MSG_OPERATION_BACKUP_APPEND_END = 7,
+    MSG_OPERATION_BACKUP_END = 8,
+    MSG_OPERATION_BACKUPRAW_START = 9,
+    MSG_OPERATION_BACKUPRAW_END = 10,
+    MSG_OPERATION_RESTORE_START = 11,
+    MSG_OPERATION_RESTORE_END = 12,
+    MSG_OPERATION_ISDATAVALID_START = 13,
+    MSG_OPERATION_ISDATAVALID_END = 14,
+    MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS = 15,
+    MSG_OPERATION_SCAN_DRIVE = 16,
+};
+
+// wParam of ErrorStrMessage (negative codes; a positive wParam is a system error code).
+enum QxfmErrorCode {
+    MSG_ERROR_DELETE_FOLDER_DANGEROUS = -224,
+    MSG_ERROR_PATH_LONGER_THAN_260 = -226,
+    MSG_ERROR_SHORTCUT_FAILED = -227,
+    MSG_ERROR_DATA_UNVALID = -228,
+    MSG_ERROR_OPERATION_CONFLICT = -229,
+    MSG_ERROR_CREATE_DIRECTORY_FAILED = -230,
+    MSG_ERROR_CREATE_SOURCELIST_FAILED = -231,
+    MSG_ERROR_WIM_RESTOR_FAILED = -232,
+    MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL = -233,
+    MSG_ERROR_WIM_SPLIT_FAILED = -234,
+    MSG_ERROR_WIM_MSG_ERROR = -235,
+    MSG_ERROR_BACKUP_APPEND_FAILED = -236,
+    MSG_ERROR_BACKUPRAW_FAILED = -237,
+    MSG_ERROR_SCANDATA_CANNOT_FIND = -238,
+    MSG_ERROR_COPYDATA_CANNOT_FIND = -239,
+    MSG_ERROR_COPYDATA_FAILED = -240,
+    MSG_ERROR_COPYDATA_NOSPACE_FAILED = -242,
+    MSG_ERROR_UNSERIALIZATION_FAILED = -243,
+    MSG_ERROR_SERIALIZATION_FAILED = -244,
+    MSG_ERROR_BIGFILES_MERGE_FAILED = -245,
+    MSG_ERROR_BIGFILES_SPLIT_FAILED = -246,
+    MSG_ERROR_DRIVE_INFO_FAILED = -249,
+    MSG_ERROR_DRIVE_OPEN_FAILED = -250,
+    MSG_ERROR_DRIVE_INVALID = -251,
+    MSG_ERROR_SCAN_FOLDER_FAILED = -252,
+    MSG_ERROR_LOAD_TYPE_LIST_FAILED = -253,
+    MSG_ERROR_LOAD_TYPE_ARRAY_FAILED = -254,
+};
+
+// lParam of ProgressIntMessage.
+enum QxfmProgressPhase {
+    PHASE_SCAN = 0,
+    PHASE_BACKUP_PREPARE = 1,
+    PHASE_CAPTURE = 2,
+    PHASE_SPLIT = 3,
+    PHASE_APPLY = 4,
+    PHASE_MERGE = 5,
+};
+
+// One row of the code tables: the code, its code word and the debug-log text
+// (a format for the rows with %s or %d; null where the code has no text).
+struct QxfmCodeText {
+    int code;
+    const WCHAR* word;
+    const WCHAR* text;
+};
+
+inline constexpr QxfmCodeText kQxfmOperationCodes[] = {
+    {1, u"MSG_OPERATION_AUTO_SELECTION_START", u"MSG_OPERATION_AUTO_SELECTION_START - Auto selection start!"},
+    {2, u"MSG_OPERATION_AUTO_SELECTION_END", u"MSG_OPERATION_AUTO_SELECTION_END - Auto selection end!"},
+    {3, u"MSG_OPERATION_USER_SELECTION_START", u"MSG_OPERATION_USER_SELECTION_START - User selection start!"},
+    {4, u"MSG_OPERATION_USER_SELECTION_END", u"MSG_OPERATION_USER_SELECTION_END - User selection end!"},
+    {5, u"MSG_OPERATION_BACKUP_START", u"MSG_OPERATION_BACKUP_START - Backup testing start!"},
+    {6, u"MSG_OPERATION_BACKUP_APPEND_START",
+     u"MSG_OPERATION_BACKUP_APPEND_START - Will create or append Image file: %s"},
+    {7, u"MSG_OPERATION_BACKUP_APPEND_END",
+     u"MSG_OPERATION_BACKUP_APPEND_END - Backup Drive: %s, File type: %s testing OK!"},
+    {8, u"MSG_OPERATION_BACKUP_END", nullptr},
+    {9, u"MSG_OPERATION_BACKUPRAW_START", u"MSG_OPERATION_BACKUPRAW_START - BackupRaw testing start!"},
+    {10, u"MSG_OPERATION_BACKUPRAW_END", nullptr},
+    {11, u"MSG_OPERATION_RESTORE_START", u"MSG_OPERATION_RESTORE_START - Restore testing start!"},
+    {12, u"MSG_OPERATION_RESTORE_END", u"MSG_OPERATION_RESTORE_END - Restore testing OK!"},
+    {13, u"MSG_OPERATION_ISDATAVALID_START", u"MSG_OPERATION_ISDATAVALID_START - Start to Data Valid testing!"},
+    {14, u"MSG_OPERATION_ISDATAVALID_END", u"MSG_OPERATION_ISDATAVALID_END - Data Valid testing OK!"},
+    {15, u"MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS",
+     u"MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS - Load type list successfully!"},
+    {16, u"MSG_OPERATION_SCAN_DRIVE", u"MSG_OPERATION_SCAN_DRIVE - You will scan %s"},
+};
+
+inline constexpr QxfmCodeText kQxfmErrorCodes[] = {
+    {-224, u"MSG_ERROR_DELETE_FOLDER_DANGEROUS",
+     u"MSG_ERROR_DELETE_FOLDER_DANGEROUS - The path: %s you want to delete folder is dangerous! Now Stop!"},
+    {-226, u"MSG_ERROR_PATH_LONGER_THAN_260",
+     u"MSG_ERROR_PATH_LONGER_THAN_260 - Warnning Path of the File: %s is longer than 260"},
+    {-227, u"MSG_ERROR_SHORTCUT_FAILED", u"MSG_ERROR_SHORTCUT_FAILED - Failed to create short cut: %s"},
+    {-228, u"MSG_ERROR_DATA_UNVALID", u"MSG_ERROR_DATA_UNVALID - Failed to Data Valid testing! Data %s not found"},
+    {-229, u"MSG_ERROR_OPERATION_CONFLICT", u"MSG_ERROR_OPERATION_CONFLICT - Other operation has been start!"},
+    {-230, u"MSG_ERROR_CREATE_DIRECTORY_FAILED", u"MSG_ERROR_CREATE_DIRECTORY_FAILED - Can't create directory %s !"},
+    {-231, u"MSG_ERROR_CREATE_SOURCELIST_FAILED",
+     u"MSG_ERROR_CREATE_SOURCELIST_FAILED - Create source list log file failed!"},
+    {-232, u"MSG_ERROR_WIM_RESTOR_FAILED", u"MSG_ERROR_WIM_RESTOR_FAILED - Restore testing failed!"},
+    {-233, u"MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL",
+     u"MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL - Failure, file size or split size are too small!"},
+    {-234, u"MSG_ERROR_WIM_SPLIT_FAILED", nullptr},
+    {-235, u"MSG_ERROR_WIM_MSG_ERROR", u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d"},
+    {-236, u"MSG_ERROR_BACKUP_APPEND_FAILED", u"Backup Drive: %s, File type: %s testing failed!"},
+    {-237, u"MSG_ERROR_BACKUPRAW_FAILED", nullptr},
+    {-238, u"MSG_ERROR_SCANDATA_CANNOT_FIND", u"MSG_ERROR_SCANDATA_CANNOT_FIND - %s file can't be found!"},
+    {-239, u"MSG_ERROR_COPYDATA_CANNOT_FIND", u"MSG_ERROR_COPYDATA_CANNOT_FIND - %s file can't be found!"},
+    {-240, u"MSG_ERROR_COPYDATA_FAILED", u"MSG_ERROR_COPYDATA_FAILED - Copy %s file failed!"},
+    {-242, u"MSG_ERROR_COPYDATA_NOSPACE_FAILED",
+     u"MSG_ERROR_COPYDATA_NOSPACE_FAILED - File %s are larger than destination drive!"},
+    {-243, u"MSG_ERROR_UNSERIALIZATION_FAILED", u"MSG_ERROR_UNSERIALIZATION_FAILED - Do un-serialization failed!"},
+    {-244, u"MSG_ERROR_SERIALIZATION_FAILED", u"MSG_ERROR_SERIALIZATION_FAILED - Do serialization failed!"},
+    {-245, u"MSG_ERROR_BIGFILES_MERGE_FAILED", u"MSG_ERROR_BIGFILES_MERGE_FAILED - Do big files merge failed!"},
+    {-246, u"MSG_ERROR_BIGFILES_SPLIT_FAILED", u"MSG_ERROR_BIGFILES_SPLIT_FAILED - Do big files split failed!"},
+    {-249, u"MSG_ERROR_DRIVE_INFO_FAILED", u"MSG_ERROR_DRIVE_INFO_FAILED - Unable to get %s drive info!"},
+    {-250, u"MSG_ERROR_DRIVE_OPEN_FAILED", u"MSG_ERROR_DRIVE_OPEN_FAILED - Unable to open %s drive!"},
+    {-251, u"MSG_ERROR_DRIVE_INVALID", u"MSG_ERROR_DRIVE_INVALID - Drive %s is not a Hard Drive!"},
+    {-252, u"MSG_ERROR_SCAN_FOLDER_FAILED",
+     u"MSG_ERROR_SCAN_FOLDER_FAILED - Scan folder failed and operation will be canceled!"},
+    {-253, u"MSG_ERROR_LOAD_TYPE_LIST_FAILED",
+     u"MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file %s, error = %u"},
+    {-254, u"MSG_ERROR_LOAD_TYPE_ARRAY_FAILED",
+     u"MSG_ERROR_LOAD_TYPE_ARRAY_FAILED - You don't put the type list! scan failed"},
+};
+
+// Texts whose address Backup posts as wParam instead of a code.
+inline constexpr const WCHAR* kQxfmTextNoFileInList =
+    u"MSG_ERROR_NO_FILE_IN_LIST - Your input file list contains no file!";
+inline constexpr const WCHAR* kQxfmTextFileListSizeFailed =
+    u"MSG_ERROR_FILE_LIST_SIZE_FAILED - You do not give the size of input file list array!";
+
+// The row of a code, or null.
+inline const QxfmCodeText* QxfmFindOperationCode(int code) {
+    for (const auto& row : kQxfmOperationCodes)
+        if (row.code == code) return &row;
+    return nullptr;
+}
+inline const QxfmCodeText* QxfmFindErrorCode(int code) {
+    for (const auto& row : kQxfmErrorCodes)
+        if (row.code == code) return &row;
+    return nullptr;
+}
+
+// Notifications whose lParam is a receiver-owned BSTR (the receiver frees it
+// with SysFreeString). ProgressStrMessage always carries one in wParam.
+inline bool QxfmOperationLParamIsString(int code) { return code == MSG_OPERATION_SCAN_DRIVE; }
+inline bool QxfmErrorLParamIsString(int code) {
+    return code == MSG_ERROR_DELETE_FOLDER_DANGEROUS || code == MSG_ERROR_PATH_LONGER_THAN_260 ||
+           code == MSG_ERROR_DRIVE_INFO_FAILED || code == MSG_ERROR_DRIVE_INVALID;
+}
+// True when a wParam is the address of one of the module's constant texts
+// (kQxfmTextNoFileInList, kQxfmTextFileListSizeFailed) rather than a code.
+inline bool QxfmWParamIsText(WPARAM wParam) {
+    const LONG_PTR v = static_cast<LONG_PTR>(wParam);
+    return v > 0xFFFF || v < -0xFFFF;
+}
+
+extern "C" {
+QXFM_API int SetDebugLogFileName(CString fileName);
+QXFM_API int SetRestoreRootName(CString rootName);
+QXFM_API int SetExclusionFileList(std::vector<CString>* exclusionList);
+QXFM_API int ScanFileArraySizeByPredefinedType(HWND* hostWindow, CString scanPath, CString typeListFile,
+                                               std::vector<CString>* categories, ULONGLONG* fileCount,
+                                               ContinueCallback continueCallback);
+QXFM_API int GetFileArrayByPredefinedType(std::vector<CString>* fileList, ULONGLONG* totalSize);
+QXFM_API int GetFileArrayByUserSelection(HWND* hostWindow, CString ignoredText);
+QXFM_API int Backup(HWND* hostWindow, std::vector<CString>* fileList, CString typeListFile,
+                    std::vector<CString>* categories, CString destinationFolder, CString imageName, BOOL splitImage,
+                    int splitSizeMB, int compressionType, std::vector<CString>* imageFiles,
+                    ContinueCallback continueCallback);
+QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileList, CString destinationFolder,
+                       ContinueCallback continueCallback);
+QXFM_API int Restore(HWND* hostWindow, CString backupFolder, std::vector<CString>* categories, CString restoreTarget,
+                     ContinueCallback continueCallback);
+QXFM_API int IsDataValid(CString folder);
+QXFM_API int GetCategoriesFromSerializationData(CString folder, std::vector<CString>* categories);
+QXFM_API int DeleteFolder(CString folder);
+}
+
+// Pointer types for hosts that load the module at run time (dlopen and dlsym
+// with the plain names above).
+typedef int (*PFN_SetDebugLogFileName)(CString);
+typedef int (*PFN_SetRestoreRootName)(CString);
+typedef int (*PFN_SetExclusionFileList)(std::vector<CString>*);
+typedef int (*PFN_ScanFileArraySizeByPredefinedType)(HWND*, CString, CString, std::vector<CString>*, ULONGLONG*,
+                                                     ContinueCallback);
+typedef int (*PFN_GetFileArrayByPredefinedType)(std::vector<CString>*, ULONGLONG*);
+typedef int (*PFN_GetFileArrayByUserSelection)(HWND*, CString);
+typedef int (*PFN_Backup)(HWND*, std::vector<CString>*, CString, std::vector<CString>*, CString, CString, BOOL, int,
+                          int, std::vector<CString>*, ContinueCallback);
+typedef int (*PFN_BackupRaw)(HWND*, std::vector<CString>*, CString, ContinueCallback);
+typedef int (*PFN_Restore)(HWND*, CString, std::vector<CString>*, CString, ContinueCallback);
+typedef int (*PFN_IsDataValid)(CString);
+typedef int (*PFN_GetCategoriesFromSerializationData)(CString, std::vector<CString>*);
+typedef int (*PFN_DeleteFolder)(CString);

@@ -1,0 +1,69 @@
+// The catalog root and its serialized part.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "catalog/records.h"
+
+class CArchive;
+
+// The serialized part that the root owns.
+class CQXSerializeObject {
+public:
+    virtual ~CQXSerializeObject() = default;
+    virtual void Serialize(CArchive&) {}
+
+    std::vector<DriveEntry>* arDriveList = nullptr; // the root's m_arDrive
+    std::vector<TypeEntry>* arTypeList = nullptr;   // the root's m_arType
+    std::vector<CString> simageList;                // image file and part paths, in backup order
+};
+
+class CQXSerialization {
+public:
+    CQXSerialization();
+    virtual ~CQXSerialization();
+    CQXSerialization(const CQXSerialization&) = delete;
+    CQXSerialization& operator=(const CQXSerialization&) = delete;
+
+    // The body of the catalog file (everything after signature and time).
+    virtual void Serialize(CArchive& ar);
+
+    void Clear();
+    CategoryFiles* FindCategoryFiles(CString category);
+    TypeEntry* FindType(CString category);
+    DriveEntry* FindDrive(CString drive);
+    bool AddImageToType(CString category, int image);
+    bool AddImageToDrive(CString drive, int image);
+    bool GetCategoryFiles(std::vector<CString>& files, CString category);
+    bool GetCategoryBigFiles(std::vector<CString>& files, CString category);
+    bool AddFileToDrive(const FileNode& node);
+    bool SetTypeList(const std::vector<TypeEntry>& types);
+    bool AppendImages(const std::vector<CString>* images);
+    std::vector<CString>* GetImageList();
+    std::vector<TypeEntry>& GetTypeList() { return m_arType; }
+    std::vector<DriveEntry>& GetDriveList() { return m_arDrive; }
+    std::map<CString, CString> GetOverLengthMap() const { return m_OverLengthFileList; }
+    bool SetOverLengthMap(const std::map<CString, CString>& map);
+    bool SetDebugLogPath(CString path);
+
+    // "Tarvolen.fbu" in folder.
+    bool Save(CString folder);
+    bool Load(CString folder);
+
+    // Big files (cut before a capture, merged after a restore).
+    int SplitBigFile(ULONGLONG pieceSize, FileNode& node);
+    int RestoreBigFiles(CString target, CString drive, int image);
+    int MergeBigFile(FileNode* node);
+    int DeleteSplitFiles(FileNode* node);
+    int DeleteAllSplitFiles();
+
+    CQXSerializeObject* m_serializationData = nullptr;
+    std::vector<DriveEntry> m_arDrive;
+    std::vector<CategoryFiles> m_arCategoryFiles;
+    std::vector<FileNode> m_arBigFile;
+    std::vector<TypeEntry> m_arType;
+    std::map<CString, CString> m_OverLengthFileList; // ordered by UTF-16 code units
+    ULONGLONG m_bigFileTotalSize = 0;
+    ULONGLONG m_bigFileDoneSize = 0;
+};

@@ -1,0 +1,458 @@
+#include "atlstr.h"
+
+#include <cwctype>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+void AppendUtf16(std::u16string& out, char32_t cp) {
+    if (cp < 0x10000) {
+        out += static_cast<char16_t>(cp);
+    } else {
+        cp -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (cp >> 10));
+        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    }
+}
+
+bool InSet(WCHAR ch, const WCHAR* set) {
+    for (; set && *set; ++set)
+        if (*set == ch) return true;
+    return false;
+}
+
+// The small printf engine behind Format and the log writers.
+class Formatter {
+public:
+    explicit Formatter(std::u16string& out) : m_out(out) {}
+
+    void Run(const WCHAR* f, va_list args) {
+        va_list ap;
+        va_copy(ap, args);
+        while (f && *f) {
+            if (*f != u'%') {
+                m_out += *f++;
+                continue;
+            }
+            ++f;
+            if (*f == u'%') {
+                m_out += u'%';
+                ++f;
+                continue;
+            }
+            Spec spec;
+            for (;; ++f) {
+                if (*f == u'-') spec.left = true;
+                else if (*f == u'+') spec.plus = true;
+                else if (*f == u' ') spec.space = true;
+                else if (*f == u'0') spec.zero = true;
+                else if (*f == u'#') spec.alt = true;
+                else break;
+            }
+            if (*f == u'*') {
+                spec.width = va_arg(ap, int);
+                if (spec.width < 0) {
+                    spec.left = true;
+                    spec.width = -spec.width;
+                }
+                ++f;
+            } else {
+                while (*f >= u'0' && *f <= u'9') spec.width = spec.width * 10 + (*f++ - u'0');
+            }
+            if (*f == u'.') {
+                ++f;
+                spec.precision = 0;
+                if (*f == u'*') {
+                    spec.precision = va_arg(ap, int);
+                    ++f;
+                } else {
+                    while (*f >= u'0' && *f <= u'9') spec.precision = spec.precision * 10 + (*f++ - u'0');
+                }
+            }
+            int longs = 0;
+            bool size_t_arg = false;
+            for (;; ++f) {
+                if (*f == u'l') ++longs;
+                else if (*f == u'h') {
+                } else if (*f == u'z' || *f == u'j' || *f == u't') size_t_arg = true;
+                else if (*f == u'I' && f[1] == u'6' && f[2] == u'4') {
+                    longs = 2;
+                    f += 2;
+                } else break;
+            }
+            const WCHAR conv = *f;
+            if (!conv) break;
+            ++f;
+            switch (conv) {
+            case u'd':
+            case u'i': {
+                long long v = longs >= 2 || size_t_arg ? va_arg(ap, long long)
+                              : longs == 1         ? va_arg(ap, long)
+                                                   : va_arg(ap, int);
+                Integer(spec, v < 0, v < 0 ? 0ULL - static_cast<unsigned long long>(v) : v, 10, false);
+                break;
+            }
+            case u'u':
+            case u'x':
+            case u'X':
+            case u'o': {
+                unsigned long long v = longs >= 2 || size_t_arg ? va_arg(ap, unsigned long long)
+                                       : longs == 1         ? va_arg(ap, unsigned long)
+                                                            : va_arg(ap, unsigned int);
+                Integer(spec, false, v, conv == u'o' ? 8 : conv == u'u' ? 10 : 16, conv == u'X');
+                break;
+            }
+            case u'c': {
+                WCHAR ch = static_cast<WCHAR>(va_arg(ap, int));
+                Pad(spec, std::u16string(1, ch));
+                break;
+            }
+            case u's':
+            case u'S': {
+                const WCHAR* s = va_arg(ap, const WCHAR*);
+                std::u16string text = s ? s : u"(null)";
+                if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < text.size())
+                    text.resize(static_cast<size_t>(spec.precision));
+                Pad(spec, text);
+                break;
+            }
+            case u'p': {
+                void* p = va_arg(ap, void*);
+                Spec hex;
+                hex.width = static_cast<int>(sizeof(void*) * 2);
+                hex.zero = true;
+                Integer(hex, false, reinterpret_cast<uintptr_t>(p), 16, true);
+                break;
+            }
+            case u'f':
+            case u'F':
+            case u'e':
+            case u'E':
+            case u'g':
+            case u'G': {
+                double v = va_arg(ap, double);
+                char fmt[32];
+                std::snprintf(fmt, sizeof fmt, "%%%s%s%s%s%s*.*%c", spec.left ? "-" : "", spec.plus ? "+" : "",
+                              spec.space ? " " : "", spec.zero ? "0" : "", spec.alt ? "#" : "",
+                              static_cast<char>(conv));
+                char buf[512];
+                std::snprintf(buf, sizeof buf, fmt, spec.width, spec.precision < 0 ? 6 : spec.precision, v);
+                for (const char* p = buf; *p; ++p) m_out += static_cast<WCHAR>(*p);
+                break;
+            }
+            default:
+                m_out += u'%';
+                m_out += conv;
+                break;
+            }
+        }
+        va_end(ap);
+    }
+
+private:
+    struct Spec {
+        bool left = false, plus = false, space = false, zero = false, alt = false;
+        int width = 0;
+        int precision = -1;
+    };
+
+    void Pad(const Spec& spec, const std::u16string& text) {
+        size_t pad = spec.width > 0 && static_cast<size_t>(spec.width) > text.size()
+                         ? static_cast<size_t>(spec.width) - text.size()
+                         : 0;
+        if (!spec.left) m_out.append(pad, u' ');
+        m_out += text;
+        if (spec.left) m_out.append(pad, u' ');
+    }
+
+    void Integer(const Spec& spec, bool negative, unsigned long long v, unsigned base, bool upper) {
+        std::u16string digits;
+        const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+        do {
+            digits.insert(digits.begin(), static_cast<WCHAR>(set[v % base]));
+            v /= base;
+        } while (v);
+        if (spec.precision >= 0 && digits.size() < static_cast<size_t>(spec.precision))
+            digits.insert(0, static_cast<size_t>(spec.precision) - digits.size(), u'0');
+        std::u16string sign;
+        if (negative) sign = u"-";
+        else if (spec.plus && base == 10) sign = u"+";
+        else if (spec.space && base == 10) sign = u" ";
+        if (spec.alt && base == 16 && digits != u"0") sign += upper ? u"0X" : u"0x";
+        size_t len = sign.size() + digits.size();
+        if (spec.zero && !spec.left && spec.precision < 0 && spec.width > 0 && static_cast<size_t>(spec.width) > len)
+            digits.insert(0, static_cast<size_t>(spec.width) - len, u'0');
+        Pad(spec, sign + digits);
+    }
+
+    std::u16string& m_out;
+};
+
+}  // namespace
+
+WCHAR QxToUpper(WCHAR ch) {
+    if (ch < 0x80) return (ch >= u'a' && ch <= u'z') ? static_cast<WCHAR>(ch - 32) : ch;
+    if (ch >= 0xD800 && ch <= 0xDFFF) return ch;
+    return static_cast<WCHAR>(std::towupper(static_cast<wint_t>(ch)));
+}
+
+WCHAR QxToLower(WCHAR ch) {
+    if (ch < 0x80) return (ch >= u'A' && ch <= u'Z') ? static_cast<WCHAR>(ch + 32) : ch;
+    if (ch >= 0xD800 && ch <= 0xDFFF) return ch;
+    return static_cast<WCHAR>(std::towlower(static_cast<wint_t>(ch)));
+}
+
+int QxCompareNoCase(const WCHAR* a, const WCHAR* b) {
+    if (!a) a = u"";
+    if (!b) b = u"";
+    for (;; ++a, ++b) {
+        WCHAR ca = QxToUpper(*a), cb = QxToUpper(*b);
+        if (ca != cb) return ca < cb ? -1 : 1;
+        if (!ca) return 0;
+    }
+}
+
+int QxFormatTruncated(WCHAR* buffer, size_t count, const WCHAR* format, va_list args) {
+    if (!buffer || count == 0) return 0;
+    std::u16string out;
+    Formatter(out).Run(format, args);
+    if (out.size() > count - 1) out.resize(count - 1);
+    std::memcpy(buffer, out.data(), out.size() * sizeof(WCHAR));
+    buffer[out.size()] = 0;
+    return static_cast<int>(out.size());
+}
+
+CString CString::FromUtf8(const std::string& s) {
+    std::u16string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        char32_t cp;
+        size_t n;
+        if (c < 0x80) {
+            cp = c;
+            n = 1;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            n = 2;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            n = 3;
+        } else if ((c & 0xF8) == 0xF0) {
+            cp = c & 0x07;
+            n = 4;
+        } else {
+            n = 0;
+            cp = 0;
+        }
+        bool ok = n > 0 && i + n <= s.size();
+        for (size_t k = 1; ok && k < n; ++k) {
+            unsigned char cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) ok = false;
+            else cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (!ok || cp > 0x10FFFF) {
+            // A byte that is not UTF-8 is taken as Latin-1, so nothing is lost silently.
+            out += static_cast<char16_t>(c);
+            ++i;
+            continue;
+        }
+        AppendUtf16(out, cp);
+        i += n;
+    }
+    return CString(std::move(out));
+}
+
+std::string CString::ToUtf8() const {
+    std::string out;
+    out.reserve(m_str.size());
+    for (size_t i = 0; i < m_str.size(); ++i) {
+        char32_t cp = m_str[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < m_str.size() && m_str[i + 1] >= 0xDC00 && m_str[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (m_str[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+int CString::Compare(const WCHAR* psz) const {
+    int c = m_str.compare(psz ? psz : u"");
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+int CString::CompareNoCase(const WCHAR* psz) const { return QxCompareNoCase(m_str.c_str(), psz); }
+
+int CString::Find(WCHAR ch, int iStart) const {
+    if (iStart < 0 || static_cast<size_t>(iStart) >= m_str.size()) return -1;
+    size_t p = m_str.find(ch, static_cast<size_t>(iStart));
+    return p == std::u16string::npos ? -1 : static_cast<int>(p);
+}
+
+int CString::Find(const WCHAR* pszSub, int iStart) const {
+    if (!pszSub || iStart < 0 || static_cast<size_t>(iStart) > m_str.size()) return -1;
+    size_t p = m_str.find(pszSub, static_cast<size_t>(iStart));
+    return p == std::u16string::npos ? -1 : static_cast<int>(p);
+}
+
+int CString::ReverseFind(WCHAR ch) const {
+    size_t p = m_str.rfind(ch);
+    return p == std::u16string::npos ? -1 : static_cast<int>(p);
+}
+
+int CString::FindOneOf(const WCHAR* pszCharSet) const {
+    for (size_t i = 0; i < m_str.size(); ++i)
+        if (InSet(m_str[i], pszCharSet)) return static_cast<int>(i);
+    return -1;
+}
+
+CString CString::Left(int nCount) const {
+    if (nCount <= 0) return CString();
+    return CString(m_str.substr(0, static_cast<size_t>(nCount)));
+}
+
+CString CString::Mid(int iFirst) const { return Mid(iFirst, GetLength()); }
+
+CString CString::Mid(int iFirst, int nCount) const {
+    if (iFirst < 0) iFirst = 0;
+    if (nCount <= 0 || static_cast<size_t>(iFirst) >= m_str.size()) return CString();
+    return CString(m_str.substr(static_cast<size_t>(iFirst), static_cast<size_t>(nCount)));
+}
+
+CString CString::Right(int nCount) const {
+    if (nCount <= 0) return CString();
+    if (static_cast<size_t>(nCount) >= m_str.size()) return *this;
+    return CString(m_str.substr(m_str.size() - static_cast<size_t>(nCount)));
+}
+
+CString& CString::MakeUpper() {
+    for (auto& ch : m_str) ch = QxToUpper(ch);
+    return *this;
+}
+
+CString& CString::MakeLower() {
+    for (auto& ch : m_str) ch = QxToLower(ch);
+    return *this;
+}
+
+CString& CString::Trim() { return Trim(u" \t\r\n\v\f"); }
+CString& CString::Trim(WCHAR chTarget) { return TrimRight(chTarget).TrimLeft(chTarget); }
+CString& CString::Trim(const WCHAR* pszTargets) { return TrimRight(pszTargets).TrimLeft(pszTargets); }
+
+CString& CString::TrimLeft(WCHAR chTarget) {
+    const WCHAR set[2] = {chTarget, 0};
+    return TrimLeft(set);
+}
+
+CString& CString::TrimLeft(const WCHAR* pszTargets) {
+    size_t i = 0;
+    while (i < m_str.size() && InSet(m_str[i], pszTargets)) ++i;
+    m_str.erase(0, i);
+    return *this;
+}
+
+CString& CString::TrimRight(WCHAR chTarget) {
+    const WCHAR set[2] = {chTarget, 0};
+    return TrimRight(set);
+}
+
+CString& CString::TrimRight(const WCHAR* pszTargets) {
+    size_t n = m_str.size();
+    while (n > 0 && InSet(m_str[n - 1], pszTargets)) --n;
+    m_str.resize(n);
+    return *this;
+}
+
+int CString::Replace(const WCHAR* pszOld, const WCHAR* pszNew) {
+    std::u16string from = pszOld ? pszOld : u"";
+    std::u16string to = pszNew ? pszNew : u"";
+    if (from.empty()) return 0;
+    int count = 0;
+    for (size_t p = m_str.find(from); p != std::u16string::npos; p = m_str.find(from, p + to.size())) {
+        m_str.replace(p, from.size(), to);
+        ++count;
+    }
+    return count;
+}
+
+int CString::Replace(WCHAR chOld, WCHAR chNew) {
+    int count = 0;
+    for (auto& ch : m_str)
+        if (ch == chOld) {
+            ch = chNew;
+            ++count;
+        }
+    return count;
+}
+
+int CString::Delete(int iIndex, int nCount) {
+    if (iIndex >= 0 && nCount > 0 && static_cast<size_t>(iIndex) < m_str.size())
+        m_str.erase(static_cast<size_t>(iIndex), static_cast<size_t>(nCount));
+    return GetLength();
+}
+
+int CString::Insert(int iIndex, const WCHAR* psz) {
+    if (iIndex < 0) iIndex = 0;
+    if (static_cast<size_t>(iIndex) > m_str.size()) iIndex = GetLength();
+    m_str.insert(static_cast<size_t>(iIndex), psz ? psz : u"");
+    return GetLength();
+}
+
+CString CString::Tokenize(const WCHAR* pszTokens, int& iStart) const {
+    if (iStart < 0) return CString();
+    size_t i = static_cast<size_t>(iStart);
+    while (i < m_str.size() && InSet(m_str[i], pszTokens)) ++i;
+    if (i >= m_str.size()) {
+        iStart = -1;
+        return CString();
+    }
+    size_t end = i;
+    while (end < m_str.size() && !InSet(m_str[end], pszTokens)) ++end;
+    iStart = static_cast<int>(end < m_str.size() ? end + 1 : end);
+    return CString(m_str.substr(i, end - i));
+}
+
+void CString::Format(const WCHAR* pszFormat, ...) {
+    va_list args;
+    va_start(args, pszFormat);
+    FormatV(pszFormat, args);
+    va_end(args);
+}
+
+void CString::FormatV(const WCHAR* pszFormat, va_list args) {
+    m_str.clear();
+    Formatter(m_str).Run(pszFormat, args);
+}
+
+void CString::AppendFormat(const WCHAR* pszFormat, ...) {
+    va_list args;
+    va_start(args, pszFormat);
+    Formatter(m_str).Run(pszFormat, args);
+    va_end(args);
+}
+
+BSTR CString::AllocSysString() const { return SysAllocStringLen(m_str.data(), static_cast<UINT>(m_str.size())); }

@@ -1,0 +1,232 @@
+#include "testhost.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace qxtest {
+namespace {
+
+// Each test process gets its own namespace for named objects.
+struct NamespaceForThisProcess {
+    NamespaceForThisProcess() {
+        std::string ns = "test-" + std::to_string(getpid());
+        setenv("QXFM_NAMESPACE", ns.c_str(), 0);
+    }
+} g_namespace;
+
+void MakeWritable(const fs::path& root) {
+    std::error_code ec;
+    fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ec);
+    if (!fs::is_directory(fs::symlink_status(root, ec))) return;
+    for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (!it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+    char tmpl[] = "/tmp/qxfm-test-XXXXXX";
+    if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+    m_path = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    MakeWritable(m_path);
+    fs::remove_all(m_path, ec);
+}
+
+void WriteHostFile(const std::string& hostPath, const std::string& content) {
+    fs::create_directories(fs::path(hostPath).parent_path());
+    std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out) throw std::runtime_error("cannot write " + hostPath);
+}
+
+std::string ReadHostFile(const std::string& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+bool HostExists(const std::string& hostPath) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(hostPath, ec));
+}
+
+std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom, bool* crlf) {
+    std::string bytes = ReadHostFile(hostPath);
+    std::u16string text;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    bool bom = !text.empty() && text[0] == 0xFEFF;
+    if (bom) text.erase(0, 1);
+    if (hadBom) *hadBom = bom;
+    bool allCrlf = true;
+    std::vector<CString> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\n') continue;
+        size_t end = i;
+        if (end > start && text[end - 1] == u'\r') --end;
+        else allCrlf = false;
+        lines.emplace_back(text.substr(start, end - start));
+        start = i + 1;
+    }
+    if (start < text.size()) {
+        lines.emplace_back(text.substr(start));
+        allCrlf = false;
+    }
+    if (crlf) *crlf = allCrlf;
+    return lines;
+}
+
+TestDrives::TestDrives(const std::vector<std::string>& drives) {
+    std::string spec;
+    for (const std::string& d : drives) {
+        char letter = static_cast<char>(toupper(d[0]));
+        std::string root = m_tmp / std::string("drive_") + letter;
+        fs::create_directories(root);
+        m_roots.emplace_back(letter, root);
+        std::string options = d.size() > 1 ? d.substr(1) : "";  // ",removable" ...
+        if (!spec.empty()) spec += ";";
+        spec += std::string(1, letter) + "=" + root + options;
+    }
+    m_work = m_tmp / "work";
+    fs::create_directories(m_work);
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd)) m_oldCwd = cwd;
+    if (chdir(m_work.c_str()) != 0) throw std::runtime_error("chdir failed");
+    if (!QxSetDriveTable(spec)) throw std::runtime_error("bad drive table " + spec);
+}
+
+TestDrives::~TestDrives() {
+    QxSetDriveTable("");
+    if (!m_oldCwd.empty() && chdir(m_oldCwd.c_str()) != 0) {
+    }
+}
+
+std::string TestDrives::Root(char letter) const {
+    for (const auto& r : m_roots)
+        if (r.first == toupper(letter)) return r.second;
+    throw std::runtime_error("no such test drive");
+}
+
+std::string TestDrives::Host(const CString& winPath) const {
+    std::string p = winPath.ToUtf8();
+    if (p.rfind("\\\\?\\", 0) == 0) p = p.substr(4);
+    std::string out = Root(p[0]);
+    for (char c : p.substr(2)) out += c == '\\' ? '/' : c;
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+}
+
+void TestDrives::Write(const CString& winPath, const std::string& content) const {
+    WriteHostFile(Host(winPath), content);
+}
+
+HostWindow::HostWindow() {
+    progressInt = RegisterWindowMessageW(QXFM_PROGRESS_INT_MESSAGE);
+    progressStr = RegisterWindowMessageW(QXFM_PROGRESS_STR_MESSAGE);
+    operationStr = RegisterWindowMessageW(QXFM_OPERATION_STR_MESSAGE);
+    errorStr = RegisterWindowMessageW(QXFM_ERROR_STR_MESSAGE);
+    m_hwnd = CreateWindowExW(0, u"STATIC", u"qxfm test host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+}
+
+HostWindow::~HostWindow() {
+    Drain();
+    DestroyWindow(m_hwnd);
+}
+
+std::vector<Posted> HostWindow::Drain() {
+    std::vector<Posted> out;
+    MSG msg;
+    while (PeekMessageW(&msg, m_hwnd, 0, 0, PM_REMOVE)) {
+        Posted p;
+        p.message = msg.message;
+        p.wParam = static_cast<long long>(static_cast<LONG_PTR>(msg.wParam));
+        p.lParam = static_cast<long long>(msg.lParam);
+        if (msg.message == progressStr && msg.wParam) {
+            p.text = CString(reinterpret_cast<BSTR>(msg.wParam));
+            p.hasText = true;
+            SysFreeString(reinterpret_cast<BSTR>(msg.wParam));
+        } else if ((msg.message == operationStr || msg.message == errorStr) && QxfmWParamIsText(msg.wParam)) {
+            p.text = CString(reinterpret_cast<const WCHAR*>(msg.wParam));
+            p.hasText = true;
+        } else if (msg.lParam && ((msg.message == operationStr && QxfmOperationLParamIsString(int(p.wParam))) ||
+                                  (msg.message == errorStr && QxfmErrorLParamIsString(int(p.wParam))))) {
+            p.text = CString(reinterpret_cast<BSTR>(msg.lParam));
+            p.hasText = true;
+            SysFreeString(reinterpret_cast<BSTR>(msg.lParam));
+        }
+        out.push_back(p);
+    }
+    return out;
+}
+
+std::vector<long long> Codes(const std::vector<Posted>& posted, UINT message) {
+    std::vector<long long> out;
+    for (const auto& p : posted)
+        if (p.message == message) out.push_back(p.wParam);
+    return out;
+}
+
+bool HasCode(const std::vector<Posted>& posted, UINT message, long long code) {
+    for (const auto& p : posted)
+        if (p.message == message && p.wParam == code) return true;
+    return false;
+}
+
+Module::Module() {
+    handle = dlopen(QXFM_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (!handle) throw std::runtime_error(std::string("dlopen failed: ") + dlerror());
+#define QXFM_RESOLVE(name) name = reinterpret_cast<PFN_##name>(dlsym(handle, #name))
+    QXFM_RESOLVE(SetDebugLogFileName);
+    QXFM_RESOLVE(SetRestoreRootName);
+    QXFM_RESOLVE(SetExclusionFileList);
+    QXFM_RESOLVE(ScanFileArraySizeByPredefinedType);
+    QXFM_RESOLVE(GetFileArrayByPredefinedType);
+    QXFM_RESOLVE(GetFileArrayByUserSelection);
+    QXFM_RESOLVE(Backup);
+    QXFM_RESOLVE(BackupRaw);
+    QXFM_RESOLVE(Restore);
+    QXFM_RESOLVE(IsDataValid);
+    QXFM_RESOLVE(GetCategoriesFromSerializationData);
+    QXFM_RESOLVE(DeleteFolder);
+#undef QXFM_RESOLVE
+}
+
+Module::~Module() {
+    if (handle) dlclose(handle);
+}
+
+std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath) {
+    std::string bytes = ReadHostFile(hostPath);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\n') continue;
+        size_t end = i;
+        if (end > start && bytes[end - 1] == '\r') --end;
+        lines.push_back(bytes.substr(start, end - start));
+        start = i + 1;
+    }
+    std::vector<std::string> messages;
+    for (size_t i = 0; i + 1 < lines.size(); i += 2) messages.push_back(lines[i + 1]);
+    return messages;
+}
+
+}  // namespace qxtest

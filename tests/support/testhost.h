@@ -1,0 +1,110 @@
+// Test support: a temporary folder tree used as drives, a host window that
+// collects the module's notifications, and the module loaded as a host loads it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "api/qxfilemgr.h"
+#include "qxplatform.h"
+
+namespace qxtest {
+
+// A temporary folder below /tmp, removed with everything in it at destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    // Host path of a relative name inside the folder.
+    std::string operator/(const std::string& rel) const { return m_path + "/" + rel; }
+
+private:
+    std::string m_path;
+};
+
+// Host file helpers (they bypass the platform layer on purpose).
+void WriteHostFile(const std::string& hostPath, const std::string& content);
+std::string ReadHostFile(const std::string& hostPath);
+bool HostExists(const std::string& hostPath);
+// A UTF-16 LE file (with or without BOM) decoded into lines, CR LF removed.
+std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom = nullptr, bool* crlf = nullptr);
+
+// Drives for one test: each letter gets a folder inside a temporary tree and the
+// platform's drive table is set to them; the current directory moves to a
+// fresh work folder so the module's relative files stay inside the test.
+class TestDrives {
+public:
+    // spec: entries "C", "D,removable", "E,fixed,active" ... (letter and options
+    // of the drive table syntax without the host folder).
+    explicit TestDrives(const std::vector<std::string>& drives = {"C"});
+    ~TestDrives();
+    // Host folder of a drive letter.
+    std::string Root(char letter) const;
+    // Host path for a Windows path on one of the drives (C:\a\b -> <root>/a/b).
+    std::string Host(const CString& winPath) const;
+    // Writes a file given by its Windows path, creating folders.
+    void Write(const CString& winPath, const std::string& content) const;
+    const std::string& WorkDir() const { return m_work; }
+
+private:
+    TempDir m_tmp;
+    std::string m_work;
+    std::string m_oldCwd;
+    std::vector<std::pair<char, std::string>> m_roots;
+};
+
+// One notification as the host saw it; strings were copied and freed.
+struct Posted {
+    UINT message = 0;
+    long long wParam = 0;  // code or percent (sign-extended)
+    long long lParam = 0;
+    CString text;          // BSTR payload (ProgressStr wParam, or string lParam), or constant text of a wParam
+    bool hasText = false;
+};
+
+// A message-only window and the module's four registered message ids.
+class HostWindow {
+public:
+    HostWindow();
+    ~HostWindow();
+    HWND* handle() { return &m_hwnd; }
+    // Removes every queued message, decoding and freeing the string payloads.
+    std::vector<Posted> Drain();
+
+    UINT progressInt, progressStr, operationStr, errorStr;
+
+private:
+    HWND m_hwnd = nullptr;
+};
+
+// Filters of a drained list.
+std::vector<long long> Codes(const std::vector<Posted>& posted, UINT message);
+bool HasCode(const std::vector<Posted>& posted, UINT message, long long code);
+
+// The module, loaded with dlopen from the build tree and reached only through
+// its plain export names.
+struct Module {
+    Module();
+    ~Module();
+    void* handle = nullptr;
+    PFN_SetDebugLogFileName SetDebugLogFileName = nullptr;
+    PFN_SetRestoreRootName SetRestoreRootName = nullptr;
+    PFN_SetExclusionFileList SetExclusionFileList = nullptr;
+    PFN_ScanFileArraySizeByPredefinedType ScanFileArraySizeByPredefinedType = nullptr;
+    PFN_GetFileArrayByPredefinedType GetFileArrayByPredefinedType = nullptr;
+    PFN_GetFileArrayByUserSelection GetFileArrayByUserSelection = nullptr;
+    PFN_Backup Backup = nullptr;
+    PFN_BackupRaw BackupRaw = nullptr;
+    PFN_Restore Restore = nullptr;
+    PFN_IsDataValid IsDataValid = nullptr;
+    PFN_GetCategoriesFromSerializationData GetCategoriesFromSerializationData = nullptr;
+    PFN_DeleteFolder DeleteFolder = nullptr;
+};
+
+// The debug log's entries (timestamp line + message line) as messages, from a host path.
+std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath);
+
+}  // namespace qxtest
