@@ -1,0 +1,57 @@
+#include "api/path_parts.h"
+
+namespace {
+
+bool IsSeparator(WCHAR ch) { return ch == u'\\' || ch == u'/'; }
+
+}  // namespace
+
+PathParts SplitPath(const CString& path) {
+    PathParts parts;
+    int start = 0;
+    if (path.GetLength() >= 2 && path[1] == u':') {
+        parts.drive = path.Left(2);
+        start = 2;
+    }
+    int lastSep = -1;
+    for (int i = path.GetLength() - 1; i >= start; --i)
+        if (IsSeparator(path[i])) {
+            lastSep = i;
+            break;
+        }
+    int nameStart = start;
+    if (lastSep >= 0) {
+        parts.dir = path.Mid(start, lastSep + 1 - start);
+        nameStart = lastSep + 1;
+    }
+    CString name = path.Mid(nameStart);
+    int dot = name.ReverseFind(u'.');
+    if (dot >= 0) {
+        parts.fname = name.Left(dot);
+        parts.ext = name.Mid(dot);
+    } else {
+        parts.fname = name;
+    }
+    return parts;
+}
+
+CString ExtensionOf(const CString& path) {
+    CString ext = SplitPath(path).ext;
+    ext.TrimLeft(u'.');
+    return ext;
+}
+
+CString DriveRootOf(const CString& path) {
+    CString drive = SplitPath(path).drive;
+    if (drive.IsEmpty()) return drive;
+    return drive.MakeUpper() + u"\\";
+}
+
+CString WithBackslash(CString folder) {
+    if (folder.IsEmpty() || folder[folder.GetLength() - 1] != u'\\') folder += u'\\';
+    return folder;
+}
+
+CString WithLongPathPrefix(const CString& path) {
+    return path.Find(u"\\\\?\\") >= 0 ? path : CString(u"\\\\?\\") + path;
+}

@@ -1,0 +1,23 @@
+// Splitting and joining of Windows paths, without the length limits of the
+// runtime's _wsplitpath_s (over-length paths are split too).
+#pragma once
+
+#include "atlstr.h"
+
+struct PathParts {
+    CString drive; // "C:" or empty
+    CString dir;   // from after the drive up to and including the last backslash
+    CString fname; // name without extension
+    CString ext;   // from the last dot of the name, dot included, or empty
+};
+
+// Splits like _wsplitpath_s: "/" counts as a separator, the drive is a letter and a colon.
+PathParts SplitPath(const CString& path);
+// The extension of path's file name with all leading dots removed ("tar.gz" -> "gz").
+CString ExtensionOf(const CString& path);
+// The drive root of path in upper case ("c:\x" -> "C:\"); empty when path has no drive.
+CString DriveRootOf(const CString& path);
+// folder with a trailing backslash.
+CString WithBackslash(CString folder);
+// path with the long-path prefix "\\?\" in front, unless it already contains it.
+CString WithLongPathPrefix(const CString& path);

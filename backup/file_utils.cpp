@@ -1,0 +1,33 @@
+#include "backup/file_utils.h"
+
+#include "api/state.h"
+
+ULONGLONG GetFileSize64(const CString& path) {
+    if (path.IsEmpty()) return 0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+ULONGLONG GetTotalSize(const std::vector<CString>* paths) {
+    if (!paths) return 0;
+    ULONGLONG total = 0;
+    for (const CString& path : *paths) {
+        if (!AskContinue()) return 0;
+        total += GetFileSize64(path);
+    }
+    return total;
+}
+
+bool DeleteFileForced(const CString& path) {
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return true;
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path) != FALSE;
+}
+
+int DeleteFiles(const std::vector<CString>* paths) {
+    if (!paths) return 1;
+    for (const CString& path : *paths) DeleteFileForced(path);
+    return 1;
+}

@@ -1,0 +1,18 @@
+// File size, total size and deletion of file lists.
+#pragma once
+
+#include <vector>
+
+#include "atlstr.h"
+
+// Size of a file looked up in the file system (nothing is opened); 0 for an
+// empty path, a path that does not exist, or a folder.
+ULONGLONG GetFileSize64(const CString& path);
+// Sum of the sizes of the listed files that exist; the continue callback is
+// asked before each file and a cancel answer makes the result 0. 0 for null.
+ULONGLONG GetTotalSize(const std::vector<CString>* paths);
+// Deletes every listed file that exists, attributes reset to normal first;
+// failures are ignored. Always 1.
+int DeleteFiles(const std::vector<CString>* paths);
+// Deletes one file after resetting its attributes; false when it is still there.
+bool DeleteFileForced(const CString& path);
