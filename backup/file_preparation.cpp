@@ -1,0 +1,78 @@
+#include "backup/file_preparation.h"
+
+#include "api/path_parts.h"
+#include "backup/file_utils.h"
+#include "selection/folder_scan.h"
+
+namespace {
+
+const WCHAR kOthers[] = u"OTHERS";
+
+// A prefix pattern with an empty prefix ("*" or "") is the only kind that
+// also takes a file without an extension.
+bool HasCatchAllPattern(const TypeEntry& type) {
+    for (const CString& pattern : type.Extension)
+        if (pattern.IsEmpty() || pattern == u"*") return true;
+    return false;
+}
+
+// True when the cut produced every piece with all of the file's bytes.
+bool PiecesComplete(const FileNode& node, ULONGLONG pieceSize) {
+    if (node.splitPathArray.size() != node.size / pieceSize + 1) return false;
+    ULONGLONG bytes = 0;
+    for (const CString& piece : node.splitPathArray) bytes += GetFileSize64(piece);
+    return bytes == node.size;
+}
+
+// Cuts a big file; a cut that failed part-way is undone, so that the file is
+// backed up whole rather than as an incomplete set of pieces.
+bool CutIntoPieces(CQXSerialization& catalog, FileNode& node, ULONGLONG pieceSize) {
+    catalog.SplitBigFile(pieceSize, node);
+    if (PiecesComplete(node, pieceSize)) return true;
+    DeleteFiles(&node.splitPathArray);
+    node.splitPathArray.clear();
+    return false;
+}
+
+}  // namespace
+
+CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension) {
+    for (const TypeEntry& type : catalog.GetTypeList()) {
+        bool matches = extension.IsEmpty() ? HasCatchAllPattern(type) : MatchExtension(extension, &type.Extension);
+        if (matches) return type.Category;
+    }
+    return kOthers;
+}
+
+int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG bigFileThreshold) {
+    if (path.IsEmpty() || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return 0;
+
+    FileNode node;
+    node.suszPath = path;
+    node.Extension = ExtensionOf(path);
+    node.Category = CategoryOfExtension(catalog, node.Extension);
+    node.size = GetFileSize64(path);
+
+    CString upperPath = path;
+    upperPath.MakeUpper();
+    CategoryFiles* existing = catalog.FindCategoryFiles(node.Category);
+    CategoryFiles created;
+    CategoryFiles& record = existing ? *existing : created;
+    record.Category = node.Category;
+    record.arFileList.push_back(upperPath);
+
+    if (bigFileThreshold != 0 && node.size > bigFileThreshold && CutIntoPieces(catalog, node, bigFileThreshold)) {
+        catalog.m_arBigFile.push_back(node);
+        record.arBigFileList.push_back(upperPath);
+    }
+
+    if (!existing) {
+        record.iOrder = static_cast<int>(catalog.m_arCategoryFiles.size()) + 1;
+        node.IndexofImage.push_back(record.iOrder);
+        catalog.m_arCategoryFiles.push_back(record);
+    } else {
+        node.IndexofImage.push_back(record.iOrder);
+    }
+    catalog.AddFileToDrive(node);
+    return 1;
+}

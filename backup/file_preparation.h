@@ -1,0 +1,13 @@
+// Entering the input files of a backup into the catalog.
+#pragma once
+
+#include "catalog/serialization.h"
+
+// The category whose patterns match extension (first category, first pattern
+// in type-list order), or "OTHERS".
+CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension);
+
+// Files path under its drive and its category; a file larger than a non-zero
+// threshold is cut into pieces first and recorded as a big file (all ones
+// never cuts). 1 when entered, 0 when path is empty or names no existing file.
+int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG bigFileThreshold);
