@@ -22,6 +22,6 @@ int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, B
 // Copies .\SourceFileList.log to the path formatted from format, root and "SourceFileList.log".
 void CopyFileListLog(const WCHAR* format, const CString& root);
 
-// The texts of the code tables, for logging.
+// The texts of the code tables, for logging (empty where a code has none).
 const WCHAR* ErrorText(int code);
 const WCHAR* OperationText(int code);

@@ -19,3 +19,7 @@ public:
 private:
     HANDLE m_hMutex = nullptr;
 };
+
+// A locked operation refused because another runs: logs the conflict, closes
+// the debug log when the operation had opened it, and posts -229.
+void ReportOperationConflict(bool dbgLogOpened);

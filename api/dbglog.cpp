@@ -1,0 +1,102 @@
+#include "api/dbglog.h"
+
+#include <cstdarg>
+#include <ctime>
+
+#include "wcrt.h"
+
+namespace {
+
+// The formatted message, terminator included; a longer message is cut.
+constexpr size_t kMessageChars = 2047;
+
+// One log writer: its stream, the file that stream writes to, and its buffer
+// (room for the message, its line break and the terminator).
+struct LogWriter {
+    FILE* stream = nullptr;
+    CString streamPath;
+    WCHAR message[kMessageChars + 1];
+};
+
+LogWriter g_dbgLog;
+LogWriter g_imgLog;  // the image engine's writer, never closed
+
+// The image engine logs here whatever the debug-log setting is.
+const WCHAR* const kImgLogFile = u"Dbg.log";
+
+bool OpenForAppend(LogWriter& writer, const CString& path) {
+    writer.stream = _wfopen(path, u"at");
+    if (!writer.stream) return false;
+    writer.streamPath = path;
+    return true;
+}
+
+void CloseStream(LogWriter& writer) {
+    if (!writer.stream) return;
+    fclose(writer.stream);
+    writer.stream = nullptr;
+}
+
+// "[%Y-%m-%d %H%M%S]" with the local time and a line break.
+void WriteTimeStamp(FILE* stream) {
+    WCHAR stamp[40] = u"[]\n";
+    const std::time_t now = std::time(nullptr);
+    if (const std::tm* local = std::localtime(&now)) wcsftime(stamp, 40, u"[%Y-%m-%d %H%M%S]\n", local);
+    fputws(stamp, stream);
+}
+
+// One entry: time stamp line, then the message and its line break. Each entry
+// is flushed whole, so two writers appending to one file never split an entry.
+void WriteEntry(LogWriter& writer, const CString& path, const WCHAR* format, va_list args) {
+    try {
+        int length = QxFormatTruncated(writer.message, kMessageChars, format, args);
+        if (length < 0) length = 0;
+        writer.message[length] = u'\n';
+        writer.message[length + 1] = 0;
+
+        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+        if (!writer.stream && !OpenForAppend(writer, path)) return;
+        fseek(writer.stream, 0, SEEK_END);
+        WriteTimeStamp(writer.stream);
+        fputws(writer.message, writer.stream);
+        fflush(writer.stream);
+    } catch (...) {
+        // The log never fails towards its caller.
+    }
+}
+
+const WCHAR* TextOf(const QxfmCodeText* row) { return row && row->text ? row->text : u""; }
+
+}  // namespace
+
+void DbgLog(const WCHAR* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteEntry(g_dbgLog, g_strDebugLogFile, format, args);
+    va_end(args);
+}
+
+void ImgLog(const WCHAR* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteEntry(g_imgLog, kImgLogFile, format, args);
+    va_end(args);
+}
+
+void OpenDbgLogForOperation() {
+    SetFileAttributesW(g_strDebugLogFile, FILE_ATTRIBUTE_NORMAL);
+    CloseStream(g_dbgLog);
+    OpenForAppend(g_dbgLog, g_strDebugLogFile);
+}
+
+// The file the stream wrote to is left read-only and hidden; setting the
+// attributes keeps its times.
+void CloseDbgLog() {
+    if (!g_dbgLog.stream) return;
+    CloseStream(g_dbgLog);
+    SetFileAttributesW(g_dbgLog.streamPath, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+}
+
+const WCHAR* ErrorText(int code) { return TextOf(QxfmFindErrorCode(code)); }
+
+const WCHAR* OperationText(int code) { return TextOf(QxfmFindOperationCode(code)); }

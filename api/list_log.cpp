@@ -1,0 +1,64 @@
+#include <stdexcept>
+
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "api/path_parts.h"
+#include "wcrt.h"
+
+namespace {
+
+const WCHAR* const kSourceListName = u"SourceFileList.log";
+const WCHAR* const kExceptionListName = u"ExceptionFileList.log";
+
+void ReportListLogFailure() {
+    DbgLog(u"%s", ErrorText(MSG_ERROR_CREATE_SOURCELIST_FAILED));
+    PostError(MSG_ERROR_CREATE_SOURCELIST_FAILED);
+}
+
+// Removes a list log that a cancellation left incomplete.
+void DeletePartialListLog(const CString& path) {
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(path)) throw std::runtime_error("cannot delete an incomplete file list log");
+}
+
+}  // namespace
+
+int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, BOOL exceptionList) {
+    if (!lines || lines->empty()) return 0;
+
+    // An empty folder means the current folder.
+    const CString path = (folder.IsEmpty() ? CString() : WithBackslash(folder)) +
+                         (exceptionList ? kExceptionListName : kSourceListName);
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    FILE* stream = _wfopen(path, append ? u"at,ccs=UNICODE" : u"wt,ccs=UNICODE");
+    if (!stream) {
+        ReportListLogFailure();
+        return 0;
+    }
+    if (append) fseek(stream, 0, SEEK_END);
+
+    for (const CString& line : *lines) {
+        if (fputws(line, stream) < 0 || fputws(u"\n", stream) < 0) {
+            fclose(stream);
+            ReportListLogFailure();
+            return 0;
+        }
+        if (!AskContinue()) {
+            fclose(stream);
+            DeletePartialListLog(path);
+            return 0;
+        }
+    }
+    if (fclose(stream) != 0) {
+        ReportListLogFailure();
+        return 0;
+    }
+    return 1;
+}
+
+void CopyFileListLog(const WCHAR* format, const CString& root) {
+    CString target;
+    target.Format(format, root.GetString(), kSourceListName);
+    SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
+    CopyFileW(kSourceListName, target, FALSE);
+}

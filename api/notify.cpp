@@ -1,0 +1,44 @@
+#include "api/notify.h"
+
+namespace {
+
+// Posts a message that carries a newly allocated BSTR in wParam or lParam.
+// The receiver owns the string; if the post fails it is freed here.
+void PostWithString(UINT message, WPARAM wParam, LPARAM lParam, const CString& text, bool textInWParam) {
+    if (!g_pHostWnd) return;
+    BSTR str = text.AllocSysString();
+    if (!str) return;
+    if (textInWParam)
+        wParam = reinterpret_cast<WPARAM>(str);
+    else
+        lParam = reinterpret_cast<LPARAM>(str);
+    if (!PostMessageW(*g_pHostWnd, message, wParam, lParam)) SysFreeString(str);
+}
+
+WPARAM CodeParam(int code) { return static_cast<WPARAM>(static_cast<LONG_PTR>(code)); }
+
+}  // namespace
+
+void NotifyHost(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_pHostWnd) PostMessageW(*g_pHostWnd, message, wParam, lParam);
+}
+
+void PostProgress(UINT percent, int phase) { NotifyHost(ProgressIntMessage, percent, phase); }
+
+void PostProgressPath(const CString& path) { PostWithString(ProgressStrMessage, 0, 0, path, true); }
+
+void PostOperation(int code) { NotifyHost(OperationStrMessage, CodeParam(code), 0); }
+
+void PostOperationPath(int code, const CString& path) {
+    PostWithString(OperationStrMessage, CodeParam(code), 0, path, false);
+}
+
+void PostError(int code, LPARAM lParam) { NotifyHost(ErrorStrMessage, CodeParam(code), lParam); }
+
+void PostErrorPath(int code, const CString& path) { PostWithString(ErrorStrMessage, CodeParam(code), 0, path, false); }
+
+void PostLastSystemError() { NotifyHost(ErrorStrMessage, GetLastError(), 0); }
+
+void PostErrorText(const WCHAR* text) { NotifyHost(ErrorStrMessage, reinterpret_cast<WPARAM>(text), 0); }
+
+void PostOperationText(const WCHAR* text) { NotifyHost(OperationStrMessage, reinterpret_cast<WPARAM>(text), 0); }

@@ -1,0 +1,40 @@
+#include "api/operation_lock.h"
+
+#include "api/dbglog.h"
+#include "api/notify.h"
+
+namespace {
+
+const WCHAR* const kOperationMutexName = u"Mutex_Operation";
+
+}  // namespace
+
+// Exclusion rests on the named object existing while a handle is open; the
+// mutex is never owned. A mutex that cannot be created gives no exclusion, so
+// it counts as taken as well.
+bool OperationLock::Acquire() {
+    Release();
+    SetLastError(ERROR_SUCCESS);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, kOperationMutexName);
+    const DWORD error = GetLastError();
+    if (!mutex) return false;
+    if (error == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return false;
+    }
+    m_hMutex = mutex;
+    return true;
+}
+
+void OperationLock::Release() {
+    if (!m_hMutex) return;
+    ReleaseMutex(m_hMutex);
+    CloseHandle(m_hMutex);
+    m_hMutex = nullptr;
+}
+
+void ReportOperationConflict(bool dbgLogOpened) {
+    DbgLog(u"%s", ErrorText(MSG_ERROR_OPERATION_CONFLICT));
+    if (dbgLogOpened) CloseDbgLog();
+    PostError(MSG_ERROR_OPERATION_CONFLICT);
+}
