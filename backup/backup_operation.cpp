@@ -216,7 +216,7 @@ private:
                 }
             }
             if (failed) break;
-            CopyFileListLog(kBackupLogCopy, driveRoot);
+            CopyFileListLog(kBackupLogCopy, driveRoot, m_destination);
         }
         return failed;
     }

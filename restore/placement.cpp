@@ -1,0 +1,79 @@
+#include "restore/placement.h"
+
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "restore/shortcut.h"
+
+namespace {
+
+const WCHAR kException1[] = u"_Exception1";
+const WCHAR kException2[] = u"_Exception2";
+
+bool HasParentComponent(const CString& path) {
+    int start = 0;
+    while (start <= path.GetLength()) {
+        int end = path.Find(u'\\', start);
+        if (end < 0) end = path.GetLength();
+        if (path.Mid(start, end - start) == u"..") return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+struct ExceptionList {
+    std::vector<CString> lines;
+    bool restoredOne = false;
+};
+
+bool WriteIfRestored(ExceptionList& list, const CString& folder) {
+    if (!list.restoredOne || list.lines.empty()) return true;
+    return WriteFileListLog(&list.lines, folder, TRUE, TRUE) != 0;
+}
+
+}  // namespace
+
+bool RebaseOntoDriveFolder(const CString& stored, const CString& driveText, const CString& driveFolder,
+                           CString& rebased) {
+    int at = stored.Find(driveText);
+    if (at < 0 || driveText.IsEmpty()) return false;
+    CString rest = stored.Mid(at + driveText.GetLength());
+    if (HasParentComponent(rest)) return false;
+    rebased = driveFolder + rest;
+    return true;
+}
+
+CString ExceptionKindOf(const CString& path) {
+    CString rest = path;
+    for (int slash = rest.ReverseFind(u'\\'); slash >= 0; slash = rest.ReverseFind(u'\\')) {
+        CString name = rest.Mid(slash + 1);
+        if (name.Find(kException1) >= 0) return kException1;
+        if (name.Find(kException2) >= 0) return kException2;
+        rest = rest.Left(slash);
+    }
+    return CString();
+}
+
+bool PlaceOverLengthFiles(const CString& driveText, const CString& driveFolder,
+                          const std::map<CString, CString>& overLength, const std::vector<CString>& restored) {
+    ExceptionList exception1, others;
+    for (const auto& entry : overLength) {
+        CString current;
+        if (!RebaseOntoDriveFolder(entry.first, driveText, driveFolder, current)) continue;
+        ExceptionList& list = ExceptionKindOf(current) == kException1 ? exception1 : others;
+        list.lines.push_back(u"Current File Location:" + current);
+        for (const CString& line : restored) {
+            CString origin;
+            if (line.CompareNoCase(current) != 0) continue;
+            if (!RebaseOntoDriveFolder(entry.second, driveText, driveFolder, origin)) continue;
+            list.restoredOne = true;
+            list.lines.push_back(u"Original File Location:" + origin);
+            PlaceShortcut(current, origin);
+            DbgLog(ErrorText(MSG_ERROR_PATH_LONGER_THAN_260), current.GetString());
+            PostErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, current);
+            break;
+        }
+        list.lines.push_back(u" ");
+    }
+    bool written = WriteIfRestored(exception1, driveFolder + kException1);
+    return WriteIfRestored(others, driveFolder + kException2) && written;
+}

@@ -1,0 +1,215 @@
+#include "restore/restore_operation.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "api/dbglog.h"
+#include "api/local_time.h"
+#include "api/notify.h"
+#include "api/operation_lock.h"
+#include "api/path_parts.h"
+#include "catalog/serialization.h"
+#include "image/capture_context.h"
+#include "image/wim_file.h"
+#include "restore/directories.h"
+#include "restore/placement.h"
+
+namespace {
+
+const WCHAR kRecoveryFolder[] = u"System Recovery Files";
+const WCHAR kRestoreLogCopy[] = u"%ssystem.sav\\logs\\Restore_%s";
+
+// A drive entry names a drive root "X:\"; anything else in a stored catalog
+// could lead the restore outside its root.
+bool IsDriveRoot(const CString& drive) {
+    return drive.GetLength() == 3 && QxToUpper(drive[0]) >= u'A' && QxToUpper(drive[0]) <= u'Z' &&
+           drive[1] == u':' && drive[2] == u'\\';
+}
+
+bool AllDrivesAreRoots(const std::vector<DriveEntry>& drives) {
+    return std::all_of(drives.begin(), drives.end(), [](const DriveEntry& d) { return IsDriveRoot(d.Drive); });
+}
+
+// "C:\" -> "C", or the restore root name set by the host for every drive.
+CString DriveFolderName(const CString& drive) {
+    if (!g_strRestoreRootName.IsEmpty()) return g_strRestoreRootName;
+    CString name = drive;
+    name.TrimRight(u'\\');
+    name.TrimRight(u':');
+    return name;
+}
+
+// The first image number that both the category and the drive name; 0 when none.
+int ImageOf(const TypeEntry* type, const DriveEntry& drive) {
+    if (!type) return 0;
+    for (int image : type->IndexofImage)
+        if (std::find(drive.IndexofImage.begin(), drive.IndexofImage.end(), image) != drive.IndexofImage.end())
+            return image;
+    return 0;
+}
+
+const TypeEntry* FindType(const std::vector<TypeEntry>& types, const CString& category) {
+    for (const TypeEntry& type : types)
+        if (type.Category.CompareNoCase(category) == 0) return &type;
+    return nullptr;
+}
+
+CString FileNameOf(const CString& path) {
+    PathParts parts = SplitPath(path);
+    return parts.fname + parts.ext;
+}
+
+class RestoreRun {
+public:
+    RestoreRun(HWND* hostWindow, const CString& backupFolder, const std::vector<CString>* categories,
+               const CString& restoreTarget, ContinueCallback continueCallback)
+        : m_hostWindow(hostWindow),
+          m_backupFolder(WithBackslash(backupFolder)),
+          m_categories(categories ? *categories : std::vector<CString>()),
+          m_restoreTarget(WithBackslash(restoreTarget)),
+          m_continue(continueCallback) {}
+
+    int Run() {
+        OpenDbgLogForOperation();
+        if (!m_lock.Acquire()) {
+            DbgLog(ErrorText(MSG_ERROR_OPERATION_CONFLICT));
+            CloseDbgLog();
+            PostError(MSG_ERROR_OPERATION_CONFLICT);
+            return 1;
+        }
+        DbgLog(OperationText(MSG_OPERATION_RESTORE_START));
+        g_pHostWnd = m_hostWindow;
+        g_pfnContinue = m_continue;
+        g_nOperation = OP_RESTORE;
+        PostOperation(MSG_OPERATION_RESTORE_START);
+        try {
+            return Work();
+        } catch (...) {
+            m_wim.reset();
+            CloseDbgLog();
+            PostLastSystemError();
+            return 1;
+        }
+    }
+
+private:
+    int Work() {
+        CString drivePart = SplitPath(m_restoreTarget).drive;
+        m_tempFolder = drivePart + u"\\";
+        m_restoreRoot = m_restoreTarget + kRecoveryFolder + u"\\" + LocalTimeText(u"%Y-%m-%d %H%M%S") + u"\\";
+        if (CreateDirectories(m_restoreRoot) != 0) {
+            CloseDbgLog();
+            return 1;
+        }
+
+        CQXSerialization catalog;
+        catalog.SetDebugLogPath(g_strDebugLogFile);
+        int result = 1;
+        if (catalog.Load(m_backupFolder)) {
+            if (AllDrivesAreRoots(catalog.GetDriveList())) {
+                result = RestoreDrives(catalog);
+                if (result < 0) return 1;  // stopped; everything is closed already
+            } else {
+                DbgLog(ErrorText(MSG_ERROR_UNSERIALIZATION_FAILED));
+                PostError(MSG_ERROR_UNSERIALIZATION_FAILED);
+            }
+            m_wim.reset();
+            PostProgress(100, PHASE_APPLY);
+            DbgLog(u"WIM_MSG_PROGRESS - now apply image percentage: %d%%", 100);
+        }
+        PostOperation(MSG_OPERATION_RESTORE_END);
+        CloseDbgLog();
+        return result;
+    }
+
+    // Restores every drive; the result of the last pair, or -1 when the restore stopped.
+    int RestoreDrives(CQXSerialization& catalog) {
+        std::vector<DriveEntry> drives = catalog.GetDriveList();
+        std::vector<TypeEntry> types = catalog.GetTypeList();
+        std::vector<CString> images = *catalog.GetImageList();
+        std::map<CString, CString> overLength = catalog.GetOverLengthMap();
+
+        g_capture.overallPercent = 0;
+        g_capture.overallCapturePercent = 0;
+        m_wim = std::make_unique<CWimFile>(WIM_COMPRESS_XPRESS, WimMessageCallback);
+        g_capture.stepCount = static_cast<int>(m_categories.size());
+
+        int result = 1;
+        for (const DriveEntry& drive : drives) {
+            CString driveFolder = m_restoreRoot + DriveFolderName(drive.Drive) + u"\\";
+            if (CreateDirectories(driveFolder) != 0) return Stop();
+            result = 0;
+            for (const CString& category : m_categories) {
+                g_capture.listLog.Reset(u"[" + category + u"]");
+                result = 1;
+                const TypeEntry* type = FindType(types, category);
+                int image = ImageOf(type, drive);
+                if (image == 0) continue;
+                g_capture.extensions = type->Extension;
+
+                if (ApplyImage(images, driveFolder, image)) {
+                    catalog.RestoreBigFiles(driveFolder, drive.Drive, image);
+                    DbgLog(OperationText(MSG_OPERATION_RESTORE_END));
+                    PostOperation(MSG_OPERATION_RESTORE_END);
+                    if (WriteFileListLog(&g_capture.listLog.lines(), m_restoreRoot, m_listWritten, FALSE)) {
+                        m_listWritten = TRUE;
+                        result = 0;
+                    }
+                }
+                if (result == 1) {
+                    if (!g_pfnContinue || g_pfnContinue(&g_nCallbackArg) != 0) {
+                        DbgLog(ErrorText(MSG_ERROR_WIM_RESTOR_FAILED));
+                        PostError(MSG_ERROR_WIM_RESTOR_FAILED);
+                    }
+                    return Stop();
+                }
+                if (!overLength.empty() &&
+                    !PlaceOverLengthFiles(drive.Drive, driveFolder, overLength, g_capture.listLog.lines()))
+                    result = 1;
+                if (g_capture.stepCount > 0)
+                    g_capture.overallCapturePercent =
+                        std::min<UINT>(100, g_capture.overallCapturePercent + 100 / g_capture.stepCount);
+            }
+            CopyFileListLog(kRestoreLogCopy, drive.Drive, m_restoreRoot);
+        }
+        return result;
+    }
+
+    // Applies one image: from the single image file, or from the first part of
+    // a split set with the other parts as references. Only the file names of
+    // the stored paths are used, so a moved backup folder still restores.
+    bool ApplyImage(const std::vector<CString>& images, const CString& driveFolder, int image) {
+        if (images.empty()) return false;
+        CString imagePath = m_backupFolder + FileNameOf(images.front());
+        if (images.size() == 1)
+            return m_wim->Apply(imagePath, driveFolder, image, 0, m_tempFolder, FALSE, nullptr) != 0;
+        std::vector<CString> references;
+        for (size_t i = 1; i < images.size(); ++i) references.push_back(m_backupFolder + FileNameOf(images[i]));
+        return m_wim->Apply(imagePath, driveFolder, image, 0, m_tempFolder, TRUE, &references) != 0;
+    }
+
+    int Stop() {
+        CloseDbgLog();
+        m_wim.reset();
+        return -1;
+    }
+
+    HWND* m_hostWindow;
+    CString m_backupFolder;
+    std::vector<CString> m_categories;
+    CString m_restoreTarget;
+    ContinueCallback m_continue;
+    OperationLock m_lock;
+    CString m_tempFolder;
+    CString m_restoreRoot;
+    BOOL m_listWritten = FALSE;
+    std::unique_ptr<CWimFile> m_wim;
+};
+
+}  // namespace
+
+int RunRestore(HWND* hostWindow, const CString& backupFolder, const std::vector<CString>* categories,
+               const CString& restoreTarget, ContinueCallback continueCallback) {
+    return RestoreRun(hostWindow, backupFolder, categories, restoreTarget, continueCallback).Run();
+}
