@@ -19,8 +19,9 @@ void CloseDbgLog();
 // (or ExceptionFileList.log). Returns 1 when all lines were written, 0 otherwise;
 // a cancellation through the continue callback deletes the partial file.
 int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, BOOL exceptionList);
-// Copies .\SourceFileList.log to the path formatted from format, root and "SourceFileList.log".
-void CopyFileListLog(const WCHAR* format, const CString& root);
+// Copies SourceFileList.log of sourceFolder (the current folder when empty) to
+// the path formatted from format, root and "SourceFileList.log".
+void CopyFileListLog(const WCHAR* format, const CString& root, const CString& sourceFolder = CString());
 
 // The texts of the code tables, for logging (empty where a code has none).
 const WCHAR* ErrorText(int code);

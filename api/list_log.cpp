@@ -56,9 +56,10 @@ int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, B
     return 1;
 }
 
-void CopyFileListLog(const WCHAR* format, const CString& root) {
+void CopyFileListLog(const WCHAR* format, const CString& root, const CString& sourceFolder) {
     CString target;
     target.Format(format, root.GetString(), kSourceListName);
+    const CString source = (sourceFolder.IsEmpty() ? CString() : WithBackslash(sourceFolder)) + kSourceListName;
     SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
-    CopyFileW(kSourceListName, target, FALSE);
+    CopyFileW(source, target, FALSE);
 }
