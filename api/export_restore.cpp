@@ -1,4 +1,11 @@
 #include "api/qxfilemgr.h"
+#include "restore/restore_operation.h"
 
-// The restore is not built yet.
-int Restore(HWND*, CString, std::vector<CString>*, CString, ContinueCallback) { return 1; }
+int Restore(HWND* hostWindow, CString backupFolder, std::vector<CString>* categories, CString restoreTarget,
+            ContinueCallback continueCallback) {
+    try {
+        return RunRestore(hostWindow, backupFolder, categories, restoreTarget, continueCallback);
+    } catch (...) {
+        return 1;
+    }
+}
