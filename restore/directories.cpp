@@ -1,0 +1,173 @@
+#include "restore/directories.h"
+
+#include <utility>
+#include <vector>
+
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "api/path_parts.h"
+#include "restore/root_path.h"
+
+namespace {
+
+const int kMaxFolderPart = 255;
+
+bool EntryExists(const CString& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(path, &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}
+
+// Drive ("C:") and folder part (after the drive, up to the last backslash) of path.
+bool SplitDriveAndFolder(const CString& path, CString& drive, CString& folder) {
+    PathParts parts = SplitPath(path);
+    drive = parts.drive;
+    folder = parts.dir;
+    if (!folder.IsEmpty() && folder.GetLength() <= kMaxFolderPart) return true;
+    // No folder part, or one too long for the runtime's splitter: split by hand.
+    int lastBackslash = path.ReverseFind(u'\\');
+    if (lastBackslash < 0) return false;
+    CString beforeName = path.Left(lastBackslash);
+    int colon = beforeName.Find(u':');
+    if (colon < 0) return false;
+    drive = beforeName.Left(colon + 1);
+    folder = beforeName.Mid(colon + 1);
+    return true;
+}
+
+std::vector<CString> FolderComponents(const CString& folder) {
+    std::vector<CString> parts;
+    int start = 0;
+    for (int i = 0; i <= folder.GetLength(); ++i) {
+        if (i < folder.GetLength() && folder[i] != u'\\') continue;
+        if (i > start) parts.push_back(folder.Mid(start, i - start));
+        start = i + 1;
+    }
+    return parts;
+}
+
+int ReportCreateFailure(const CString& longPath, CString* failed) {
+    DbgLog(ErrorText(MSG_ERROR_CREATE_DIRECTORY_FAILED), longPath.GetString());
+    PostError(MSG_ERROR_CREATE_DIRECTORY_FAILED);
+    if (failed) *failed = longPath;
+    return 1;
+}
+
+void AddAttributes(const CString& longPath, DWORD attributes) {
+    if (attributes == 0) return;
+    DWORD old = GetFileAttributesW(longPath);
+    if (old != INVALID_FILE_ATTRIBUTES && (old & attributes) == 0) SetFileAttributesW(longPath, old | attributes);
+}
+
+// A link met inside the tree: only the link goes, never what it points to.
+void RemoveLink(const CString& path, DWORD attributes) {
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    // A directory link may be removable only as a file on some file systems, and the reverse.
+    bool isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (isDirectory ? RemoveDirectoryW(path) : DeleteFileW(path)) return;
+    if (isDirectory) DeleteFileW(path);
+    else RemoveDirectoryW(path);
+}
+
+void RemoveFile(const CString& path) {
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path);
+}
+
+void RemoveEmptyFolder(const CString& path) {
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(path);
+}
+
+// Deletes the files and links of folder; returns its real sub-folders.
+std::vector<CString> ClearFolder(const CString& folder) {
+    std::vector<CString> subFolders;
+    CString prefix = WithBackslash(folder);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(prefix + u"*.*", &data);
+    if (find == INVALID_HANDLE_VALUE) return subFolders;
+    std::vector<std::pair<CString, DWORD>> entries;
+    do {
+        CString name(data.cFileName);
+        if (name == u"." || name == u"..") continue;
+        entries.emplace_back(prefix + name, data.dwFileAttributes);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+
+    for (const auto& entry : entries) {
+        if (entry.second & FILE_ATTRIBUTE_REPARSE_POINT) RemoveLink(entry.first, entry.second);
+        else if (entry.second & FILE_ATTRIBUTE_DIRECTORY) subFolders.push_back(entry.first);
+        else RemoveFile(entry.first);
+    }
+    return subFolders;
+}
+
+}  // namespace
+
+int CreateDirectories(CString path, DWORD attributes, CString* failed) {
+    if (path.IsEmpty()) return 1;
+    CString drive, folder;
+    if (!SplitDriveAndFolder(path, drive, folder)) return 1;
+    if (drive.IsEmpty()) return 0;  // network, relative or "\\?\" path: nothing to create
+
+    DbgLog(u"Will do creating directory recursively!");
+    std::vector<CString> components = FolderComponents(folder);
+    if (components.empty()) {
+        // A file directly in the drive root: the root is the only level.
+        CString root = drive + u"\\";
+        if (GetFileAttributesW(root) == INVALID_FILE_ATTRIBUTES) return ReportCreateFailure(WithLongPathPrefix(root), failed);
+        DbgLog(u"Path of directory has been created before!");
+    }
+    CString level = drive;
+    for (const CString& component : components) {
+        level += u'\\';
+        level += component;
+        if (EntryExists(level)) {
+            DbgLog(u"Path of directory has been created before!");
+            continue;
+        }
+        if (level.GetLength() > MAX_PATH) {
+            DbgLog(u"Path of directory are too long!");
+            continue;
+        }
+        CString longPath = WithLongPathPrefix(level);
+        if (!CreateDirectoryW(longPath, nullptr)) return ReportCreateFailure(longPath, failed);
+        AddAttributes(longPath, attributes);
+        DbgLog(u"Create directory successfully!");
+    }
+    if (failed) failed->Empty();
+    return 0;
+}
+
+int DeleteFolderTree(CString folder) {
+    if (folder.GetLength() <= 5 || IsRootPath(folder)) {
+        PostErrorPath(MSG_ERROR_DELETE_FOLDER_DANGEROUS, folder);
+        DbgLog(ErrorText(MSG_ERROR_DELETE_FOLDER_DANGEROUS), folder.GetString());
+        return 1;
+    }
+    DWORD attributes = GetFileAttributesW(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveLink(folder, attributes);
+        return 0;
+    }
+
+    // Depth first without recursion: a folder is removed on its second visit,
+    // after everything below it is gone.
+    struct Pending {
+        CString path;
+        bool listed;
+    };
+    std::vector<Pending> stack{{folder, false}};
+    while (!stack.empty()) {
+        if (stack.back().listed) {
+            RemoveEmptyFolder(stack.back().path);
+            stack.pop_back();
+            continue;
+        }
+        stack.back().listed = true;
+        for (CString& sub : ClearFolder(stack.back().path)) stack.push_back({std::move(sub), false});
+    }
+    return 0;
+}
