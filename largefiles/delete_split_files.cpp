@@ -1,0 +1,14 @@
+// Removal of the pieces of big files.
+#include "backup/file_utils.h"
+#include "catalog/serialization.h"
+
+int CQXSerialization::DeleteSplitFiles(FileNode* node) {
+    if (!node || node->splitPathArray.empty()) return 0;
+    DeleteFiles(&node->splitPathArray);
+    return 1;
+}
+
+int CQXSerialization::DeleteAllSplitFiles() {
+    for (FileNode& node : m_arBigFile) DeleteSplitFiles(&node);
+    return 1;
+}

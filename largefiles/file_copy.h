@@ -1,0 +1,47 @@
+// Streamed copying between open files through one fixed buffer, so that a
+// piece of any size is never held in memory whole.
+#pragma once
+
+#include <vector>
+
+#include "windows.h"
+
+// An open file handle, closed at scope exit unless closed before.
+class ScopedFile {
+public:
+    explicit ScopedFile(HANDLE handle) : m_handle(handle) {}
+    ~ScopedFile() { Close(); }
+    ScopedFile(const ScopedFile&) = delete;
+    ScopedFile& operator=(const ScopedFile&) = delete;
+    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
+    HANDLE Get() const { return m_handle; }
+    // False when closing failed (buffered data may be lost).
+    bool Close();
+
+private:
+    HANDLE m_handle;
+};
+
+// Opens an existing file for reading in byte mode, sharing read and write.
+HANDLE OpenForReading(LPCWSTR path);
+// Creates or truncates a file for writing in byte mode, sharing read and write;
+// the attributes of an existing file are reset to normal first.
+HANDLE CreateForWriting(LPCWSTR path);
+
+// A copy buffer of a few MiB.
+class CopyBuffer {
+public:
+    static const DWORD kSize = 4u << 20;
+    CopyBuffer() : m_bytes(kSize) {}
+    BYTE* data() { return m_bytes.data(); }
+
+private:
+    std::vector<BYTE> m_bytes;
+};
+
+// Copies up to limit bytes from the read position of from to the write
+// position of to, stopping early at the end of from. False on a failed read
+// or a failed or short write; *copied is the count written either way.
+bool CopyBytes(HANDLE from, HANDLE to, ULONGLONG limit, CopyBuffer& buffer, ULONGLONG* copied);
+// Size of an open file; false when it cannot be read.
+bool OpenFileSize(HANDLE file, ULONGLONG* size);

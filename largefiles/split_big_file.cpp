@@ -1,0 +1,55 @@
+// Cutting a big file into numbered pieces beside it.
+#include "api/notify.h"
+#include "catalog/serialization.h"
+#include "largefiles/file_copy.h"
+
+namespace {
+
+bool IsExistingFile(const CString& path) {
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+CString PiecePath(const CString& path, ULONGLONG number) {
+    CString piece;
+    piece.Format(u"%s.%03llu", path.GetString(), number);
+    return piece;
+}
+
+// Writes the next length bytes of source into a new piece; a piece left
+// incomplete is removed again.
+bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, CopyBuffer& buffer) {
+    ScopedFile piece(CreateForWriting(piecePath));
+    if (!piece.IsOpen()) return false;
+    ULONGLONG copied = 0;
+    bool complete = CopyBytes(source, piece.Get(), length, buffer, &copied) && copied == length;
+    complete = piece.Close() && complete;
+    if (!complete) DeleteFileW(piecePath);
+    return complete;
+}
+
+}  // namespace
+
+// Pieces 0 .. S/P-1 hold P bytes each, the last one S mod P (empty when P
+// divides S). A failure stops the cut with -246; finished pieces stay listed.
+int CQXSerialization::SplitBigFile(ULONGLONG pieceSize, FileNode& node) {
+    if (pieceSize == 0 || !IsExistingFile(node.suszPath)) return 1;
+    ScopedFile source(OpenForReading(node.suszPath));
+    ULONGLONG size = 0;
+    if (!source.IsOpen() || !OpenFileSize(source.Get(), &size)) {
+        PostError(MSG_ERROR_BIGFILES_SPLIT_FAILED);
+        return 1;
+    }
+    CopyBuffer buffer;
+    const ULONGLONG fullPieces = size / pieceSize;
+    for (ULONGLONG k = 0; k <= fullPieces; ++k) {
+        CString piecePath = PiecePath(node.suszPath, k);
+        ULONGLONG length = k < fullPieces ? pieceSize : size % pieceSize;
+        if (!WritePiece(source.Get(), piecePath, length, buffer)) {
+            PostError(MSG_ERROR_BIGFILES_SPLIT_FAILED);
+            return 1;
+        }
+        node.splitPathArray.push_back(piecePath);
+    }
+    return 1;
+}
