@@ -47,8 +47,19 @@ public:
     bool SetOverLengthMap(const std::map<CString, CString>& map);
     bool SetDebugLogPath(CString path);
 
-    // "Tarvolen.fbu" in folder.
+    // "Tarvolen.fbu" in folder (a trailing backslash is optional).
+    // Save replaces an existing catalog (read-only or not) and leaves the new one
+    // read-only and hidden, its last-write time equal to the stored time.
+    // False when the old file cannot be deleted or the new one cannot be created
+    // (the latter shown in a message box); also false after a write or file error,
+    // which posts -244 and removes the incomplete file.
     bool Save(CString folder);
+    // Appends the stored catalog to this (fresh) object.
+    // False when the file cannot be opened (shown in a message box, nothing posted).
+    // A wrong signature posts -243 and returns true with nothing read.
+    // A damaged file (truncated, a length or count that cannot fit in the file,
+    // any read error) posts -243, leaves the object reset (as freshly constructed)
+    // and returns false: callers treat it as a catalog that cannot be opened.
     bool Load(CString folder);
 
     // Big files (cut before a capture, merged after a restore).
@@ -57,6 +68,9 @@ public:
     int MergeBigFile(FileNode* node);
     int DeleteSplitFiles(FileNode* node);
     int DeleteAllSplitFiles();
+
+    // Clear, and also the over-length map and both sizes.
+    void Reset();
 
     CQXSerializeObject* m_serializationData = nullptr;
     std::vector<DriveEntry> m_arDrive;

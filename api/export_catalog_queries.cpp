@@ -1,0 +1,62 @@
+// Exports: the read-only queries on a stored backup.
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "api/path_parts.h"
+#include "catalog/serialization.h"
+
+namespace {
+
+bool FileFound(const CString& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(WithLongPathPrefix(path), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}
+
+// 0 when every image file the catalog lists exists, else 1.
+int CheckImageFiles(const CString& folder) {
+    CQXSerialization catalog;
+    catalog.SetDebugLogPath(g_strDebugLogFile);
+    catalog.Load(folder);  // a catalog that cannot be read has no image to find
+    const std::vector<CString>* listed = catalog.GetImageList();
+    if (!listed || listed->empty()) return 1;
+    const std::vector<CString> images = *listed;
+    for (const CString& image : images) {
+        if (!FileFound(image)) {
+            DbgLog(ErrorText(MSG_ERROR_DATA_UNVALID), image.GetString());
+            PostError(MSG_ERROR_DATA_UNVALID);
+            return 1;
+        }
+    }
+    DbgLog(OperationText(MSG_OPERATION_ISDATAVALID_END));
+    PostOperation(MSG_OPERATION_ISDATAVALID_END);
+    return 0;
+}
+
+}  // namespace
+
+extern "C" QXFM_API int IsDataValid(CString folder) {
+    try {
+        DbgLog(OperationText(MSG_OPERATION_ISDATAVALID_START));
+        g_nOperation = OP_ISDATAVALID;
+        PostOperation(MSG_OPERATION_ISDATAVALID_START);
+        return CheckImageFiles(folder);
+    } catch (...) {
+        return 1;
+    }
+}
+
+extern "C" QXFM_API int GetCategoriesFromSerializationData(CString folder, std::vector<CString>* categories) {
+    if (!categories || categories->capacity() == 0) return 0;
+    try {
+        CQXSerialization catalog;
+        if (!catalog.Load(folder)) return 0;
+        const std::vector<TypeEntry> types = catalog.GetTypeList();
+        for (const TypeEntry& type : types)
+            if (!type.Category.IsEmpty()) categories->push_back(type.Category);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}

@@ -1,0 +1,98 @@
+// The catalog file "Tarvolen.fbu": signature, time stamp, body.
+#include <exception>
+
+#include "afx.h"
+#include "api/notify.h"
+#include "api/path_parts.h"
+#include "catalog/file_error_box.h"
+#include "catalog/serialization.h"
+
+namespace {
+
+const WCHAR kCatalogFileName[] = u"Tarvolen.fbu";
+const WCHAR kSignature[] = u"QXSERIALIZATION";
+constexpr DWORD kReadOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+
+CString CatalogPath(const CString& folder) { return WithBackslash(folder) + kCatalogFileName; }
+
+struct FileTimes {
+    FILETIME created, accessed, written;
+};
+
+// Sets the times read after creation back on the closed file, then makes it read-only and hidden.
+bool ApplyStatus(const CString& path, const FileTimes& times) {
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = SetFileTime(file, &times.created, &times.accessed, &times.written) != FALSE;
+    ok = CloseHandle(file) != FALSE && ok;
+    return ok && SetFileAttributesW(path, kReadOnlyHidden) != FALSE;
+}
+
+void DiscardIncomplete(const CString& path) {
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path);
+}
+
+}  // namespace
+
+bool CQXSerialization::Save(CString folder) {
+    const CString path = CatalogPath(folder);
+    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(path)) return false;
+    }
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowFileErrorBox(GetLastError());
+        return false;
+    }
+
+    FileTimes times{};
+    bool written = GetFileTime(file, &times.created, &times.accessed, &times.written) != FALSE;
+    if (written) {
+        try {
+            CArchive ar(file, CArchive::store);
+            ar.WriteString(kSignature);
+            ar.WriteTime(QxFileTimeToUnixSeconds(times.written));
+            Serialize(ar);
+            ar.Close();
+        } catch (const std::exception&) {
+            written = false;
+        }
+    }
+    written = CloseHandle(file) != FALSE && written;
+    if (!written || !ApplyStatus(path, times)) {
+        DiscardIncomplete(path);
+        PostError(MSG_ERROR_SERIALIZATION_FAILED);
+        return false;
+    }
+    return true;
+}
+
+bool CQXSerialization::Load(CString folder) {
+    const CString path = CatalogPath(folder);
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowFileErrorBox(GetLastError());
+        return false;
+    }
+
+    bool readable = true;
+    try {
+        CArchive ar(file, CArchive::load);
+        if (ar.ReadString() == kSignature) {
+            ar.ReadTime();
+            Serialize(ar);
+        } else {
+            PostError(MSG_ERROR_UNSERIALIZATION_FAILED);
+        }
+        ar.Close();
+    } catch (const std::exception&) {
+        Reset();
+        PostError(MSG_ERROR_UNSERIALIZATION_FAILED);
+        readable = false;
+    }
+    CloseHandle(file);
+    return readable;
+}
