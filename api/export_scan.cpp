@@ -1,0 +1,159 @@
+// The automatic selection (category listing and scan) and the user-selection frame.
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "api/operation_lock.h"
+#include "api/path_parts.h"
+#include "selection/drives.h"
+#include "selection/folder_scan.h"
+#include "selection/type_list.h"
+#include "selection/unique_names.h"
+
+namespace {
+
+const WCHAR kScanLogCopyFormat[] = u"%ssystem.sav\\logs\\ScanFolder_%s";
+
+// Hands the host every category name of the type list, in file order.
+int ListCategories(const CString& typeListFile, std::vector<CString>* categories) {
+    std::vector<TypeEntry> types;
+    LoadTypeList(typeListFile, categories, &types);
+    for (const TypeEntry& type : types) categories->push_back(type.Category);
+    DbgLog(u"%s", OperationText(MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS));
+    PostOperation(MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS);
+    return 0;
+}
+
+std::vector<CString> PatternsOf(const std::vector<TypeEntry>& types) {
+    std::vector<CString> patterns;
+    for (const TypeEntry& type : types)
+        if (!type.Category.IsEmpty()) patterns.insert(patterns.end(), type.Extension.begin(), type.Extension.end());
+    return patterns;
+}
+
+// The roots to walk: the accepted drives, or scanPath alone (given a trailing
+// backslash and upper-cased in place).
+std::vector<CString> ScanRoots(CString& scanPath) {
+    std::vector<CString> roots;
+    if (scanPath.IsEmpty()) {
+        ListScanRoots(&roots);
+        return roots;
+    }
+    scanPath = WithBackslash(scanPath);
+    DbgLog(OperationText(MSG_OPERATION_SCAN_DRIVE), scanPath.GetString());
+    PostOperationPath(MSG_OPERATION_SCAN_DRIVE, scanPath);
+    scanPath.MakeUpper();
+    roots.push_back(scanPath);
+    return roots;
+}
+
+// Walks every root into g_arScanResult. 0 completed; 1 when nothing could be
+// scanned, or a root failed or was cancelled (then the operation ends at once,
+// flagged by *aborted).
+int CollectFiles(const std::vector<CString>& roots, const std::vector<CString>& patterns, bool* aborted) {
+    int result = 1;
+    for (const CString& root : roots) {
+        double progressBytes = 0;
+        result = ScanFolder(root, &patterns, GetUsedBytes(root), &progressBytes, &g_arScanResult,
+                            &g_ullScanTotalBytes);
+        if (result != 0) {
+            if (AskContinue()) {
+                DbgLog(u"%s", ErrorText(MSG_ERROR_SCAN_FOLDER_FAILED));
+                PostError(MSG_ERROR_SCAN_FOLDER_FAILED);
+            }
+            *aborted = true;
+            return result;
+        }
+        DbgLog(u"You completed the selection!");
+    }
+    return result;
+}
+
+// The scan proper, inside the operation frame.
+int ScanForFiles(CString scanPath, const CString& typeListFile, std::vector<CString>* categories,
+                 ULONGLONG* fileCount) {
+    std::vector<TypeEntry> types;
+    LoadTypeList(typeListFile, categories, &types);
+    const std::vector<CString> patterns = PatternsOf(types);
+    const std::vector<CString> roots = ScanRoots(scanPath);
+    g_arScanResult.clear();
+    int result = 1;
+    if (patterns.empty()) {
+        DbgLog(u"%s", ErrorText(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED));
+        PostError(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED);
+    } else {
+        bool aborted = false;
+        result = CollectFiles(roots, patterns, &aborted);
+        if (aborted) return result;
+    }
+    PostProgress(100, PHASE_SCAN);
+    // The copy is made only of a list this scan wrote, never of an older one.
+    bool listWritten = false;
+    if (result == 0) {
+        listWritten = WriteFileListLog(&g_arScanResult, u".", FALSE, FALSE) != 0;
+        if (!listWritten) result = 1;
+    }
+    if (fileCount) *fileCount = g_arScanResult.size();
+    DbgLog(u"%s", OperationText(MSG_OPERATION_AUTO_SELECTION_END));
+    PostOperation(MSG_OPERATION_AUTO_SELECTION_END);
+    if (listWritten) CopyFileListLog(kScanLogCopyFormat, scanPath);
+    return result;
+}
+
+}  // namespace
+
+int ScanFileArraySizeByPredefinedType(HWND* hostWindow, CString scanPath, CString typeListFile,
+                                      std::vector<CString>* categories, ULONGLONG* fileCount,
+                                      ContinueCallback continueCallback) {
+    try {
+        OpenDbgLogForOperation();
+        g_pHostWnd = hostWindow;
+        LogPhysicalMemory();
+    } catch (...) {
+        CloseDbgLog();
+        return 1;
+    }
+    OperationLock lock;
+    if (!lock.Acquire()) {
+        ReportOperationConflict(true);
+        return 1;
+    }
+    int result = 1;
+    try {
+        g_ullScanTotalBytes = 0;
+        g_pfnContinue = continueCallback;
+        DbgLog(u"%s", OperationText(MSG_OPERATION_AUTO_SELECTION_START));
+        g_nOperation = OP_AUTO_SELECTION;
+        PostOperation(MSG_OPERATION_AUTO_SELECTION_START);
+        if (fileCount) *fileCount = 0;
+        if (!categories) {
+            // Without a category vector there is nothing to list or to scan for.
+            DbgLog(u"%s", ErrorText(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED));
+            PostError(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED);
+        } else {
+            RemoveDuplicateNames(categories);
+            result = categories->empty() ? ListCategories(typeListFile, categories)
+                                         : ScanForFiles(scanPath, typeListFile, categories, fileCount);
+        }
+    } catch (...) {
+        lock.Release();
+        CloseDbgLog();
+        PostLastSystemError();
+        return 1;
+    }
+    CloseDbgLog();
+    lock.Release();
+    return result;
+}
+
+int GetFileArrayByUserSelection(HWND* hostWindow, CString) {
+    try {
+        g_pHostWnd = hostWindow;
+        DbgLog(u"%s", OperationText(MSG_OPERATION_USER_SELECTION_START));
+        PostOperation(MSG_OPERATION_USER_SELECTION_START);
+        g_nOperation = OP_USER_SELECTION;
+        DbgLog(u"Open file browser!");
+        DbgLog(u"%s", OperationText(MSG_OPERATION_USER_SELECTION_END));
+        PostOperation(MSG_OPERATION_USER_SELECTION_END);
+    } catch (...) {
+    }
+    return 1;
+}

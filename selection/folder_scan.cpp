@@ -1,0 +1,145 @@
+#include "selection/folder_scan.h"
+
+#include <utility>
+
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "api/path_parts.h"
+
+namespace {
+
+// An open directory search, closed when the level is left.
+class FindHandle {
+public:
+    FindHandle() = default;
+    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
+    FindHandle(FindHandle&& other) noexcept : m_handle(std::exchange(other.m_handle, INVALID_HANDLE_VALUE)) {}
+    FindHandle& operator=(FindHandle&& other) noexcept {
+        std::swap(m_handle, other.m_handle);
+        return *this;
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    ~FindHandle() {
+        if (m_handle != INVALID_HANDLE_VALUE) FindClose(m_handle);
+    }
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+};
+
+// One folder being listed.
+struct Level {
+    CString folder;  // without trailing backslash
+    FindHandle find;
+    WIN32_FIND_DATAW entry;
+    bool entryPending;  // entry holds the first result, not yet handled
+};
+
+bool IsDotEntry(const WCHAR* name) {
+    return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
+}
+
+// The walk keeps its levels on the heap, so tree depth is bounded by memory, not by the stack.
+// Each level ends with the result the recursive form would return at that depth; a
+// sub-folder's result is not looked at by its parent.
+class FolderWalk {
+public:
+    FolderWalk(const std::vector<CString>* patterns, double usedBytes, double* progressBytes,
+               std::vector<CString>* result, ULONGLONG* totalBytes)
+        : m_patterns(patterns), m_usedBytes(usedBytes), m_progressBytes(progressBytes), m_result(result),
+          m_totalBytes(totalBytes) {}
+
+    int Run(CString folder) {
+        int outcome = Enter(std::move(folder));
+        if (outcome != kListing) return outcome;
+        for (;;) {
+            outcome = NextEntry();
+            if (outcome == kListing) continue;
+            m_levels.pop_back();
+            if (m_levels.empty()) return outcome;
+            if (FoundInProbe()) return 0;
+        }
+    }
+
+private:
+    static constexpr int kListing = -1;
+
+    bool FoundInProbe() const { return !m_totalBytes && !m_result->empty(); }
+
+    // Starts listing folder: kListing, or the level's result when it cannot be listed.
+    int Enter(CString folder) {
+        folder.TrimRight(u'\\');
+        const CString search = WithLongPathPrefix(folder + u"\\*.*");
+        Level level{std::move(folder), FindHandle(), {}, true};
+        level.find = FindHandle(FindFirstFileW(search, &level.entry));
+        if (level.find.get() == INVALID_HANDLE_VALUE) {
+            if (search.GetLength() > MAX_PATH && GetLastError() == ERROR_BAD_ARGUMENTS) {
+                DbgLog(ErrorText(MSG_ERROR_SCANDATA_CANNOT_FIND), search.GetString());
+                PostError(MSG_ERROR_SCANDATA_CANNOT_FIND);
+                return 1;
+            }
+            return 0;
+        }
+        m_levels.push_back(std::move(level));
+        return kListing;
+    }
+
+    // Handles the next entry of the deepest level: kListing to go on, or that level's result.
+    int NextEntry() {
+        Level& level = m_levels.back();
+        if (!level.entryPending && !FindNextFileW(level.find.get(), &level.entry)) return 0;
+        level.entryPending = false;
+        if (!AskContinue()) return 1;
+        try {
+            return HandleEntry(level);
+        } catch (...) {
+            PostLastSystemError();
+            return 1;
+        }
+    }
+
+    int HandleEntry(Level& level) {
+        const WIN32_FIND_DATAW& entry = level.entry;
+        if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return kListing;
+        CString path = level.folder + u"\\" + entry.cFileName;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // level may move when the new level is pushed; it is not used after this.
+            if (Enter(std::move(path)) != kListing && FoundInProbe()) return 0;
+            return kListing;
+        }
+        const ULONGLONG size = (static_cast<ULONGLONG>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+        if (m_progressBytes) {
+            *m_progressBytes += static_cast<double>(size);
+            PostProgress(Percent(*m_progressBytes), PHASE_SCAN);
+        }
+        if (!MatchExtension(ExtensionOf(entry.cFileName), m_patterns)) return kListing;
+        m_result->push_back(path);
+        if (!m_totalBytes) return 0;
+        *m_totalBytes += size;
+        PostProgressPath(path);
+        return kListing;
+    }
+
+    UINT Percent(double progressBytes) const {
+        if (!(m_usedBytes > 0)) return 0;
+        const double percent = progressBytes * 100.0 / m_usedBytes;
+        return percent >= 100.0 ? 100 : static_cast<UINT>(percent);
+    }
+
+    const std::vector<CString>* m_patterns;
+    double m_usedBytes;
+    double* m_progressBytes;
+    std::vector<CString>* m_result;
+    ULONGLONG* m_totalBytes;
+    std::vector<Level> m_levels;
+};
+
+}  // namespace
+
+int ScanFolder(CString folder, const std::vector<CString>* patterns, double usedBytes, double* progressBytes,
+               std::vector<CString>* result, ULONGLONG* totalBytes) {
+    if (!result) return 1;
+    return FolderWalk(patterns, usedBytes, progressBytes, result, totalBytes).Run(std::move(folder));
+}

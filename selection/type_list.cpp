@@ -1,0 +1,155 @@
+#include "selection/type_list.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "wcrt.h"
+
+namespace {
+
+// The file-error cause the runtime reports for an open that failed.
+UINT FileErrorCause(DWORD lastError) {
+    switch (lastError) {
+    case ERROR_FILE_NOT_FOUND:
+        return 2;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+        return 3;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return 4;
+    case ERROR_ACCESS_DENIED:
+        return 5;
+    case ERROR_INVALID_HANDLE:
+        return 6;
+    case ERROR_SHARING_VIOLATION:
+        return 11;
+    case ERROR_DISK_FULL:
+        return 13;
+    case ERROR_HANDLE_EOF:
+        return 14;
+    default:
+        return 1;
+    }
+}
+
+// Reads one line of any length, without its line end; false at the end of the file.
+bool ReadLine(FILE* file, CString& line) {
+    std::string bytes;
+    char chunk[4096];
+    bool any = false;
+    while (fgets(chunk, sizeof chunk, file)) {
+        any = true;
+        bytes += chunk;
+        if (!bytes.empty() && bytes.back() == '\n') break;
+    }
+    if (!any) return false;
+    if (!bytes.empty() && bytes.back() == '\n') bytes.pop_back();
+    if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+    line.Empty();
+    if (bytes.empty()) return true;
+    int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (length > 0) {
+        std::u16string wide(static_cast<size_t>(length), u'\0');
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);
+        line = CString(std::move(wide));
+    }
+    return true;
+}
+
+bool IsHeader(const CString& line) {
+    return !line.IsEmpty() && line[0] == u'[' && line[line.GetLength() - 1] == u']';
+}
+
+bool IsWanted(const CString& name, const std::vector<CString>* categories) {
+    if (!categories || categories->empty()) return true;
+    for (const CString& wanted : *categories)
+        if (name.CompareNoCase(wanted) == 0) return true;
+    return false;
+}
+
+// Parses the file's lines into records; see LoadTypeList.
+class TypeListParser {
+public:
+    TypeListParser(const std::vector<CString>* categories, std::vector<TypeEntry>* types)
+        : m_categories(categories), m_types(types) {}
+
+    void Line(CString line) {
+        line.MakeUpper();
+        if (IsHeader(line))
+            Header(line);
+        else
+            Extensions(line);
+    }
+
+    int Finish() {
+        Commit();
+        return m_result;
+    }
+
+private:
+    void Commit() {
+        if (!m_hasExtensions) return;
+        m_types->push_back(m_current);
+        DbgLog(u"You add type: %s for searching", m_current.Category.GetString());
+        m_hasExtensions = false;
+    }
+
+    void Header(CString line) {
+        Commit();
+        m_current = TypeEntry();
+        m_selected = false;
+        line.TrimLeft(u'[');
+        line.TrimRight(u']');
+        if (IsWanted(line, m_categories)) {
+            m_current.Category = line;
+            m_selected = true;
+        }
+    }
+
+    // The first token is always taken, so a line of commas only gives one empty pattern.
+    void Extensions(const CString& line) {
+        if (m_current.Category.IsEmpty() || !m_selected || line.IsEmpty()) return;
+        int position = 0;
+        CString token = line.Tokenize(u",", position);
+        do {
+            token.Trim(u' ');
+            m_current.Extension.push_back(token);
+            DbgLog(u"You add type: %s, extension: %s for searching", m_current.Category.GetString(),
+                   token.GetString());
+            token = line.Tokenize(u",", position);
+        } while (position != -1);
+        m_hasExtensions = true;
+        m_result = 1;
+    }
+
+    const std::vector<CString>* m_categories;
+    std::vector<TypeEntry>* m_types;
+    TypeEntry m_current;
+    bool m_selected = false;
+    bool m_hasExtensions = false;
+    int m_result = 0;
+};
+
+}  // namespace
+
+int LoadTypeList(CString typeListFile, std::vector<CString>* categories, std::vector<TypeEntry>* types) {
+    if (!types) return 0;
+    SetFileAttributesW(typeListFile, FILE_ATTRIBUTE_NORMAL);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(typeListFile, u"rt"), fclose);
+    if (!file) {
+        const UINT cause = FileErrorCause(GetLastError());
+        DbgLog(ErrorText(MSG_ERROR_LOAD_TYPE_LIST_FAILED), typeListFile.GetString(), cause);
+        PostError(MSG_ERROR_LOAD_TYPE_LIST_FAILED);
+        return 0;
+    }
+    TypeListParser parser(categories, types);
+    CString line;
+    while (ReadLine(file.get(), line)) parser.Line(line);
+    return parser.Finish();
+}
