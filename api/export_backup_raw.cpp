@@ -1,5 +1,6 @@
 // BackupRaw: copies a file list into a new time-stamped folder, without an image.
 #include "api/dbglog.h"
+#include "api/local_time.h"
 #include "api/notify.h"
 #include "api/operation_lock.h"
 #include "api/path_parts.h"
@@ -7,18 +8,8 @@
 
 namespace {
 
-// "%Y-%m-%d %H%M%S" of the current local time.
-CString LocalTimeFolderName() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    CString name;
-    name.Format(u"%04u-%02u-%02u %02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                now.wSecond);
-    return name;
-}
-
 int RunBackupRaw(std::vector<CString>* fileList, const CString& destinationFolder) {
-    const CString targetFolder = WithBackslash(destinationFolder) + LocalTimeFolderName();
+    const CString targetFolder = WithBackslash(destinationFolder) + LocalTimeText(u"%Y-%m-%d %H%M%S");
     if (!fileList) return 1;
     std::vector<CString> copied = *fileList;
     if (RawCopy(&copied, targetFolder, TRUE) != 0) return 1;
@@ -34,8 +25,7 @@ extern "C" QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileLi
     try {
         g_pHostWnd = hostWindow;
         if (!lock.Acquire()) {
-            DbgLog(ErrorText(MSG_ERROR_OPERATION_CONFLICT));
-            PostError(MSG_ERROR_OPERATION_CONFLICT);
+            ReportOperationConflict(false);
             return 1;
         }
         DbgLog(OperationText(MSG_OPERATION_BACKUPRAW_START));

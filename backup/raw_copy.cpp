@@ -1,0 +1,104 @@
+#include "backup/raw_copy.h"
+
+#include <string>
+
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "api/path_parts.h"
+#include "backup/file_utils.h"
+#include "restore/directories.h"
+
+namespace {
+
+const WCHAR kLongPathPrefix[] = u"\\\\?\\";
+
+// The absolute, normalised form of path ("." and ".." resolved, long-path
+// prefix dropped); empty when it cannot be formed.
+CString FullPathOf(const CString& path) {
+    const CString plain = path.Find(kLongPathPrefix) == 0 ? path.Mid(4) : path;
+    const DWORD needed = GetFullPathNameW(plain, 0, nullptr, nullptr);
+    if (needed == 0) return CString();
+    std::u16string buffer(needed, u'\0');
+    const DWORD length = GetFullPathNameW(plain, needed, buffer.data(), nullptr);
+    if (length == 0 || length >= needed) return CString();
+    buffer.resize(length);
+    return CString(std::move(buffer));
+}
+
+// <targetFolder><drive letter><rest of the path>: E:\Users\a.txt -> <target>E\Users\a.txt.
+// The source is normalised first, so ".." in it cannot lead out of the target folder.
+CString MirrorPath(const CString& targetFolder, const CString& fullSource) {
+    const int colon = fullSource.Find(u':');
+    if (colon < 0) return targetFolder + fullSource;
+    return targetFolder + fullSource.Left(colon) + fullSource.Mid(colon + 1);
+}
+
+// False only when the volume of folder reports fewer free bytes than size.
+bool FitsOnVolume(const CString& folder, ULONGLONG size) {
+    ULARGE_INTEGER available, total, free;
+    if (!GetDiskFreeSpaceExW(folder, &available, &total, &free)) return true;
+    return size <= free.QuadPart;
+}
+
+int ReportCopyFailed(const CString& source) {
+    DbgLog(ErrorText(MSG_ERROR_COPYDATA_FAILED), source.GetString());
+    PostError(MSG_ERROR_COPYDATA_FAILED);
+    return 1;
+}
+
+}  // namespace
+
+int RawCopy(std::vector<CString>* paths, CString targetFolder, BOOL overwrite) {
+    if (!paths) return 1;
+    const std::vector<CString> sources = *paths;
+    targetFolder = WithBackslash(targetFolder);
+    int result = 1;
+    size_t position = 0;  // index of the current source in *paths
+    for (const CString& source : sources) {
+        const DWORD attributes = GetFileAttributesW(source);
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            paths->erase(paths->begin() + static_cast<std::ptrdiff_t>(position));
+            DbgLog(ErrorText(MSG_ERROR_COPYDATA_CANNOT_FIND), source.GetString());
+            PostError(MSG_ERROR_COPYDATA_CANNOT_FIND);
+            continue;
+        }
+        ++position;
+
+        const CString fullSource = FullPathOf(source);
+        if (fullSource.IsEmpty()) {
+            result = ReportCopyFailed(source);
+            continue;
+        }
+        const CString target = MirrorPath(targetFolder, fullSource);
+        result = CreateDirectories(target);
+        if (result != 0) continue;
+
+        if (!FitsOnVolume(targetFolder, GetFileSize64(source))) {
+            DbgLog(ErrorText(MSG_ERROR_COPYDATA_NOSPACE_FAILED), source.GetString());
+            PostError(MSG_ERROR_COPYDATA_NOSPACE_FAILED);
+            DeleteFolderTree(targetFolder);
+            return 1;
+        }
+
+        // The source is only read, so its attributes are never touched. An
+        // earlier copy at the target (possibly read-only) is ours to replace.
+        const CString from = WithLongPathPrefix(fullSource);
+        const CString to = WithLongPathPrefix(target);
+        if (overwrite) SetFileAttributesW(to, FILE_ATTRIBUTE_NORMAL);
+        const BOOL copied = CopyFileW(from, to, !overwrite);
+        SetFileAttributesW(to, attributes);
+        if (!copied) {
+            result = ReportCopyFailed(source);
+            continue;
+        }
+        PostProgressPath(from);
+        DbgLog(u"Copy %s to %s successfully!", from.GetString(), to.GetString());
+        result = 0;
+        if (!AskContinue()) {
+            DeleteFolderTree(targetFolder);
+            return 1;
+        }
+    }
+    DbgLog(u"Copy raw data end!");
+    return result;
+}
