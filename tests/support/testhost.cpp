@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "api/operation_lock.h"
 
 namespace fs = std::filesystem;
 
@@ -211,6 +214,41 @@ Module::Module() {
 
 Module::~Module() {
     if (handle) dlclose(handle);
+}
+
+OtherProcessLock::OtherProcessLock() {
+    int ready[2], release[2];
+    if (pipe(ready) != 0) throw std::runtime_error("pipe failed");
+    if (pipe(release) != 0) throw std::runtime_error("pipe failed");
+    m_pid = fork();
+    if (m_pid < 0) throw std::runtime_error("fork failed");
+    if (m_pid == 0) {
+        close(ready[0]);
+        close(release[1]);
+        OperationLock lock;
+        const char held = lock.Acquire() ? 1 : 0;
+        if (write(ready[1], &held, 1) != 1) _exit(1);
+        char ignored;
+        if (read(release[0], &ignored, 1) < 0) _exit(1);
+        lock.Release();
+        _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    m_toChild = release[1];
+    char held = 0;
+    m_holding = read(ready[0], &held, 1) == 1 && held == 1;
+    close(ready[0]);
+}
+
+OtherProcessLock::~OtherProcessLock() { Stop(); }
+
+void OtherProcessLock::Stop() {
+    if (m_pid <= 0) return;
+    close(m_toChild);  // the child reads end of file and lets go
+    waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+    m_holding = false;
 }
 
 std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath) {

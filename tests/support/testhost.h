@@ -104,6 +104,24 @@ struct Module {
     PFN_DeleteFolder DeleteFolder = nullptr;
 };
 
+// A second process that holds the operation lock "Mutex_Operation" (in this
+// test's object namespace) until Stop() or destruction.
+class OtherProcessLock {
+public:
+    OtherProcessLock();
+    ~OtherProcessLock();
+    OtherProcessLock(const OtherProcessLock&) = delete;
+    OtherProcessLock& operator=(const OtherProcessLock&) = delete;
+    // False when the other process could not take the lock.
+    bool holding() const { return m_holding; }
+    void Stop();
+
+private:
+    int m_pid = -1;
+    int m_toChild = -1;
+    bool m_holding = false;
+};
+
 // The debug log's entries (timestamp line + message line) as messages, from a host path.
 std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath);
 
