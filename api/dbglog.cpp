@@ -1,8 +1,8 @@
 #include "api/dbglog.h"
 
 #include <cstdarg>
-#include <ctime>
 
+#include "api/local_time.h"
 #include "wcrt.h"
 
 namespace {
@@ -37,14 +37,6 @@ void CloseStream(LogWriter& writer) {
     writer.stream = nullptr;
 }
 
-// "[%Y-%m-%d %H%M%S]" with the local time and a line break.
-void WriteTimeStamp(FILE* stream) {
-    WCHAR stamp[40] = u"[]\n";
-    const std::time_t now = std::time(nullptr);
-    if (const std::tm* local = std::localtime(&now)) wcsftime(stamp, 40, u"[%Y-%m-%d %H%M%S]\n", local);
-    fputws(stamp, stream);
-}
-
 // One entry: time stamp line, then the message and its line break. Each entry
 // is flushed whole, so two writers appending to one file never split an entry.
 void WriteEntry(LogWriter& writer, const CString& path, const WCHAR* format, va_list args) {
@@ -57,7 +49,7 @@ void WriteEntry(LogWriter& writer, const CString& path, const WCHAR* format, va_
         SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
         if (!writer.stream && !OpenForAppend(writer, path)) return;
         fseek(writer.stream, 0, SEEK_END);
-        WriteTimeStamp(writer.stream);
+        fputws(LocalTimeText(u"[%Y-%m-%d %H%M%S]\n"), writer.stream);
         fputws(writer.message, writer.stream);
         fflush(writer.stream);
     } catch (...) {
