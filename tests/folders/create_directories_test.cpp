@@ -1,0 +1,113 @@
+// Directory creation: levels from the top down, existing and failing levels,
+// attributes of new folders, paths that create nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "api/dbglog.h"
+#include "api/state.h"
+#include "restore/directories.h"
+#include "testhost.h"
+
+namespace fs = std::filesystem;
+using namespace qxtest;
+
+namespace {
+
+class CreateDirectoriesTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_pHostWnd = host.handle(); }
+    void TearDown() override {
+        g_pHostWnd = nullptr;
+        CloseDbgLog();
+    }
+    std::vector<std::string> Log() {
+        CloseDbgLog();
+        return ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log");
+    }
+    size_t CountLines(const std::string& line) {
+        auto log = Log();
+        return static_cast<size_t>(std::count(log.begin(), log.end(), line));
+    }
+
+    TestDrives drives{{"C"}};
+    HostWindow host;
+};
+
+TEST_F(CreateDirectoriesTest, MakesEveryLevelOfAFolderPath) {
+    CString failed = u"unchanged";
+    EXPECT_EQ(0, CreateDirectories(u"C:\\one\\two\\three\\", 0, &failed));
+    EXPECT_TRUE(fs::is_directory(drives.Root('C') + "/one/two/three"));
+    EXPECT_TRUE(failed.IsEmpty());
+    auto log = Log();
+    ASSERT_EQ(4u, log.size());
+    EXPECT_EQ("Will do creating directory recursively!", log[0]);
+    for (size_t i = 1; i < 4; ++i) EXPECT_EQ("Create directory successfully!", log[i]);
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+TEST_F(CreateDirectoriesTest, LastComponentIsAFileNameAndIsNotCreated) {
+    EXPECT_EQ(0, CreateDirectories(u"C:\\one\\two\\file.txt"));
+    EXPECT_TRUE(fs::is_directory(drives.Root('C') + "/one/two"));
+    EXPECT_FALSE(HostExists(drives.Root('C') + "/one/two/file.txt"));
+}
+
+TEST_F(CreateDirectoriesTest, ExistingLevelsArePassedOver) {
+    fs::create_directories(drives.Root('C') + "/one");
+    EXPECT_EQ(0, CreateDirectories(u"C:\\one\\two\\"));
+    EXPECT_EQ(1u, CountLines("Path of directory has been created before!"));
+    EXPECT_EQ(1u, CountLines("Create directory successfully!"));
+}
+
+TEST_F(CreateDirectoriesTest, LevelThatIsAFileMakesTheNextLevelFail) {
+    drives.Write(u"C:\\one\\blocker", "x");
+    CString failed;
+    EXPECT_EQ(1, CreateDirectories(u"C:\\one\\blocker\\inner\\", 0, &failed));
+    EXPECT_EQ(CString(u"\\\\?\\C:\\one\\blocker\\inner"), failed);
+    EXPECT_EQ(2u, CountLines("Path of directory has been created before!"));
+    EXPECT_EQ(1u, CountLines("MSG_ERROR_CREATE_DIRECTORY_FAILED - Can't create directory \\\\?\\C:\\one\\blocker\\inner !"));
+    auto posted = host.Drain();
+    ASSERT_EQ(1u, posted.size());
+    EXPECT_EQ(host.errorStr, posted[0].message);
+    EXPECT_EQ(MSG_ERROR_CREATE_DIRECTORY_FAILED, posted[0].wParam);
+    EXPECT_EQ(0, posted[0].lParam);
+}
+
+TEST_F(CreateDirectoriesTest, NewFoldersGetTheAttributesOldOnesKeepTheirs) {
+    fs::create_directories(drives.Root('C') + "/old");
+    EXPECT_EQ(0, CreateDirectories(u"C:\\old\\new\\", FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(GetFileAttributesW(u"C:\\old\\new") & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(GetFileAttributesW(u"C:\\old") & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(CreateDirectoriesTest, PathsWithoutDriveLetterCreateNothing) {
+    EXPECT_EQ(0, CreateDirectories(u"relative\\folder\\"));
+    EXPECT_EQ(0, CreateDirectories(u"\\\\server\\share\\folder\\"));
+    EXPECT_FALSE(HostExists(drives.WorkDir() + "/relative"));
+    EXPECT_TRUE(Log().empty());
+    EXPECT_EQ(1, CreateDirectories(u""));
+}
+
+TEST_F(CreateDirectoriesTest, FileInADriveRootNeedsNoFolder) {
+    EXPECT_EQ(0, CreateDirectories(u"C:\\file.txt"));
+    EXPECT_EQ(1u, CountLines("Path of directory has been created before!"));
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+TEST_F(CreateDirectoriesTest, FileInTheRootOfAMissingDriveFails) {
+    CString failed;
+    EXPECT_EQ(1, CreateDirectories(u"Q:\\file.txt", 0, &failed));
+    EXPECT_EQ(CString(u"\\\\?\\Q:\\"), failed);
+    EXPECT_TRUE(HasCode(host.Drain(), host.errorStr, MSG_ERROR_CREATE_DIRECTORY_FAILED));
+}
+
+TEST_F(CreateDirectoriesTest, LevelsOverTheLengthLimitAreLoggedAndSkipped) {
+    CString longName(u'n', 256);
+    CString path = u"C:\\short\\" + longName + u"\\deeper\\";
+    EXPECT_EQ(0, CreateDirectories(path));
+    EXPECT_TRUE(fs::is_directory(drives.Root('C') + "/short"));
+    EXPECT_EQ(2u, CountLines("Path of directory are too long!"));
+}
+
+}  // namespace

@@ -1,0 +1,230 @@
+// Rebuilding big files below a restore target, and removing pieces.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+
+#include "big_file_fixture.h"
+
+namespace fs = std::filesystem;
+using namespace bigfiles;
+
+namespace {
+
+class MergeTest : public BigFileTest {
+protected:
+    // A stored node for path whose pieces were applied below D:\Restore; a
+    // piece given as nullptr is missing there.
+    FileNode& AddNode(const CString& path, const std::vector<const char*>& pieces, std::vector<int> images = {1}) {
+        FileNode node;
+        node.suszPath = path;
+        node.IndexofImage = images;
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            CString piece;
+            piece.Format(u"%s.%03d", path.GetString(), static_cast<int>(i));
+            node.splitPathArray.push_back(piece);
+            std::string content = pieces[i] ? pieces[i] : "";
+            node.size += content.size();
+            if (pieces[i]) drives.Write(u"D:\\Restore\\" + piece.Mid(3), content);
+        }
+        catalog.m_arBigFile.push_back(node);
+        catalog.m_bigFileTotalSize += node.size;
+        return catalog.m_arBigFile.back();
+    }
+    static CString Restored(const CString& rest) { return u"D:\\Restore\\" + rest; }
+};
+
+TEST_F(MergeTest, PiecesAreJoinedInOrderThenDeleted) {
+    AddNode(u"C:\\Media\\film.avi", {"abcd", "efgh", ""});
+    catalog.m_bigFileTotalSize = 16;
+    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    EXPECT_EQ("abcdefgh", Read(Restored(u"Media\\film.avi")));
+    for (const char* piece : {"000", "001", "002"})
+        EXPECT_FALSE(Exists(Restored(CString(u"Media\\film.avi.") + CString::FromUtf8(piece))));
+    auto posted = host.Drain();
+    EXPECT_TRUE(qxtest::Codes(posted, host.errorStr).empty());
+    EXPECT_EQ((std::vector<long long>{25, 50, 50}), qxtest::Codes(posted, host.progressInt));
+    for (const auto& p : posted) {
+        if (p.message == host.progressInt) EXPECT_EQ(PHASE_MERGE, p.lParam);
+    }
+}
+
+TEST_F(MergeTest, TargetBackslashAndDriveLetterCaseDoNotMatter) {
+    AddNode(u"c:\\Media\\lower.avi", {"ab", "c"});
+    AddNode(u"C:\\Media\\upper.avi", {"de", "f"});
+    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore\\", u"C:\\", 1));
+    EXPECT_EQ("abc", Read(Restored(u"Media\\lower.avi")));
+    EXPECT_EQ("def", Read(Restored(u"Media\\upper.avi")));
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(MergeTest, OnlyNodesOfTheAppliedImageAreMerged) {
+    AddNode(u"C:\\Media\\second.avi", {"ab", "c"}, {2});
+    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    EXPECT_FALSE(Exists(Restored(u"Media\\second.avi")));
+    EXPECT_TRUE(Exists(Restored(u"Media\\second.avi.000")));
+    EXPECT_TRUE(host.Drain().empty());
+
+    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 2));
+    EXPECT_EQ("abc", Read(Restored(u"Media\\second.avi")));
+}
+
+TEST_F(MergeTest, StoredNodesKeepTheirOriginalPaths) {
+    AddNode(u"C:\\Media\\film.avi", {"ab", "c"}, {1, 1});
+    catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1);
+    EXPECT_EQ(CString(u"C:\\Media\\film.avi"), catalog.m_arBigFile[0].suszPath);
+    EXPECT_EQ(CString(u"C:\\Media\\film.avi.000"), catalog.m_arBigFile[0].splitPathArray[0]);
+    EXPECT_EQ("abc", Read(Restored(u"Media\\film.avi")));
+    EXPECT_TRUE(Errors().empty());
+}
+
+// The rebuild from the remaining pieces is kept, but it is shorter than the
+// stored size: the merge is reported as failed and the pieces found stay.
+TEST_F(MergeTest, MissingFirstPieceRebuildsFromTheRestAndKeepsThePieces) {
+    AddNode(u"C:\\Media\\film.avi", {nullptr, "efgh", ""});
+    catalog.m_arBigFile[0].size = 8;
+    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    EXPECT_EQ("efgh", Read(Restored(u"Media\\film.avi")));
+    EXPECT_EQ("efgh", Read(Restored(u"Media\\film.avi.001")));
+    EXPECT_TRUE(Exists(Restored(u"Media\\film.avi.002")));
+    EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
+}
+
+TEST_F(MergeTest, MissingEmptyLastPieceStillGivesTheWholeFile) {
+    AddNode(u"C:\\Media\\film.avi", {"abcd", nullptr});
+    catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1);
+    EXPECT_EQ("abcd", Read(Restored(u"Media\\film.avi")));
+    EXPECT_FALSE(Exists(Restored(u"Media\\film.avi.000")));
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(MergeTest, NoPieceBelowTheTargetLeavesAnExistingFileAlone) {
+    AddNode(u"C:\\Media\\film.avi", {nullptr, nullptr});
+    drives.Write(Restored(u"Media\\film.avi"), "already here");
+    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    EXPECT_EQ("already here", Read(Restored(u"Media\\film.avi")));
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+TEST_F(MergeTest, AnExistingReadOnlyFileIsReplaced) {
+    AddNode(u"C:\\Media\\film.avi", {"new", ""});
+    drives.Write(Restored(u"Media\\film.avi"), "old and much longer");
+    ASSERT_TRUE(SetFileAttributesW(Restored(u"Media\\film.avi"), FILE_ATTRIBUTE_READONLY));
+    catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1);
+    EXPECT_EQ("new", Read(Restored(u"Media\\film.avi")));
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(MergeTest, PathsThatWouldLeaveTheTargetAreRefused) {
+    const CString escapes[] = {u"C:\\..\\escape.bin", u"C:\\Media\\..\\..\\escape.bin", u"D:\\escape.bin",
+                               u"\\escape.bin", u"\\\\server\\share\\escape.bin", u"C:\\Media\\. \\x.bin"};
+    for (const CString& path : escapes) {
+        FileNode node;
+        node.suszPath = path;
+        node.size = 2;
+        node.IndexofImage = {1};
+        node.splitPathArray = {path + u".000"};
+        catalog.m_arBigFile.push_back(node);
+    }
+    // A node whose own path is fine but one of whose pieces points elsewhere.
+    AddNode(u"C:\\Media\\fine.avi", {"ab"});
+    catalog.m_arBigFile.back().splitPathArray.push_back(u"C:\\..\\..\\D\\escape.bin.000");
+    // What an unchecked relocation below D:\Restore\ would reach.
+    drives.Write(u"D:\\escape.bin.000", "xy");
+
+    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    EXPECT_FALSE(Exists(u"D:\\escape.bin"));
+    EXPECT_EQ("xy", Read(u"D:\\escape.bin.000"));
+    EXPECT_FALSE(Exists(Restored(u"Media\\fine.avi")));
+    EXPECT_EQ("ab", Read(Restored(u"Media\\fine.avi.000")));
+    EXPECT_EQ(std::vector<long long>(7, MSG_ERROR_BIGFILES_MERGE_FAILED), Errors());
+}
+
+TEST_F(MergeTest, AnOutputThatCannotBeCreatedKeepsThePieces) {
+    AddNode(u"C:\\Media\\film.avi", {"ab", "c"});
+    fs::create_directories(Host(Restored(u"Media\\film.avi")));
+    catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1);
+    EXPECT_EQ("ab", Read(Restored(u"Media\\film.avi.000")));
+    EXPECT_EQ("c", Read(Restored(u"Media\\film.avi.001")));
+    EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
+}
+
+TEST_F(MergeTest, AFailedWriteKeepsThePieces) {
+    std::string first = Pattern(8000), second = Pattern(8000, 1);
+    AddNode(u"C:\\Media\\film.avi", {first.c_str(), second.c_str()});
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = 10000;  // the output cannot grow to 16000 bytes
+    sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(first, Read(Restored(u"Media\\film.avi.000")));
+    EXPECT_EQ(second, Read(Restored(u"Media\\film.avi.001")));
+    EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
+}
+
+TEST_F(MergeTest, NoProgressWithoutATotal) {
+    AddNode(u"C:\\Media\\film.avi", {"ab", "c"});
+    catalog.m_bigFileTotalSize = 0;
+    catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1);
+    EXPECT_EQ("abc", Read(Restored(u"Media\\film.avi")));
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+TEST_F(MergeTest, MergeBigFileWritesAtTheNodesPath) {
+    EXPECT_EQ(0, catalog.MergeBigFile(nullptr));
+    FileNode empty;
+    EXPECT_EQ(0, catalog.MergeBigFile(&empty));
+
+    drives.Write(u"C:\\x\\a.bin.000", "12");
+    drives.Write(u"C:\\x\\a.bin.001", "3");
+    FileNode node;
+    node.suszPath = u"C:\\x\\a.bin";
+    node.size = 3;
+    node.splitPathArray = {u"C:\\x\\a.bin.000", u"C:\\x\\a.bin.001"};
+    EXPECT_EQ(1, catalog.MergeBigFile(&node));
+    EXPECT_EQ("123", Read(u"C:\\x\\a.bin"));
+    EXPECT_TRUE(Exists(u"C:\\x\\a.bin.000"));  // MergeBigFile alone deletes nothing
+}
+
+TEST_F(MergeTest, APieceNamedLikeTheOutputIsNeverTruncated) {
+    drives.Write(u"C:\\x\\a.bin", "12");
+    FileNode node;
+    node.suszPath = u"C:\\x\\a.bin";
+    node.size = 2;
+    node.splitPathArray = {u"C:\\X\\A.BIN"};
+    EXPECT_EQ(1, catalog.MergeBigFile(&node));
+    EXPECT_EQ("12", Read(u"C:\\x\\a.bin"));
+    EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
+}
+
+TEST_F(MergeTest, DeletingPieces) {
+    EXPECT_EQ(1, catalog.DeleteAllSplitFiles());
+    EXPECT_EQ(0, catalog.DeleteSplitFiles(nullptr));
+    FileNode empty;
+    EXPECT_EQ(0, catalog.DeleteSplitFiles(&empty));
+
+    drives.Write(u"C:\\a.bin", "abc");
+    drives.Write(u"C:\\a.bin.000", "ab");
+    drives.Write(u"C:\\a.bin.001", "c");
+    drives.Write(u"C:\\b.bin.000", "d");
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\a.bin.001", FILE_ATTRIBUTE_READONLY));
+    FileNode a, b;
+    a.suszPath = u"C:\\a.bin";
+    a.splitPathArray = {u"C:\\a.bin.000", u"C:\\a.bin.001", u"C:\\a.bin.002"};
+    b.suszPath = u"C:\\b.bin";
+    b.splitPathArray = {u"C:\\b.bin.000"};
+    catalog.m_arBigFile = {a, b};
+    EXPECT_EQ(1, catalog.DeleteAllSplitFiles());
+    EXPECT_FALSE(Exists(u"C:\\a.bin.000"));
+    EXPECT_FALSE(Exists(u"C:\\a.bin.001"));
+    EXPECT_FALSE(Exists(u"C:\\b.bin.000"));
+    EXPECT_EQ("abc", Read(u"C:\\a.bin"));
+    EXPECT_EQ(3u, catalog.m_arBigFile[0].splitPathArray.size());
+}
+
+}  // namespace

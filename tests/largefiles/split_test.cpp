@@ -1,0 +1,137 @@
+// Cutting big files into numbered pieces.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+
+#include "big_file_fixture.h"
+
+namespace fs = std::filesystem;
+using namespace bigfiles;
+
+namespace {
+
+class SplitTest : public BigFileTest {
+protected:
+    FileNode Cut(const std::string& content, ULONGLONG pieceSize) {
+        drives.Write(u"C:\\Media\\film.avi", content);
+        FileNode node;
+        node.suszPath = u"C:\\Media\\film.avi";
+        node.size = content.size();
+        EXPECT_EQ(1, catalog.SplitBigFile(pieceSize, node));
+        return node;
+    }
+    static CString Piece(int n) {
+        CString path;
+        path.Format(u"C:\\Media\\film.avi.%03d", n);
+        return path;
+    }
+    void ExpectPieces(const FileNode& node, const std::vector<std::string>& contents) {
+        ASSERT_EQ(contents.size(), node.splitPathArray.size());
+        for (size_t i = 0; i < contents.size(); ++i) {
+            EXPECT_EQ(Piece(static_cast<int>(i)), node.splitPathArray[i]);
+            EXPECT_EQ(contents[i], Read(node.splitPathArray[i])) << i;
+        }
+        EXPECT_FALSE(Exists(Piece(static_cast<int>(contents.size()))));
+    }
+};
+
+TEST_F(SplitTest, FullPiecesThenTheRest) {
+    std::string data = Pattern(9);
+    FileNode node = Cut(data, 4);
+    ExpectPieces(node, {data.substr(0, 4), data.substr(4, 4), data.substr(8)});
+    EXPECT_EQ(data, Read(u"C:\\Media\\film.avi"));
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(SplitTest, MultipleOfThePieceSizeEndsInAnEmptyPiece) {
+    std::string data = Pattern(12);
+    ExpectPieces(Cut(data, 4), {data.substr(0, 4), data.substr(4, 4), data.substr(8, 4), ""});
+}
+
+TEST_F(SplitTest, PieceSizeOne) { ExpectPieces(Cut("ab", 1), {"a", "b", ""}); }
+
+TEST_F(SplitTest, PiecesLargerThanTheCopyBufferKeepTheirBytes) {
+    std::string data = Pattern((9u << 20) + 5, 1);  // two pieces of 4.5 MiB and 5 bytes
+    ULONGLONG piece = (9u << 20) / 2;
+    ExpectPieces(Cut(data, piece), {data.substr(0, piece), data.substr(piece, piece), data.substr(2 * piece)});
+}
+
+TEST_F(SplitTest, LeftoverPieceFromAnEarlierRunIsOverwritten) {
+    drives.Write(Piece(0), Pattern(100, 2));
+    ASSERT_TRUE(SetFileAttributesW(Piece(0), FILE_ATTRIBUTE_READONLY));
+    std::string data = Pattern(6);
+    ExpectPieces(Cut(data, 4), {data.substr(0, 4), data.substr(4)});
+}
+
+TEST_F(SplitTest, NewPiecesAreAppendedAfterExistingEntries) {
+    drives.Write(u"C:\\Media\\film.avi", "abc");
+    FileNode node;
+    node.suszPath = u"C:\\Media\\film.avi";
+    node.splitPathArray.push_back(u"C:\\earlier");
+    catalog.SplitBigFile(2, node);
+    ASSERT_EQ(3u, node.splitPathArray.size());
+    EXPECT_EQ(CString(u"C:\\earlier"), node.splitPathArray[0]);
+    EXPECT_EQ(Piece(0), node.splitPathArray[1]);
+}
+
+TEST_F(SplitTest, NothingHappensWithoutAFile) {
+    FileNode node;
+    node.suszPath = u"C:\\Media\\missing.avi";
+    EXPECT_EQ(1, catalog.SplitBigFile(4, node));
+    fs::create_directories(Host(u"C:\\Media\\folder.avi"));
+    node.suszPath = u"C:\\Media\\folder.avi";
+    EXPECT_EQ(1, catalog.SplitBigFile(4, node));
+    drives.Write(u"C:\\Media\\film.avi", "abc");
+    node.suszPath = u"C:\\Media\\film.avi";
+    EXPECT_EQ(1, catalog.SplitBigFile(0, node));
+    EXPECT_TRUE(node.splitPathArray.empty());
+    EXPECT_FALSE(Exists(Piece(0)));
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(SplitTest, OverAThousandPiecesGetFourDigits) {
+    std::string data = Pattern(1001);
+    FileNode node = Cut(data, 1);
+    ASSERT_EQ(1002u, node.splitPathArray.size());
+    EXPECT_EQ(CString(u"C:\\Media\\film.avi.999"), node.splitPathArray[999]);
+    EXPECT_EQ(CString(u"C:\\Media\\film.avi.1000"), node.splitPathArray[1000]);
+    EXPECT_EQ(CString(u"C:\\Media\\film.avi.1001"), node.splitPathArray[1001]);
+    std::string joined;
+    for (const CString& piece : node.splitPathArray) joined += Read(piece);
+    EXPECT_EQ(data, joined);
+    EXPECT_EQ("", Read(node.splitPathArray[1001]));
+}
+
+TEST_F(SplitTest, APieceThatCannotBeCreatedStopsTheCut) {
+    fs::create_directories(Host(Piece(1)));  // a folder stands where piece 1 goes
+    FileNode node = Cut(Pattern(10), 4);
+    ASSERT_EQ(1u, node.splitPathArray.size());
+    EXPECT_EQ(Piece(0), node.splitPathArray[0]);
+    EXPECT_FALSE(Exists(Piece(2)));
+    EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_SPLIT_FAILED}, Errors());
+    EXPECT_EQ(Pattern(10), Read(u"C:\\Media\\film.avi"));
+}
+
+TEST_F(SplitTest, AFailedWriteIsAFailureNotAShortPiece) {
+    drives.Write(u"C:\\Media\\film.avi", Pattern(30000));
+    FileNode node;
+    node.suszPath = u"C:\\Media\\film.avi";
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = 10000;  // no file may grow past 10000 bytes: the first piece runs into it
+    sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    catalog.SplitBigFile(12000, node);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_TRUE(node.splitPathArray.empty());
+    EXPECT_FALSE(Exists(Piece(0)));  // the incomplete piece is removed
+    EXPECT_FALSE(Exists(Piece(1)));
+    EXPECT_FALSE(Exists(Piece(2)));
+    EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_SPLIT_FAILED}, Errors());
+}
+
+}  // namespace
