@@ -20,16 +20,19 @@ inline UINT g_progressStr = 0;
 inline UINT g_operationStr = 0;
 inline UINT g_errorStr = 0;
 
-// Frees the string payloads of every queued notification.
-inline void Drain() {
+// Frees the string payloads of every queued notification; returns how many were queued.
+inline size_t Drain() {
     MSG msg;
+    size_t drained = 0;
     while (PeekMessageW(&msg, g_window, 0, 0, PM_REMOVE)) {
+        ++drained;
         if (msg.message == g_progressStr) SysFreeString(reinterpret_cast<BSTR>(msg.wParam));
         if (msg.message == g_operationStr && QxfmOperationLParamIsString(static_cast<int>(msg.wParam)))
             SysFreeString(reinterpret_cast<BSTR>(msg.lParam));
         if (msg.message == g_errorStr && QxfmErrorLParamIsString(static_cast<int>(msg.wParam)))
             SysFreeString(reinterpret_cast<BSTR>(msg.lParam));
     }
+    return drained;
 }
 
 // The host pumps its queue whenever the module asks whether to go on.

@@ -1,0 +1,250 @@
+// The folder walk on trees built in a test drive: order, matching, progress,
+// links, probe mode, cancellation, long and very deep paths.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "api/state.h"
+#include "selection/folder_scan.h"
+#include "testhost.h"
+
+using namespace qxtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Paths = std::vector<CString>;
+
+// What the walk should produce: a plain recursive listing through the same
+// platform calls, children visited where they are listed.
+void ReferenceWalk(const CString& folder, const Paths& patterns, Paths& out) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(CString(u"\\\\?\\") + folder + u"\\*.*", &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        CString name = data.cFileName;
+        if (name == u"." || name == u".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        CString path = folder + u"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ReferenceWalk(path, patterns, out);
+        } else {
+            int dot = name.ReverseFind(u'.');
+            CString ext = dot >= 0 ? name.Mid(dot + 1) : CString();
+            if (MatchExtension(ext, &patterns)) out.push_back(path);
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+class FolderScanTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_pHostWnd = host.handle(); }
+    void TearDown() override {
+        g_pHostWnd = nullptr;
+        g_pfnContinue = nullptr;
+    }
+    int Collect(const CString& folder, const Paths& patterns, double usedBytes = 0) {
+        progress = 0;
+        return ScanFolder(folder, &patterns, usedBytes, &progress, &result, &total);
+    }
+    int Probe(const CString& folder, const Paths& patterns) {
+        return ScanFolder(folder, &patterns, 0, nullptr, &result, nullptr);
+    }
+
+    TestDrives drives;
+    HostWindow host;
+    Paths result;
+    double progress = 0;
+    ULONGLONG total = 0;
+};
+
+TEST_F(FolderScanTest, CollectsMatchingFilesWithSizesAndProgress) {
+    drives.Write(u"C:\\report.doc", "12345");
+    drives.Write(u"C:\\Data\\budget.xlsx", "1234567");
+    drives.Write(u"C:\\Data\\notes.txt", "123");
+    drives.Write(u"C:\\Data\\README", "1");
+    ASSERT_EQ(0, Collect(u"C:\\", {u"DOC", u"XLS*"}));
+    Paths sorted = result;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ((Paths{u"C:\\Data\\budget.xlsx", u"C:\\report.doc"}), sorted);
+    EXPECT_EQ(12u, total);
+    EXPECT_EQ(16.0, progress);
+
+    auto posted = host.Drain();
+    Paths announced;
+    int percents = 0;
+    for (const auto& p : posted) {
+        if (p.message == host.progressStr) announced.push_back(p.text);
+        if (p.message == host.progressInt) {
+            ++percents;
+            EXPECT_EQ(0, p.wParam);  // no used size known
+            EXPECT_EQ(PHASE_SCAN, p.lParam);
+        }
+    }
+    EXPECT_EQ(4, percents);
+    EXPECT_EQ(result, announced);
+}
+
+TEST_F(FolderScanTest, KeepsDepthFirstListingOrderAndTrailingBackslashes) {
+    for (const char* f : {"a\\1.doc", "a\\b\\2.doc", "a\\b\\c\\3.doc", "a\\4.doc", "z.doc", "m\\5.doc", "m\\n\\6.doc",
+                          "a\\b\\7.doc", "8.doc"})
+        drives.Write(CString(u"C:\\top\\") + CString::FromUtf8(f), "x");
+    Paths expected;
+    ReferenceWalk(u"C:\\top", {u"DOC"}, expected);
+    ASSERT_EQ(9u, expected.size());
+    ASSERT_EQ(0, Collect(u"C:\\top\\\\", {u"DOC"}));
+    EXPECT_EQ(expected, result);
+}
+
+TEST_F(FolderScanTest, ExtensionRules) {
+    drives.Write(u"C:\\f\\report", "x");
+    drives.Write(u"C:\\f\\archive.tar.gz", "x");
+    drives.Write(u"C:\\f\\photo.jpg", "x");
+    drives.Write(u"C:\\f\\photo.jpeg", "x");
+    drives.Write(u"C:\\f\\photo.png", "x");
+    drives.Write(u"C:\\f\\trailing.", "x");
+    ASSERT_EQ(0, Collect(u"C:\\f", {u"GZ", u"JP*"}));
+    std::sort(result.begin(), result.end());
+    EXPECT_EQ((Paths{u"C:\\f\\archive.tar.gz", u"C:\\f\\photo.jpeg", u"C:\\f\\photo.jpg"}), result);
+    result.clear();
+    ASSERT_EQ(0, Collect(u"C:\\f", {u"*"}));
+    EXPECT_EQ(4u, result.size());  // neither "report" nor "trailing." has an extension
+}
+
+TEST_F(FolderScanTest, PercentOfUsedBytesIsCappedAt100) {
+    for (int i = 0; i < 5; ++i) drives.Write(CString(u"C:\\p\\") + CString(WCHAR(u'a' + i)) + u".bin", std::string(250, 'x'));
+    ASSERT_EQ(0, Collect(u"C:\\p", {u"BIN"}, 1000));
+    std::vector<long long> percents;
+    for (const auto& p : host.Drain())
+        if (p.message == host.progressInt) percents.push_back(p.wParam);
+    EXPECT_EQ((std::vector<long long>{25, 50, 75, 100, 100}), percents);
+}
+
+TEST_F(FolderScanTest, LinksAreNeverFollowed) {
+    drives.Write(u"C:\\real\\inside.doc", "x");
+    drives.Write(u"C:\\scan\\own.doc", "x");
+    fs::create_directory_symlink(drives.Host(u"C:\\real"), drives.Host(u"C:\\scan\\junction"));
+    fs::create_symlink(drives.Host(u"C:\\real\\inside.doc"), drives.Host(u"C:\\scan\\link.doc"));
+    ASSERT_EQ(0, Collect(u"C:\\scan", {u"DOC"}));
+    EXPECT_EQ((Paths{u"C:\\scan\\own.doc"}), result);
+}
+
+TEST_F(FolderScanTest, MissingFolderCountsAsEmpty) {
+    EXPECT_EQ(0, Collect(u"C:\\nowhere", {u"DOC"}));
+    EXPECT_TRUE(result.empty());
+    EXPECT_EQ(0, Collect(u"Q:\\", {u"DOC"}));
+}
+
+TEST_F(FolderScanTest, ProbeStopsAtTheFirstMatchAndPostsNothing) {
+    drives.Write(u"C:\\probe\\a\\b\\c\\deep.jpg", "x");
+    drives.Write(u"C:\\probe\\a\\b\\c\\other.jpg", "x");
+    drives.Write(u"C:\\probe\\a\\note.txt", "x");
+    EXPECT_EQ(0, Probe(u"C:\\probe", {u"JPG"}));
+    ASSERT_EQ(1u, result.size());
+    EXPECT_EQ(0, result[0].Find(u"C:\\probe\\a\\b\\c\\"));
+    result.clear();
+    EXPECT_EQ(0, Probe(u"C:\\probe", {u"PNG"}));
+    EXPECT_TRUE(result.empty());
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+int g_calls = 0;
+int g_cancelAt = 0;
+int CALLBACK CancelAtCall(int* operation) {
+    EXPECT_EQ(OP_AUTO_SELECTION, *operation);
+    return ++g_calls < g_cancelAt ? 1 : 0;
+}
+
+TEST_F(FolderScanTest, CancellationEndsTheLevelThatSawIt) {
+    for (int i = 0; i < 20; ++i) drives.Write(CString(u"C:\\c\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
+    g_nOperation = OP_AUTO_SELECTION;
+    g_calls = 0;
+    g_cancelAt = 1000000;
+    g_pfnContinue = CancelAtCall;
+    ASSERT_EQ(0, Collect(u"C:\\c", {u"DOC"}));
+    EXPECT_EQ(22, g_calls);  // one poll per entry, "." and ".." included
+    result.clear();
+    g_calls = 0;
+    g_cancelAt = 6;
+    EXPECT_EQ(1, Collect(u"C:\\c", {u"DOC"}));
+    EXPECT_EQ(6, g_calls);
+    EXPECT_GE(result.size(), 3u);
+    EXPECT_LE(result.size(), 5u);
+}
+
+// The names a folder lists, in listing order.
+std::vector<CString> RawListing(const CString& folder) {
+    std::vector<CString> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(folder + u"\\*.*", &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(data.cFileName);
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+TEST_F(FolderScanTest, CancellationInASubFolderStopsTheLevelsAbove) {
+    for (int i = 0; i < 20; ++i) drives.Write(CString(u"C:\\c\\sub\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
+    for (int i = 0; i < 20; ++i) drives.Write(CString(u"C:\\c\\g") + CString(WCHAR(u'a' + i)) + u".doc", "x");
+    const auto top = RawListing(u"C:\\c");
+    const size_t subAt = std::find(top.begin(), top.end(), CString(u"sub")) - top.begin();
+    ASSERT_LT(subAt, top.size());
+    const bool subIsLast = subAt + 1 == top.size();
+
+    // Cancel at the fifth entry of the sub-folder: the top level stops at its next entry, if any.
+    g_nOperation = OP_AUTO_SELECTION;
+    g_calls = 0;
+    g_cancelAt = static_cast<int>(subAt) + 1 + 5;
+    g_pfnContinue = CancelAtCall;
+    EXPECT_EQ(subIsLast ? 0 : 1, Collect(u"C:\\c", {u"DOC"}));
+    EXPECT_EQ(g_cancelAt + (subIsLast ? 0 : 1), g_calls);
+    Paths expected;
+    ReferenceWalk(u"C:\\c", {u"DOC"}, expected);
+    ASSERT_LT(result.size(), expected.size());
+    EXPECT_EQ(Paths(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(result.size())), result);
+}
+
+TEST_F(FolderScanTest, FoldersBeyond260CharactersAreListed) {
+    CString folder = u"C:";
+    for (int i = 0; i < 4; ++i) folder += CString(u"\\") + CString(u'L', 100);
+    drives.Write(folder + u"\\long.doc", "abc");
+    ASSERT_EQ(0, Collect(u"C:\\", {u"DOC"}));
+    EXPECT_EQ((Paths{folder + u"\\long.doc"}), result);
+    EXPECT_EQ(3u, total);
+}
+
+// Creates depth nested folders "d" below host folder root and a file at the bottom.
+void MakeDeepTree(const std::string& root, int depth, const char* fileName) {
+    int dir = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(dir, 0);
+    for (int i = 0; i < depth; ++i) {
+        ASSERT_EQ(0, mkdirat(dir, "d", 0755));
+        int next = openat(dir, "d", O_RDONLY | O_DIRECTORY);
+        close(dir);
+        ASSERT_GE(next, 0);
+        dir = next;
+    }
+    int file = openat(dir, fileName, O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(file, 0);
+    close(file);
+    close(dir);
+}
+
+TEST_F(FolderScanTest, VeryDeepTreeIsWalkedWithoutRecursion) {
+    const int depth = 5000;
+    MakeDeepTree(drives.Root('C'), depth, "bottom.doc");
+    ASSERT_EQ(0, Collect(u"C:\\", {u"DOC"}));
+    CString expected = u"C:";
+    for (int i = 0; i < depth; ++i) expected += u"\\d";
+    EXPECT_EQ((Paths{expected + u"\\bottom.doc"}), result);
+    result.clear();
+    EXPECT_EQ(0, Probe(u"C:\\", {u"DOC"}));
+    EXPECT_EQ(1u, result.size());
+}
+
+}  // namespace

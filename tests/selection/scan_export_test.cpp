@@ -1,0 +1,332 @@
+// The scan and selection exports end to end, through the loaded module.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "testhost.h"
+
+using namespace qxtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Names = std::vector<CString>;
+
+const char kTypeList[] = "[Documents]\r\ndoc, docx, txt\r\n[Pictures]\r\njpg,jpeg,png\r\ntif*\r\n[Music]\r\nmp3\r\n";
+
+class ScanExportTest : public ::testing::Test {
+protected:
+    explicit ScanExportTest(std::vector<std::string> table = {"C"}) : drives(table) {
+        drives.Write(u"C:\\lists\\types.txt", kTypeList);
+    }
+
+    int Scan(const CString& path, Names& categories, ContinueCallback callback = nullptr, HWND* window = nullptr) {
+        count = 12345;
+        return module.ScanFileArraySizeByPredefinedType(window ? window : host.handle(), path, u"C:\\lists\\types.txt",
+                                                        &categories, &count, callback);
+    }
+    // Fetches the last result as a host does: capacity for the count, then the hand-over.
+    Names Fetch() {
+        Names files;
+        files.reserve(static_cast<size_t>(count));
+        EXPECT_EQ(0, module.GetFileArrayByPredefinedType(&files, &total));
+        return files;
+    }
+    std::vector<std::string> Log() const { return ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log"); }
+    bool Logged(const std::string& line) const {
+        auto log = Log();
+        return std::find(log.begin(), log.end(), line) != log.end();
+    }
+    std::string Work(const std::string& rel) const { return drives.WorkDir() + "/" + rel; }
+
+    TestDrives drives;
+    HostWindow host;
+    Module module;
+    ULONGLONG count = 0;
+    ULONGLONG total = 0;
+};
+
+TEST_F(ScanExportTest, ListingModeReturnsTheCategoriesInFileOrder) {
+    Names categories;
+    EXPECT_EQ(0, Scan(u"", categories));
+    EXPECT_EQ((Names{u"DOCUMENTS", u"PICTURES", u"MUSIC"}), categories);
+    EXPECT_EQ(0u, count);
+    auto posted = host.Drain();
+    EXPECT_EQ((std::vector<long long>{MSG_OPERATION_AUTO_SELECTION_START, MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS}),
+              Codes(posted, host.operationStr));
+    EXPECT_TRUE(Codes(posted, host.errorStr).empty());
+    EXPECT_TRUE(Codes(posted, host.progressInt).empty());
+    EXPECT_TRUE(Logged("MSG_OPERATION_AUTO_SELECTION_START - Auto selection start!"));
+    EXPECT_TRUE(Logged("MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS - Load type list successfully!"));
+    auto log = Log();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& l) {
+        return l.rfind("[Device Info]There are ", 0) == 0 && l.size() > 26 && l.substr(l.size() - 3) == " MB";
+    }));
+    EXPECT_FALSE(HostExists(Work("SourceFileList.log")));
+    // The debug log is left read-only and hidden.
+    DWORD attributes = GetFileAttributesW(u"Dbg.log");
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(ScanExportTest, ListingModeWithUnreadableTypeList) {
+    Names categories;
+    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(host.handle(), u"", u"C:\\missing.txt", &categories, &count,
+                                                          nullptr));
+    EXPECT_TRUE(categories.empty());
+    auto posted = host.Drain();
+    EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_LIST_FAILED}), Codes(posted, host.errorStr));
+    EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS));
+    EXPECT_TRUE(Logged("MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file C:\\missing.txt, error = 2"));
+}
+
+TEST_F(ScanExportTest, ScanOfOneFolderWithoutTrailingBackslash) {
+    drives.Write(u"C:\\Users\\me\\report.doc", "12345");
+    drives.Write(u"C:\\Users\\me\\Photos\\a.jpg", "1234567");
+    drives.Write(u"C:\\Users\\me\\Photos\\b.tiff", "12");
+    drives.Write(u"C:\\Users\\me\\song.mp3", "123");
+    drives.Write(u"C:\\Users\\me\\notes.txt", "1");
+    drives.Write(u"C:\\elsewhere.doc", "1");
+    fs::create_directories(drives.Host(u"C:\\Users\\me\\system.sav\\logs"));
+
+    Names categories{u"Pictures", u"documents", u"PICTURES"};
+    ASSERT_EQ(0, Scan(u"C:\\Users\\me", categories));
+    EXPECT_EQ((Names{u"Pictures", u"documents"}), categories);
+    ASSERT_EQ(4u, count);
+
+    auto posted = host.Drain();
+    // Start, the folder (as given, with a backslash), end.
+    std::vector<Posted> operations;
+    for (const auto& p : posted)
+        if (p.message == host.operationStr) operations.push_back(p);
+    ASSERT_EQ(3u, operations.size());
+    EXPECT_EQ(MSG_OPERATION_AUTO_SELECTION_START, operations[0].wParam);
+    EXPECT_EQ(MSG_OPERATION_SCAN_DRIVE, operations[1].wParam);
+    EXPECT_EQ(CString(u"C:\\Users\\me\\"), operations[1].text);
+    EXPECT_EQ(MSG_OPERATION_AUTO_SELECTION_END, operations[2].wParam);
+    EXPECT_TRUE(Codes(posted, host.errorStr).empty());
+    // One percentage per file met, the last one 100 before the end message; one path per file taken.
+    Names announced;
+    std::vector<long long> percents;
+    size_t lastPercentAt = 0, endAt = 0;
+    for (size_t i = 0; i < posted.size(); ++i) {
+        if (posted[i].message == host.progressStr) announced.push_back(posted[i].text);
+        if (posted[i].message == host.progressInt) {
+            percents.push_back(posted[i].wParam);
+            EXPECT_EQ(PHASE_SCAN, posted[i].lParam);
+            lastPercentAt = i;
+        }
+        if (posted[i].message == host.operationStr && posted[i].wParam == MSG_OPERATION_AUTO_SELECTION_END) endAt = i;
+    }
+    ASSERT_EQ(6u, percents.size());
+    EXPECT_EQ(100, percents.back());
+    EXPECT_LT(lastPercentAt, endAt);
+
+    Names files = Fetch();
+    EXPECT_EQ(15u, total);
+    EXPECT_EQ(announced, files);
+    Names sorted = files;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ((Names{u"C:\\USERS\\ME\\Photos\\a.jpg", u"C:\\USERS\\ME\\Photos\\b.tiff", u"C:\\USERS\\ME\\notes.txt",
+                     u"C:\\USERS\\ME\\report.doc"}),
+              sorted);
+
+    bool bom = false, crlf = false;
+    EXPECT_EQ(files, ReadUtf16Lines(Work("SourceFileList.log"), &bom, &crlf));
+    EXPECT_TRUE(bom);
+    EXPECT_TRUE(crlf);
+    EXPECT_EQ(files, ReadUtf16Lines(drives.Host(u"C:\\Users\\me\\system.sav\\logs\\ScanFolder_SourceFileList.log")));
+
+    EXPECT_TRUE(Logged("MSG_OPERATION_SCAN_DRIVE - You will scan C:\\Users\\me\\"));
+    EXPECT_TRUE(Logged("You completed the selection!"));
+    EXPECT_TRUE(Logged("MSG_OPERATION_AUTO_SELECTION_END - Auto selection end!"));
+
+    // The list was handed over; the total stays.
+    Names again;
+    EXPECT_EQ(0, module.GetFileArrayByPredefinedType(&again, &total));
+    EXPECT_TRUE(again.empty());
+    EXPECT_EQ(15u, total);
+}
+
+TEST_F(ScanExportTest, TotalAboveFourGigabytesIsExact) {
+    const ULONGLONG big = 3ULL << 30;
+    drives.Write(u"C:\\big\\one.doc", "");
+    drives.Write(u"C:\\big\\two.doc", "");
+    fs::resize_file(drives.Host(u"C:\\big\\one.doc"), big);
+    fs::resize_file(drives.Host(u"C:\\big\\two.doc"), big + 7);
+    Names categories{u"documents"};
+    ASSERT_EQ(0, Scan(u"C:\\big\\", categories));
+    ASSERT_EQ(2u, count);
+    EXPECT_EQ(2u, Fetch().size());
+    EXPECT_EQ(2 * big + 7, total);
+}
+
+TEST_F(ScanExportTest, NothingFoundEndsWithoutListAndWithFailure) {
+    drives.Write(u"C:\\empty\\readme", "x");
+    fs::create_directories(drives.Host(u"C:\\empty\\system.sav\\logs"));
+    // A list left by an earlier run is not presented as this scan's.
+    WriteHostFile(Work("SourceFileList.log"), "old");
+    Names categories{u"music"};
+    EXPECT_EQ(1, Scan(u"C:\\empty", categories));
+    EXPECT_EQ(0u, count);
+    auto posted = host.Drain();
+    EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
+    EXPECT_TRUE(HasCode(posted, host.progressInt, 100));
+    EXPECT_FALSE(HostExists(drives.Host(u"C:\\empty\\system.sav\\logs\\ScanFolder_SourceFileList.log")));
+}
+
+TEST_F(ScanExportTest, UnknownCategoryOrUnreadableListFailsTheScan) {
+    drives.Write(u"C:\\f\\a.doc", "x");
+    Names categories{u"Nothing"};
+    EXPECT_EQ(1, Scan(u"C:\\f", categories));
+    auto posted = host.Drain();
+    EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_ARRAY_FAILED}), Codes(posted, host.errorStr));
+    EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
+    EXPECT_TRUE(Logged("MSG_ERROR_LOAD_TYPE_ARRAY_FAILED - You don't put the type list! scan failed"));
+
+    Names wanted{u"documents"};
+    EXPECT_EQ(1, module.ScanFileArraySizeByPredefinedType(host.handle(), u"C:\\f", u"C:\\nope.txt", &wanted, &count,
+                                                          nullptr));
+    EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_LIST_FAILED, MSG_ERROR_LOAD_TYPE_ARRAY_FAILED}),
+              Codes(host.Drain(), host.errorStr));
+    EXPECT_EQ(0u, count);
+}
+
+TEST_F(ScanExportTest, NullWindowPostsNothingAndGivesTheSameResult) {
+    drives.Write(u"C:\\f\\a.doc", "x");
+    Names categories{u"documents"};
+    count = 0;
+    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(nullptr, u"C:\\f", u"C:\\lists\\types.txt", &categories,
+                                                          &count, nullptr));
+    EXPECT_EQ(1u, count);
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+TEST_F(ScanExportTest, SecondOperationIsRefused) {
+    HANDLE other = CreateMutexW(nullptr, FALSE, u"Mutex_Operation");
+    ASSERT_NE(nullptr, other);
+    Names categories;
+    EXPECT_EQ(1, Scan(u"", categories));
+    EXPECT_TRUE(categories.empty());
+    auto posted = host.Drain();
+    EXPECT_EQ((std::vector<long long>{MSG_ERROR_OPERATION_CONFLICT}), Codes(posted, host.errorStr));
+    EXPECT_TRUE(Codes(posted, host.operationStr).empty());
+    CloseHandle(other);
+    EXPECT_EQ(0, Scan(u"", categories));
+    EXPECT_EQ(3u, categories.size());
+}
+
+int g_calls = 0;
+int g_cancelAt = 0;
+int CALLBACK CancelAtCall(int* operation) {
+    EXPECT_EQ(OP_AUTO_SELECTION, *operation);
+    return ++g_calls < g_cancelAt ? 1 : 0;
+}
+
+TEST_F(ScanExportTest, CancelledScanKeepsWhatItFoundAndReportsNoCount) {
+    for (int i = 0; i < 30; ++i) drives.Write(CString(u"C:\\c\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
+    g_calls = 0;
+    g_cancelAt = 10;
+    Names categories{u"documents"};
+    EXPECT_EQ(1, Scan(u"C:\\c", categories, CancelAtCall));
+    EXPECT_EQ(0u, count);
+    auto posted = host.Drain();
+    EXPECT_TRUE(Codes(posted, host.errorStr).empty());  // a cancellation is not an error
+    EXPECT_FALSE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
+    EXPECT_FALSE(HasCode(posted, host.progressInt, 100));
+    EXPECT_FALSE(HostExists(Work("SourceFileList.log")));
+    Names partial;
+    partial.reserve(100);
+    EXPECT_EQ(0, module.GetFileArrayByPredefinedType(&partial, &total));
+    EXPECT_GE(partial.size(), 7u);
+    EXPECT_LE(partial.size(), 9u);
+}
+
+TEST_F(ScanExportTest, CancellingWhileTheListIsWrittenLeavesNoList) {
+    for (int i = 0; i < 5; ++i) drives.Write(CString(u"C:\\c\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
+    Names categories{u"documents"};
+    g_calls = 0;
+    g_cancelAt = 1000000;
+    ASSERT_EQ(0, Scan(u"C:\\c", categories, CancelAtCall));
+    ASSERT_EQ(5u, count);
+    const int scanPolls = g_calls - 5;  // one poll per list line follows the walk
+    host.Drain();
+
+    g_calls = 0;
+    g_cancelAt = scanPolls + 1;
+    EXPECT_EQ(1, Scan(u"C:\\c", categories, CancelAtCall));
+    EXPECT_EQ(5u, count);
+    EXPECT_FALSE(HostExists(Work("SourceFileList.log")));
+    auto posted = host.Drain();
+    EXPECT_TRUE(Codes(posted, host.errorStr).empty());
+    EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
+}
+
+TEST_F(ScanExportTest, UserSelectionOnlyFramesTheHostsPicker) {
+    EXPECT_EQ(1, module.GetFileArrayByUserSelection(host.handle(), u"ignored"));
+    EXPECT_EQ((std::vector<long long>{MSG_OPERATION_USER_SELECTION_START, MSG_OPERATION_USER_SELECTION_END}),
+              Codes(host.Drain(), host.operationStr));
+    Names categories;
+    Scan(u"", categories);  // an operation closes the log stream the selection left open
+    auto log = Log();
+    auto at = [&](const std::string& line) { return std::find(log.begin(), log.end(), line) - log.begin(); };
+    EXPECT_LT(at("MSG_OPERATION_USER_SELECTION_START - User selection start!"), at("Open file browser!"));
+    EXPECT_LT(at("Open file browser!"), at("MSG_OPERATION_USER_SELECTION_END - User selection end!"));
+    EXPECT_LT(at("MSG_OPERATION_USER_SELECTION_END - User selection end!"), static_cast<long>(log.size()));
+}
+
+class AllDrivesScanTest : public ScanExportTest {
+protected:
+    AllDrivesScanTest() : ScanExportTest({"C", "D,removable", "E,fixed,active", "F,fixed,noopen", "G"}) {}
+};
+
+TEST_F(AllDrivesScanTest, ScansTheAcceptedDrivesAndReportsTheOthers) {
+    drives.Write(u"C:\\a.doc", "1");
+    drives.Write(u"D:\\d.doc", "1");
+    drives.Write(u"E:\\e.doc", "1");
+    drives.Write(u"F:\\f.doc", "1");
+    drives.Write(u"G:\\sub\\g.doc", "22");
+    fs::create_directories(Work("system.sav/logs"));
+    Names categories{u"documents"};
+    ASSERT_EQ(0, Scan(u"", categories));
+    ASSERT_EQ(2u, count);
+    auto posted = host.Drain();
+    std::vector<std::pair<long long, CString>> scanned;
+    for (const auto& p : posted)
+        if (p.message == host.operationStr && p.wParam == MSG_OPERATION_SCAN_DRIVE) scanned.emplace_back(p.wParam, p.text);
+    EXPECT_EQ((std::vector<std::pair<long long, CString>>{{MSG_OPERATION_SCAN_DRIVE, u"C:\\"},
+                                                          {MSG_OPERATION_SCAN_DRIVE, u"G:\\"}}),
+              scanned);
+    EXPECT_EQ((std::vector<long long>{MSG_ERROR_DRIVE_INFO_FAILED, MSG_ERROR_DRIVE_INVALID, MSG_ERROR_DRIVE_INVALID,
+                                      MSG_ERROR_DRIVE_OPEN_FAILED, MSG_ERROR_DRIVE_INVALID}),
+              Codes(posted, host.errorStr));
+    Names files = Fetch();
+    std::sort(files.begin(), files.end());
+    // The type list lives on C:\lists and is scanned too, but has no document extension.
+    EXPECT_EQ((Names{u"C:\\a.doc", u"G:\\sub\\g.doc"}), files);
+    EXPECT_EQ(3u, total);
+    // With no folder given the copy goes below the current folder.
+    EXPECT_EQ(2u, ReadUtf16Lines(Work("system.sav/logs/ScanFolder_SourceFileList.log")).size());
+    EXPECT_TRUE(Logged("MSG_ERROR_DRIVE_INVALID - Drive E:\\ is not a Hard Drive!"));
+}
+
+class RejectedDrivesScanTest : public ScanExportTest {
+protected:
+    RejectedDrivesScanTest() : ScanExportTest({"C,fixed,active", "D,removable"}) {}
+};
+
+TEST_F(RejectedDrivesScanTest, NoAcceptedDriveMeansNothingScanned) {
+    drives.Write(u"C:\\a.doc", "1");
+    Names categories{u"documents"};
+    EXPECT_EQ(1, Scan(u"", categories));
+    EXPECT_EQ(0u, count);
+    auto posted = host.Drain();
+    EXPECT_TRUE(Codes(posted, host.progressStr).empty());
+    EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
+    EXPECT_FALSE(HasCode(posted, host.operationStr, MSG_OPERATION_SCAN_DRIVE));
+    EXPECT_FALSE(HasCode(posted, host.errorStr, MSG_ERROR_SCAN_FOLDER_FAILED));
+    EXPECT_FALSE(HostExists(Work("SourceFileList.log")));
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+// The type list loader on files written into a test drive.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "api/dbglog.h"
+#include "selection/type_list.h"
+#include "testhost.h"
+
+using namespace qxtest;
+
+namespace {
+
+class TypeListTest : public ::testing::Test {
+protected:
+    // Writes C:\types.txt with the given bytes and loads it.
+    int Load(const std::string& content, std::vector<CString> categories = {}) {
+        drives.Write(u"C:\\types.txt", content);
+        return LoadTypeList(u"C:\\types.txt", &categories, &types);
+    }
+    std::vector<CString> Patterns(size_t record) const { return types.at(record).Extension; }
+    std::vector<std::string> LogMessages() {
+        CloseDbgLog();
+        return ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log");
+    }
+
+    TestDrives drives;
+    std::vector<TypeEntry> types;
+};
+
+using Patterns = std::vector<CString>;
+
+TEST_F(TypeListTest, LoadsEveryCategoryInFileOrderWithUpperCasePatterns) {
+    ASSERT_EQ(1, Load("[Documents]\r\ndoc, docx, txt\r\n[Pictures]\r\njpg,jpeg,png\r\ntif*\r\n"));
+    ASSERT_EQ(2u, types.size());
+    EXPECT_EQ(CString(u"DOCUMENTS"), types[0].Category);
+    EXPECT_EQ((Patterns{u"DOC", u"DOCX", u"TXT"}), Patterns(0));
+    EXPECT_EQ(CString(u"PICTURES"), types[1].Category);
+    EXPECT_EQ((Patterns{u"JPG", u"JPEG", u"PNG", u"TIF*"}), Patterns(1));
+    EXPECT_TRUE(types[0].IndexofImage.empty());
+
+    auto log = LogMessages();
+    auto has = [&](const std::string& line) { return std::find(log.begin(), log.end(), line) != log.end(); };
+    EXPECT_TRUE(has("You add type: DOCUMENTS, extension: DOCX for searching"));
+    EXPECT_TRUE(has("You add type: PICTURES, extension: TIF* for searching"));
+    EXPECT_TRUE(has("You add type: DOCUMENTS for searching"));
+    EXPECT_TRUE(has("You add type: PICTURES for searching"));
+}
+
+TEST_F(TypeListTest, SelectsWantedCategoriesIgnoringCaseAndAppends) {
+    types.push_back(TypeEntry{u"EARLIER", {u"X"}, {}});
+    ASSERT_EQ(1, Load("[Documents]\ndoc\n[Pictures]\njpg\n[Music]\nmp3\n", {u"pictures", u"MUSIC", u"nothing"}));
+    ASSERT_EQ(3u, types.size());
+    EXPECT_EQ(CString(u"EARLIER"), types[0].Category);
+    EXPECT_EQ(CString(u"PICTURES"), types[1].Category);
+    EXPECT_EQ(CString(u"MUSIC"), types[2].Category);
+}
+
+TEST_F(TypeListTest, HeaderRules) {
+    // [[Music]] is MUSIC, inner spaces stay, a trailing space or a leading space makes no header.
+    ASSERT_EQ(1, Load("ignored before any header\n[[Music]]\nmp3\n[My Files]\nabc\n[Other] \nq\n [Video]\n"));
+    ASSERT_EQ(2u, types.size());
+    EXPECT_EQ(CString(u"MUSIC"), types[0].Category);
+    EXPECT_EQ(CString(u"MY FILES"), types[1].Category);
+    EXPECT_EQ((Patterns{u"ABC", u"[OTHER]", u"Q", u"[VIDEO]"}), Patterns(1));
+}
+
+TEST_F(TypeListTest, TokenizerRules) {
+    ASSERT_EQ(1, Load("[A]\n,,doc,,, xls* ,\n,,,\n   \n\n\tpdf\t , \n"));
+    ASSERT_EQ(1u, types.size());
+    // Runs of commas are one separator; a line of commas or spaces gives one empty
+    // pattern; tabs are kept; a remainder of spaces after the last comma is an empty pattern.
+    EXPECT_EQ((Patterns{u"DOC", u"XLS*", u"", u"", u"", u"\tPDF\t", u""}), Patterns(0));
+}
+
+TEST_F(TypeListTest, RepeatedHeadersAndEmptyCategories) {
+    ASSERT_EQ(1, Load("[A]\nx\n[Empty]\n\n[A]\ny\n"));
+    ASSERT_EQ(2u, types.size());
+    EXPECT_EQ((Patterns{u"X"}), Patterns(0));
+    EXPECT_EQ((Patterns{u"Y"}), Patterns(1));
+}
+
+TEST_F(TypeListTest, HeadersOnlyOrUnwantedGiveNothing) {
+    EXPECT_EQ(0, Load("[A]\n[B]\n"));
+    EXPECT_EQ(0, Load("[A]\nx\n", {u"B"}));
+    EXPECT_TRUE(types.empty());
+}
+
+TEST_F(TypeListTest, ByteOrderMarkHidesTheFirstHeader) {
+    EXPECT_EQ(0, Load("\xEF\xBB\xBF[A]\nx\n"));
+    EXPECT_EQ(1, Load("\xEF\xBB\xBF[A]\nx\n[B]\ny\n"));
+    ASSERT_EQ(1u, types.size());
+    EXPECT_EQ(CString(u"B"), types[0].Category);
+}
+
+TEST_F(TypeListTest, VeryLongLinesAreReadWhole) {
+    std::string line;
+    for (int i = 0; i < 3000; ++i) line += "e" + std::to_string(i) + ",";
+    ASSERT_EQ(1, Load("[Long]\n" + line + "last\n"));
+    ASSERT_EQ(3001u, Patterns(0).size());
+    EXPECT_EQ(CString(u"E2999"), Patterns(0)[2999]);
+    EXPECT_EQ(CString(u"LAST"), Patterns(0).back());
+}
+
+TEST_F(TypeListTest, NonAsciiNamesAreUpperCased) {
+    ASSERT_EQ(1, Load("[Bilder \xC3\xA4]\n\xC3\xA9x\n"));
+    EXPECT_EQ(CString(u"BILDER \u00C4"), types[0].Category);
+    EXPECT_EQ((Patterns{u"\u00C9X"}), Patterns(0));
+}
+
+TEST_F(TypeListTest, MissingFileIsReportedWithItsCause) {
+    HostWindow host;
+    g_pHostWnd = host.handle();
+    std::vector<CString> none;
+    EXPECT_EQ(0, LoadTypeList(u"C:\\missing.txt", &none, &types));
+    EXPECT_EQ(0, LoadTypeList(u"C:\\no\\such\\folder\\types.txt", &none, &types));
+    g_pHostWnd = nullptr;
+    EXPECT_TRUE(types.empty());
+    EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_LIST_FAILED, MSG_ERROR_LOAD_TYPE_LIST_FAILED}),
+              Codes(host.Drain(), host.errorStr));
+    auto log = LogMessages();
+    EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
+                                   "MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file C:\\missing.txt, error = 2"));
+    EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
+                                   "MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file "
+                                   "C:\\no\\such\\folder\\types.txt, error = 3"));
+}
+
+TEST(SampleTypeList, HasTheMainCategoriesAndAPrefixPattern) {
+    TestDrives drives;
+    std::vector<CString> all;
+    std::vector<TypeEntry> types;
+    drives.Write(u"C:\\types.txt", ReadHostFile(std::string(QXFM_TEST_DATA_DIR) + "/types.txt"));
+    ASSERT_EQ(1, LoadTypeList(u"C:\\types.txt", &all, &types));
+    std::vector<CString> names;
+    bool prefix = false;
+    for (const auto& t : types) {
+        names.push_back(t.Category);
+        for (const auto& p : t.Extension) prefix |= p.GetLength() > 1 && p[p.GetLength() - 1] == u'*';
+    }
+    EXPECT_EQ((std::vector<CString>{u"DOCUMENTS", u"PICTURES", u"MUSIC", u"VIDEO"}), names);
+    EXPECT_TRUE(prefix);
+}
+
+}  // namespace
