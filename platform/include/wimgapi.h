@@ -2,6 +2,7 @@
 // are real WIM files.
 #pragma once
 
+#include "atlstr.h"
 #include "windows.h"
 
 #define WIM_GENERIC_READ GENERIC_READ
@@ -28,6 +29,14 @@
 #define WIM_FLAG_SHARE_WRITE 0x00000040
 #define WIM_FLAG_FILEINFO 0x00000080
 #define WIM_FLAG_NO_RP_FIX 0x00000100
+
+#define WIM_ATTRIBUTE_NORMAL 0x00000000
+#define WIM_ATTRIBUTE_RESOURCE_ONLY 0x00000001
+#define WIM_ATTRIBUTE_METADATA_ONLY 0x00000002
+#define WIM_ATTRIBUTE_VERIFY_DATA 0x00000004
+#define WIM_ATTRIBUTE_RP_FIX 0x00000008
+#define WIM_ATTRIBUTE_SPANNED 0x00000010
+#define WIM_ATTRIBUTE_READONLY 0x00000020
 
 #define WIM_REFERENCE_APPEND 0x00010000
 #define WIM_REFERENCE_REPLACE 0x00020000
@@ -103,3 +112,7 @@ QXPLATFORM_API BOOL WIMSplitFile(HANDLE hWim, PCWSTR pszPartPath, PLARGE_INTEGER
 QXPLATFORM_API DWORD WIMRegisterMessageCallback(HANDLE hWim, FARPROC_WIM_CALLBACK fpMessageProc, PVOID pvUserData);
 QXPLATFORM_API BOOL WIMUnregisterMessageCallback(HANDLE hWim, FARPROC_WIM_CALLBACK fpMessageProc);
 }
+
+// Not part of WIMGAPI: the messages the underlying library wrote since the
+// last call (lines ending in "\n"), for the caller's own log; empty when none.
+QXPLATFORM_API CString QxTakeWimLibraryMessages();

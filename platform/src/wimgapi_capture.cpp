@@ -1,0 +1,149 @@
+// WIMCaptureImage: scans a folder tree into a new image, asking the callbacks
+// about every item, and writes the image into the file before returning, so
+// that a returned handle means the image is in the file.
+#include <cerrno>
+#include <cstring>
+
+#include "wimgapi_callbacks.h"
+#include "wimgapi_library.h"
+#include "wimgapi_messages.h"
+#include "wimgapi_objects.h"
+
+namespace {
+
+std::string CollapseSlashes(std::string path) {
+    std::string out;
+    out.reserve(path.size());
+    for (char c : path)
+        if (c != '/' || out.empty() || out.back() != '/') out += c;
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+}
+
+struct CaptureRun {
+    HANDLE fileHandle;
+    std::string sourceHost;  // collapsed, as handed to wimlib
+    CString sourceWin;
+    std::string ownHostPath;  // the image file itself is never captured into itself
+    ProgressReporter progress;
+    bool aborted = false;
+};
+
+// The part of a scanned path below the capture root; nullptr for the root itself.
+const char* RelativeToSource(const CaptureRun& run, const std::string& path) {
+    if (path.compare(0, run.sourceHost.size(), run.sourceHost) != 0) return path.c_str();
+    const char* rest = path.c_str() + run.sourceHost.size();
+    while (*rest == '/') ++rest;
+    return *rest ? rest : nullptr;
+}
+
+enum wimlib_progress_status Abort(CaptureRun& run) {
+    run.aborted = true;
+    return WIMLIB_PROGRESS_STATUS_ABORT;
+}
+
+enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, union wimlib_progress_info* info,
+                                              void* context) {
+    auto& run = *static_cast<CaptureRun*>(context);
+    try {
+        switch (msg) {
+            case WIMLIB_PROGRESS_MSG_TEST_FILE_EXCLUSION: {
+                std::string path = CollapseSlashes(info->test_file_exclusion.path);
+                if (path == run.ownHostPath) {
+                    info->test_file_exclusion.will_exclude = true;
+                    break;
+                }
+                const char* relative = RelativeToSource(run, path);
+                if (!relative) break;
+                CString winPath = JoinWindowsPath(run.sourceWin, relative);
+                BOOL take = TRUE;
+                if (SendWimMessage(run.fileHandle, WIM_MSG_PROCESS, reinterpret_cast<WPARAM>(winPath.GetString()),
+                                   reinterpret_cast<LPARAM>(&take)) == WIM_MSG_ABORT_IMAGE)
+                    return Abort(run);
+                info->test_file_exclusion.will_exclude = !take;
+                break;
+            }
+            case WIMLIB_PROGRESS_MSG_HANDLE_ERROR: {
+                int savedErrno = errno;
+                std::string path = CollapseSlashes(info->handle_error.path ? info->handle_error.path : "");
+                const char* relative = RelativeToSource(run, path);
+                CString winPath = relative ? JoinWindowsPath(run.sourceWin, relative) : run.sourceWin;
+                DWORD code = SetLastErrorFromWimlib(info->handle_error.error_code, savedErrno);
+                DWORD answer = SendWimMessage(run.fileHandle, WIM_MSG_ERROR,
+                                              reinterpret_cast<WPARAM>(winPath.GetString()), code);
+                if (answer == WIM_MSG_ABORT_IMAGE) return Abort(run);
+                info->handle_error.will_ignore = answer == WIM_MSG_SKIP_ERROR;
+                break;
+            }
+            case WIMLIB_PROGRESS_MSG_WRITE_STREAMS:
+                if (run.progress.Report(info->write_streams.completed_bytes, info->write_streams.total_bytes) ==
+                    WIM_MSG_ABORT_IMAGE)
+                    return Abort(run);
+                break;
+            default:
+                break;
+        }
+    } catch (...) {
+        return Abort(run);
+    }
+    return WIMLIB_PROGRESS_STATUS_CONTINUE;
+}
+
+// After a failed write the in-memory state may differ from the file: read it again.
+void ReloadFromFile(WimFileObject& file) {
+    WIMStruct* reloaded = nullptr;
+    if (wimlib_open_wim(file.hostPath.c_str(), WIMLIB_OPEN_FLAG_WRITE_ACCESS, &reloaded) == 0) {
+        wimlib_free(file.wim);
+        file.wim = reloaded;
+    }
+}
+
+HANDLE Fail(int ret, int savedErrno, const CaptureRun& run) {
+    SetLastError(run.aborted ? ERROR_REQUEST_ABORTED : SetLastErrorFromWimlib(ret, savedErrno));
+    return nullptr;
+}
+
+}  // namespace
+
+HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags) {
+    return GuardWimCall<HANDLE>(nullptr, [&]() -> HANDLE {
+        WimFileObject* file = LookupWimFile(hWim);
+        if (!file) return nullptr;
+        if (!file->writable) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return nullptr;
+        }
+        std::string sourceHost;
+        if (!HostPathOf(pszPath, sourceHost)) return nullptr;
+        CaptureRun run{hWim, CollapseSlashes(sourceHost), pszPath, CollapseSlashes(file->hostPath),
+                       ProgressReporter(hWim)};
+
+        int addFlags = WIMLIB_ADD_FLAG_TEST_FILE_EXCLUSION |
+                       ((dwCaptureFlags & WIM_FLAG_NO_RP_FIX) ? WIMLIB_ADD_FLAG_NORPFIX : 0);
+        wimlib_register_progress_function(file->wim, OnCaptureProgress, &run);
+        errno = 0;
+        int ret = wimlib_add_image(file->wim, run.sourceHost.c_str(), nullptr, nullptr, addFlags);
+        int savedErrno = errno;
+        if (ret == 0) {
+            errno = 0;
+            ret = wimlib_overwrite(file->wim, 0, 0);
+            savedErrno = errno;
+            if (ret) ReloadFromFile(*file);
+        }
+        wimlib_register_progress_function(file->wim, nullptr, nullptr);
+        if (ret) return Fail(ret, savedErrno, run);
+        if (run.progress.Report(1, 1) == WIM_MSG_ABORT_IMAGE) {
+            // The image is already in the file; an abort this late still fails the call.
+            SetLastError(ERROR_REQUEST_ABORTED);
+            return nullptr;
+        }
+        struct wimlib_wim_info info;
+        wimlib_get_wim_info(file->wim, &info);
+        auto* image = new WimImageObject;
+        image->fileHandle = hWim;
+        image->file = file;
+        image->index = static_cast<int>(info.image_count);
+        SetLastError(ERROR_SUCCESS);
+        return RegisterWimObject(image);
+    });
+}

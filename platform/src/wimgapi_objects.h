@@ -1,0 +1,39 @@
+// The objects behind WIMGAPI handles: an open image file and a loaded image.
+// Handles are looked up in a registry, so a stale or foreign handle is refused
+// with ERROR_INVALID_HANDLE instead of being dereferenced.
+#pragma once
+
+#include <wimlib.h>
+
+#include <string>
+
+#include "atlstr.h"
+#include "wimgapi.h"
+
+struct WimObject {
+    virtual ~WimObject() = default;
+};
+
+struct WimFileObject : WimObject {
+    ~WimFileObject() override;
+    WIMStruct* wim = nullptr;  // always backed by the file at hostPath
+    CString winPath;
+    std::string hostPath;
+    bool writable = false;
+    CString tempPath;
+    bool referencedParts = false;
+};
+
+struct WimImageObject : WimObject {
+    HANDLE fileHandle = nullptr;
+    WimFileObject* file = nullptr;
+    int index = 0;  // 1-based
+};
+
+// Takes ownership; returns the new handle.
+HANDLE RegisterWimObject(WimObject* object);
+// The object of a live handle, or nullptr with ERROR_INVALID_HANDLE set.
+WimFileObject* LookupWimFile(HANDLE handle);
+WimImageObject* LookupWimImage(HANDLE handle);
+// Closes a handle; closing a file handle also ends its image handles.
+bool CloseWimObject(HANDLE handle);
