@@ -45,7 +45,9 @@ TEST_F(MergeTest, PiecesAreJoinedInOrderThenDeleted) {
     EXPECT_TRUE(qxtest::Codes(posted, host.errorStr).empty());
     EXPECT_EQ((std::vector<long long>{25, 50, 50}), qxtest::Codes(posted, host.progressInt));
     for (const auto& p : posted) {
-        if (p.message == host.progressInt) EXPECT_EQ(PHASE_MERGE, p.lParam);
+        if (p.message == host.progressInt) {
+            EXPECT_EQ(PHASE_MERGE, p.lParam);
+        }
     }
 }
 
@@ -150,7 +152,7 @@ TEST_F(MergeTest, AnOutputThatCannotBeCreatedKeepsThePieces) {
 }
 
 TEST_F(MergeTest, AFailedWriteKeepsThePieces) {
-    std::string first = Pattern(8000), second = Pattern(8000, 1);
+    std::string first(8000, 'a'), second(8000, 'b');
     AddNode(u"C:\\Media\\film.avi", {first.c_str(), second.c_str()});
     struct rlimit old;
     getrlimit(RLIMIT_FSIZE, &old);
@@ -162,8 +164,8 @@ TEST_F(MergeTest, AFailedWriteKeepsThePieces) {
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(first, Read(Restored(u"Media\\film.avi.000")));
-    EXPECT_EQ(second, Read(Restored(u"Media\\film.avi.001")));
+    EXPECT_TRUE(first == Read(Restored(u"Media\\film.avi.000")));
+    EXPECT_TRUE(second == Read(Restored(u"Media\\film.avi.001")));
     EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
 }
 
