@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -32,6 +33,11 @@ struct CaptureContext {
     ULONGLONG splitProgress = 0;      // bytes of the part files announced in the current split
     CString splitTemplate;            // first part's path, until the first split message
     std::vector<CString> imageFiles;  // image file and part paths of the backup
+    // Big files of a backup (upper-case paths): no image takes a big file
+    // itself; the image of its category takes its pieces instead.
+    CString category;                                            // category being captured
+    std::unordered_set<std::u16string> bigFiles;                 // every big file of the backup
+    std::unordered_map<std::u16string, CString> pieceCategories; // every piece -> its file's category
 };
 
 extern CaptureContext g_capture;

@@ -68,6 +68,7 @@ DWORD FromWimlib(int wimlibError, int errnoValue) {
         case WIMLIB_ERR_INVALID_REPARSE_DATA:
             return ERROR_INVALID_DATA;
         case WIMLIB_ERR_WIM_IS_INCOMPLETE:
+        case WIMLIB_ERR_UNEXPECTED_END_OF_FILE:
             return ERROR_INVALID_DATA;
         case WIMLIB_ERR_RESOURCE_NOT_FOUND:
             return ERROR_FILE_NOT_FOUND;
@@ -89,7 +90,6 @@ DWORD FromWimlib(int wimlibError, int errnoValue) {
         case WIMLIB_ERR_IS_SPLIT_WIM:
             return ERROR_NOT_SUPPORTED;
         case WIMLIB_ERR_READ:
-        case WIMLIB_ERR_UNEXPECTED_END_OF_FILE:
             return errnoValue ? QxSetLastErrorFromErrno(errnoValue) : ERROR_READ_FAULT;
         case WIMLIB_ERR_WRITE:
             return errnoValue ? QxSetLastErrorFromErrno(errnoValue) : ERROR_WRITE_FAULT;

@@ -1,0 +1,8 @@
+// The exclusion list test of a capture.
+#pragma once
+
+#include "atlstr.h"
+
+// True when an entry of the exclusion list, upper-cased, occurs anywhere in
+// upperPath below its drive (the first two characters dropped); logs the hit.
+bool IsExcludedPath(const CString& upperPath);

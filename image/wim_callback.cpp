@@ -1,0 +1,172 @@
+// WimMessageCallback: picks the files of a capture, cancels, turns the image
+// percentage into the overall one and collects the part names of a split.
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "api/path_parts.h"
+#include "image/capture_context.h"
+#include "image/excluded_path.h"
+#include "selection/folder_scan.h"
+#include "wimgapi.h"
+
+namespace {
+
+const WCHAR* const kFileErrorLine = u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d";
+
+bool IsFolder(const CString& path) {
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+ULONGLONG FileSizeOf(const CString& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool HasWantedExtension(const CString& upperPath) {
+    return MatchExtension(ExtensionOf(upperPath), &g_capture.extensions) != 0;
+}
+
+void ListFile(const CString& path, const CString& upperPath) {
+    ULONGLONG size = FileSizeOf(path);
+    CString sizeLine;
+    sizeLine.Format(u"File Size : %llu bytes", size);
+    g_capture.listLog.Append(upperPath);
+    g_capture.listLog.Append(sizeLine);
+    g_capture.categoryBytes += size;
+}
+
+void OnProgress(WPARAM percent) {
+    const int phase = g_nOperation == OP_RESTORE ? PHASE_APPLY : PHASE_CAPTURE;
+    if (g_capture.stepCount > 0)
+        g_capture.overallPercent =
+            static_cast<UINT>(percent) / static_cast<UINT>(g_capture.stepCount) + g_capture.overallCapturePercent;
+    if (g_capture.overallPercent > 100) g_capture.overallPercent = 100;
+    PostProgress(g_capture.overallPercent, phase);
+}
+
+void OnRestoreItem(const CString& path, const CString& upperPath, BOOL* take) {
+    *take = TRUE;
+    if (HasWantedExtension(upperPath)) g_capture.listLog.Append(upperPath);
+    PostProgressPath(path);
+}
+
+// The file is opened the way a reader that tolerates other readers opens it:
+// a writer holding it without read sharing makes the capture stop.
+bool IsLockedByAnotherWriter(const CString& path) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
+    *take = FALSE;
+    try {
+        if (IsExcludedPath(upperPath)) return WIM_MSG_SUCCESS;
+        if (IsFolder(path)) {
+            std::vector<CString> found;
+            ScanFolder(path, &g_capture.extensions, 0, nullptr, &found, nullptr);
+            *take = !found.empty();
+            return WIM_MSG_SUCCESS;
+        }
+        // A big file enters its category's image as its pieces, never whole.
+        auto piece = g_capture.pieceCategories.find(upperPath.str());
+        if (piece != g_capture.pieceCategories.end()) {
+            *take = piece->second.CompareNoCase(g_capture.category) == 0;
+            return WIM_MSG_SUCCESS;
+        }
+        if (!HasWantedExtension(upperPath)) return WIM_MSG_SUCCESS;
+        const bool bigFile = g_capture.bigFiles.count(upperPath.str()) != 0;
+        PostProgressPath(path);
+        *take = !bigFile;
+        if (g_capture.listLog.Contains(upperPath)) return WIM_MSG_SUCCESS;
+        if (!bigFile && IsLockedByAnotherWriter(path)) {
+            *take = FALSE;
+            DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
+            PostError(MSG_ERROR_WIM_MSG_ERROR, ERROR_SHARING_VIOLATION);
+            return WIM_MSG_ABORT_IMAGE;
+        }
+        ListFile(path, upperPath);
+        return WIM_MSG_SUCCESS;
+    } catch (...) {
+        *take = FALSE;
+        PostLastSystemError();
+        return WIM_MSG_ABORT_IMAGE;
+    }
+}
+
+DWORD OnProcess(WPARAM wParam, LPARAM lParam) {
+    const auto* text = reinterpret_cast<const WCHAR*>(wParam);
+    if (!text || !*text) return WIM_MSG_SUCCESS;
+    BOOL ignored = TRUE;
+    BOOL* take = lParam ? reinterpret_cast<BOOL*>(lParam) : &ignored;
+    CString path = text;
+    CString upperPath = path;
+    upperPath.MakeUpper();
+    if (g_nOperation == OP_RESTORE) OnRestoreItem(path, upperPath, take);
+    else if (g_nOperation == OP_BACKUP) return OnBackupItem(path, upperPath, take);
+    return WIM_MSG_SUCCESS;
+}
+
+void OnSplit(WPARAM wParam, LPARAM lParam) {
+    if (!g_capture.splitTemplate.IsEmpty()) {
+        g_capture.imageFiles.clear();
+        g_capture.imageFiles.push_back(g_capture.splitTemplate);
+        g_capture.splitTemplate.Empty();
+    }
+    const auto* partText = wParam ? *reinterpret_cast<const WCHAR* const*>(wParam) : nullptr;
+    CString part = partText ? partText : u"";
+    // The first part was already entered from the template.
+    if (g_capture.imageFiles.empty() || g_capture.imageFiles.back().CompareNoCase(part) != 0)
+        g_capture.imageFiles.push_back(part);
+    g_capture.splitProgress += lParam ? *reinterpret_cast<const ULONGLONG*>(lParam) : 0;
+    ULONGLONG percent = g_ullScanTotalBytes > 0 ? g_capture.splitProgress * 100 / g_ullScanTotalBytes : 100;
+    if (percent > 100) percent = 100;
+    if (g_pHostWnd && g_nOperation == OP_BACKUP) {
+        PostProgress(static_cast<UINT>(percent), PHASE_SPLIT);
+        DbgLog(u"WIM_MSG_SPLIT - now splitting percentage: %d%%", static_cast<int>(percent));
+    }
+    DbgLog(u"WIM_MSG_SPLIT - now splitting file: %s", part.GetString());
+    PostProgressPath(part);
+}
+
+void LogFileMessage(const WCHAR* format, WPARAM wParam, LPARAM lParam) {
+    const auto* path = reinterpret_cast<const WCHAR*>(wParam);
+    DbgLog(format, path ? path : u"", static_cast<int>(lParam));
+}
+
+}  // namespace
+
+DWORD CALLBACK WimMessageCallback(DWORD messageId, WPARAM wParam, LPARAM lParam, PVOID /*userData*/) {
+    try {
+        if (!AskContinue()) {
+            if (messageId == WIM_MSG_PROCESS && lParam) *reinterpret_cast<BOOL*>(lParam) = FALSE;
+            return WIM_MSG_ABORT_IMAGE;
+        }
+        switch (messageId) {
+            case WIM_MSG_PROGRESS: OnProgress(wParam); break;
+            case WIM_MSG_PROCESS: return OnProcess(wParam, lParam);
+            case WIM_MSG_ERROR:
+                LogFileMessage(kFileErrorLine, wParam, lParam);
+                PostError(static_cast<int>(lParam));
+                PostError(MSG_ERROR_WIM_MSG_ERROR, lParam);
+                break;
+            case WIM_MSG_RETRY: DbgLog(u"WIM_MSG_RETRY"); break;
+            case WIM_MSG_SPLIT: OnSplit(wParam, lParam); break;
+            case WIM_MSG_INFO: LogFileMessage(u"WIM_MSG_INFO - file: %s ...failed! error code: %d", wParam, lParam); break;
+            case WIM_MSG_WARNING:
+                LogFileMessage(u"WIM_MSG_WARNING - file: %s ...failed! error code: %d", wParam, lParam);
+                break;
+            default: break;
+        }
+    } catch (...) {
+        PostLastSystemError();
+        return WIM_MSG_ABORT_IMAGE;
+    }
+    return WIM_MSG_SUCCESS;
+}
