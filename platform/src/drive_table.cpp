@@ -1,0 +1,99 @@
+#include "drive_table.h"
+
+#include <limits.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+std::mutex g_tableMutex;
+std::atomic<const QxDriveTable*> g_table{nullptr};
+// Replaced tables stay alive: callers may still hold QxDrive pointers into them.
+std::vector<std::unique_ptr<QxDriveTable>> g_tables;
+
+std::unique_ptr<QxDriveTable> MakeTable(std::vector<QxDrive> drives) {
+    auto table = std::make_unique<QxDriveTable>();
+    std::sort(drives.begin(), drives.end(), [](const QxDrive& a, const QxDrive& b) { return a.letter < b.letter; });
+    table->drives = std::move(drives);
+    for (const QxDrive& d : table->drives) {
+        char* real = realpath(QxDriveRootDir(d).c_str(), nullptr);
+        std::string resolved = real ? std::string(real) : d.hostRoot;
+        free(real);
+        if (resolved == "/") resolved.clear();
+        table->realRoots.push_back(resolved);
+    }
+    for (const QxDrive& d : table->drives) table->byLetter[d.letter - u'A'] = &d;
+    return table;
+}
+
+// The process default: QXFM_DRIVES when it is set and well formed, else the host's mounts.
+std::vector<QxDrive> DefaultDrives() {
+    std::vector<QxDrive> drives;
+    const char* env = getenv("QXFM_DRIVES");
+    if (env && *env && QxParseDriveSpec(env, drives)) return drives;
+    return QxDrivesFromHostMounts();
+}
+
+const QxDriveTable* Install(std::vector<QxDrive> drives) {
+    std::unique_ptr<QxDriveTable> table = MakeTable(std::move(drives));
+    const QxDriveTable* raw = table.get();
+    g_tables.push_back(std::move(table));
+    g_table.store(raw, std::memory_order_release);
+    return raw;
+}
+
+// True when path equals root or lies below it ("" is the host root).
+bool IsUnder(const std::string& path, const std::string& root) {
+    if (root.empty()) return !path.empty() && path[0] == '/';
+    return path.compare(0, root.size(), root) == 0 && (path.size() == root.size() || path[root.size()] == '/');
+}
+
+}  // namespace
+
+const QxDriveTable& QxCurrentDriveTable() {
+    const QxDriveTable* table = g_table.load(std::memory_order_acquire);
+    if (table) return *table;
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    table = g_table.load(std::memory_order_acquire);
+    return table ? *table : *Install(DefaultDrives());
+}
+
+bool QxSetDriveTable(const std::string& spec) {
+    try {
+        std::vector<QxDrive> drives;
+        if (spec.empty()) drives = DefaultDrives();
+        else if (!QxParseDriveSpec(spec, drives)) return false;
+        std::lock_guard<std::mutex> lock(g_tableMutex);
+        Install(std::move(drives));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+const QxDrive* QxFindDrive(WCHAR letter) {
+    if (letter >= u'a' && letter <= u'z') letter = static_cast<WCHAR>(letter - u'a' + u'A');
+    if (letter < u'A' || letter > u'Z') return nullptr;
+    return QxCurrentDriveTable().byLetter[letter - u'A'];
+}
+
+const QxDrive* QxDriveHoldingHostPath(const std::string& hostPath, std::string* rest) {
+    const QxDriveTable& table = QxCurrentDriveTable();
+    const QxDrive* best = nullptr;
+    size_t bestLength = 0;
+    for (size_t i = 0; i < table.drives.size(); ++i) {
+        for (const std::string* root : {&table.drives[i].hostRoot, &table.realRoots[i]}) {
+            if (!IsUnder(hostPath, *root)) continue;
+            if (!best || root->size() > bestLength) {
+                best = &table.drives[i];
+                bestLength = root->size();
+                if (rest) *rest = hostPath.substr(root->size());
+            }
+        }
+    }
+    return best;
+}

@@ -1,0 +1,29 @@
+// The drive table behind QxSetDriveTable/QxFindDrive and its two sources.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "qxplatform.h"
+
+struct QxDriveTable {
+    std::vector<QxDrive> drives;          // ordered by letter
+    std::vector<std::string> realRoots;   // drives[i].hostRoot with symlinks resolved
+    const QxDrive* byLetter[26] = {};
+};
+
+// The current table (never null; valid for the life of the process).
+const QxDriveTable& QxCurrentDriveTable();
+
+// Parses the QXFM_DRIVES syntax; false for a malformed spec.
+bool QxParseDriveSpec(const std::string& spec, std::vector<QxDrive>& drives);
+
+// The host's mounts as drives: "/" is C:, further file systems D:, E:, ...
+std::vector<QxDrive> QxDrivesFromHostMounts();
+
+// The drive whose host root holds a host path (longest root wins), or nullptr;
+// *rest receives the part of the path after the root ("" or "/a/b").
+const QxDrive* QxDriveHoldingHostPath(const std::string& hostPath, std::string* rest);
+
+// Host folder of a drive's root ("/" for the host root).
+inline std::string QxDriveRootDir(const QxDrive& drive) { return drive.hostRoot.empty() ? "/" : drive.hostRoot; }

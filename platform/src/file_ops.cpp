@@ -1,0 +1,108 @@
+// DeleteFileW, CreateDirectoryW, RemoveDirectoryW.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "file_info.h"
+#include "last_error.h"
+#include "path_map.h"
+#include "share_modes.h"
+
+namespace {
+
+// Maps a path that must exist; false with the last error set.
+bool MapExisting(LPCWSTR path, QxHostPath& mapped, QxFileInfo& info) {
+    DWORD error = 0;
+    if (!QxMapPath(path, mapped, &error)) return QxFail(error);
+    if (!mapped.exists) return QxFail(mapped.NotFoundError());
+    if (!QxQueryFileInfo(AT_FDCWD, mapped.path.c_str(), info, mapped.IsDriveRoot()))
+        return QxFail(mapped.ErrorFromErrno(errno));
+    return true;
+}
+
+// True when an open of the file denies deleting it.
+bool DeleteDenied(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    bool denied = !QxShareAllowsDelete(fd);
+    close(fd);
+    return denied;
+}
+
+bool IsDirectoryTarget(const std::string& link) {
+    struct stat st;
+    return stat(link.c_str(), &st) != 0 || S_ISDIR(st.st_mode);  // a dangling link may have named a folder
+}
+
+BOOL Delete(LPCWSTR name) {
+    QxHostPath mapped;
+    QxFileInfo info;
+    if (!MapExisting(name, mapped, info)) return FALSE;
+    if (S_ISDIR(info.mode)) return QxFail(ERROR_ACCESS_DENIED);
+    if (!S_ISLNK(info.mode)) {
+        if (info.attributes & FILE_ATTRIBUTE_READONLY) return QxFail(ERROR_ACCESS_DENIED);
+        if (DeleteDenied(mapped.path)) return QxFail(ERROR_SHARING_VIOLATION);
+    }
+    if (unlink(mapped.path.c_str()) != 0) return QxFail(mapped.ErrorFromErrno(errno));
+    return TRUE;
+}
+
+BOOL CreateFolder(LPCWSTR name) {
+    QxHostPath mapped;
+    DWORD error = 0;
+    if (!QxMapPath(name, mapped, &error)) return QxFail(error);
+    if (mapped.IsDriveRoot() || mapped.exists) return QxFail(ERROR_ALREADY_EXISTS);
+    if (mapped.parentMissing) return QxFail(ERROR_PATH_NOT_FOUND);
+    if (mkdir(mapped.path.c_str(), 0777) != 0)
+        return QxFail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : QxWin32FromErrno(errno));
+    return TRUE;
+}
+
+BOOL RemoveFolder(LPCWSTR name) {
+    QxHostPath mapped;
+    QxFileInfo info;
+    if (!MapExisting(name, mapped, info)) return FALSE;
+    if (mapped.IsDriveRoot()) return QxFail(ERROR_ACCESS_DENIED);
+    if (S_ISLNK(info.mode)) {
+        if (!IsDirectoryTarget(mapped.path)) return QxFail(ERROR_DIRECTORY);
+        if (unlink(mapped.path.c_str()) != 0) return QxFail(mapped.ErrorFromErrno(errno));
+        return TRUE;
+    }
+    if (!S_ISDIR(info.mode)) return QxFail(ERROR_DIRECTORY);
+    if (info.attributes & FILE_ATTRIBUTE_READONLY) return QxFail(ERROR_ACCESS_DENIED);
+    // A mounted volume is never unmounted or emptied from here.
+    if (info.reparseTag == kQxReparseTagMountPoint) return QxFail(ERROR_ACCESS_DENIED);
+    if (rmdir(mapped.path.c_str()) != 0) {
+        int err = errno == EEXIST ? ENOTEMPTY : errno;
+        return QxFail(mapped.ErrorFromErrno(err));
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL DeleteFileW(LPCWSTR lpFileName) {
+    try {
+        return Delete(lpFileName);
+    } catch (...) {
+        return QxFail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+}
+
+BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
+    try {
+        return CreateFolder(lpPathName);
+    } catch (...) {
+        return QxFail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+}
+
+BOOL RemoveDirectoryW(LPCWSTR lpPathName) {
+    try {
+        return RemoveFolder(lpPathName);
+    } catch (...) {
+        return QxFail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+}

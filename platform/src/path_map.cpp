@@ -1,0 +1,172 @@
+#include "path_map.h"
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "atlstr.h"
+#include "last_error.h"
+
+namespace {
+
+bool IsAscii(const std::string& s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+bool ValidComponent(const std::u16string& part) {
+    for (WCHAR c : part) {
+        if (c < 0x20) return false;
+        switch (c) {
+        case u'<': case u'>': case u':': case u'"': case u'|': case u'?': case u'*': return false;
+        default: break;
+        }
+    }
+    return true;
+}
+
+bool IsDir(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string Join(const std::string& dir, const std::string& name) { return dir + "/" + name; }
+
+// Resolves the components one by one below root, matching each one ignoring
+// case when it does not exist as spelled.
+void WalkNoCase(const std::string& root, const std::vector<std::string>& parts, QxHostPath& out) {
+    std::string cur = root;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        bool last = i + 1 == parts.size();
+        std::string cand = Join(cur, parts[i]);
+        struct stat st;
+        bool found = lstat(cand.c_str(), &st) == 0;
+        if (!found && errno == ENOENT) {
+            std::string actual;
+            if (QxFindNameNoCase(cur.empty() ? "/" : cur, parts[i], actual)) {
+                cand = Join(cur, actual);
+                found = true;
+            }
+        }
+        cur = cand;
+        if (last) {
+            out.exists = found;
+        } else if (!found || !IsDir(cur)) {
+            out.parentMissing = true;
+            for (size_t k = i + 1; k < parts.size(); ++k) cur = Join(cur, parts[k]);
+            break;
+        }
+    }
+    out.path = cur;
+}
+
+}  // namespace
+
+DWORD QxHostPath::ErrorFromErrno(int err) const {
+    if (err == ENOENT) return NotFoundError();
+    return QxWin32FromErrno(err);
+}
+
+bool QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found) {
+    DIR* dir = opendir(hostDir.c_str());
+    if (!dir) return false;
+    bool ascii = IsAscii(name);
+    CString wide = ascii ? CString() : CString::FromUtf8(name);
+    bool any = false;
+    while (dirent* e = readdir(dir)) {
+        const char* entry = e->d_name;
+        bool entryAscii = IsAscii(entry);
+        bool match;
+        if (ascii != entryAscii) match = false;  // upper-casing keeps ASCII and non-ASCII apart
+        else if (ascii) match = strcasecmp(entry, name.c_str()) == 0;
+        else match = CString::FromUtf8(entry).CompareNoCase(wide) == 0;
+        if (match && (!any || found.compare(entry) > 0)) {
+            found = entry;
+            any = true;
+        }
+    }
+    closedir(dir);
+    return any;
+}
+
+bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error) {
+    auto fail = [&](DWORD code) {
+        if (error) *error = code;
+        return false;
+    };
+    out = QxHostPath();
+    out.win = win;
+    std::string root;
+    if (win.drive) {
+        out.drive = QxFindDrive(win.drive);
+        if (!out.drive) return fail(ERROR_PATH_NOT_FOUND);
+        root = out.drive->hostRoot;
+    }
+    std::vector<std::string> parts;
+    parts.reserve(win.parts.size());
+    std::string full = root;
+    for (const std::u16string& part : win.parts) {
+        if (!ValidComponent(part)) return fail(ERROR_INVALID_NAME);
+        parts.push_back(CString(part).ToUtf8());
+        full = Join(full, parts.back());
+    }
+    if (parts.empty()) {
+        out.path = root.empty() ? "/" : root;
+        out.exists = IsDir(out.path);
+        return true;
+    }
+    struct stat st;
+    if (lstat(full.c_str(), &st) == 0) {
+        out.path = std::move(full);
+        out.exists = true;
+        return true;
+    }
+    if (errno != ENOENT && errno != ENOTDIR) {
+        out.path = std::move(full);  // the host call that follows reports the cause
+        return true;
+    }
+    WalkNoCase(root, parts, out);
+    return true;
+}
+
+bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error) {
+    QxResolvedPath win;
+    if (!QxResolveWinPath(winPath, win, error)) return false;
+    return QxMapResolved(win, out, error);
+}
+
+bool QxToHostPath(LPCWSTR winPath, std::string& hostPath, DWORD* error) {
+    try {
+        QxHostPath mapped;
+        if (!QxMapPath(winPath, mapped, error)) return false;
+        hostPath = std::move(mapped.path);
+        return true;
+    } catch (...) {
+        if (error) *error = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+}
+
+CString QxFromHostPath(const std::string& hostPath) {
+    try {
+        std::string rest;
+        const QxDrive* drive = QxDriveHoldingHostPath(hostPath, &rest);
+        if (!drive) return CString();
+        QxResolvedPath win;
+        win.drive = drive->letter;
+        std::u16string wide = CString::FromUtf8(rest).str();
+        size_t i = 0;
+        while (i < wide.size()) {
+            size_t j = wide.find(u'/', i);
+            if (j == std::u16string::npos) j = wide.size();
+            if (j > i) win.parts.push_back(wide.substr(i, j - i));
+            i = j + 1;
+        }
+        return CString(QxFormatWinPath(win));
+    } catch (...) {
+        return CString();
+    }
+}

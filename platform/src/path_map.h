@@ -1,0 +1,31 @@
+// Windows paths mapped to host paths through the drive table.
+#pragma once
+
+#include <string>
+
+#include "drive_table.h"
+#include "win_path.h"
+
+struct QxHostPath {
+    std::string path;              // host path
+    QxResolvedPath win;            // the Windows path it came from, resolved
+    const QxDrive* drive = nullptr;  // nullptr for a relative path outside every drive
+    bool exists = false;           // the last component exists (not followed)
+    bool parentMissing = false;    // a folder on the way is missing or is not a folder
+    bool IsDriveRoot() const { return drive && win.parts.empty(); }
+    // ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND, as Windows tells them apart.
+    DWORD NotFoundError() const { return parentMissing ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND; }
+    // The last error for a failed host call on this path.
+    DWORD ErrorFromErrno(int err) const;
+};
+
+// Maps a Windows path; components that do not exist as spelled are matched
+// ignoring case. False with *error for a path that cannot name a host file.
+bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error);
+
+// The same for a resolved path.
+bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error);
+
+// Name of an entry of hostDir that equals name ignoring case (the lowest in
+// ordinal order when several do); false when there is none.
+bool QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found);

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "qxplatform.h"
+#include "testhost.h"
+
+using qxtest::TestDrives;
+
+namespace {
+
+HANDLE Open(const WCHAR* path, DWORD access, DWORD share, DWORD disposition) {
+    return CreateFileW(path, access, share, nullptr, disposition, 0, nullptr);
+}
+
+// Runs body in a child process; its exit code is the result.
+int InChild(const std::function<int()>& body) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST(FileHandle, DispositionsAndErrors) {
+    TestDrives drives({"C"});
+    EXPECT_EQ(Open(u"C:\\none.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(Open(u"C:\\nodir\\none.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+
+    HANDLE h = Open(u"C:\\f.bin", GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), 0u);
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(h, "hello world", 11, &n, nullptr));
+    EXPECT_EQ(n, 11u);
+    LARGE_INTEGER pos, size;
+    pos.QuadPart = 5;
+    ASSERT_TRUE(SetFilePointerEx(h, pos, &pos, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(h));
+    ASSERT_TRUE(GetFileSizeEx(h, &size));
+    EXPECT_EQ(size.QuadPart, 5);
+    pos.QuadPart = 0;
+    ASSERT_TRUE(SetFilePointerEx(h, pos, nullptr, FILE_BEGIN));
+    char buf[16] = {};
+    ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &n, nullptr));
+    EXPECT_EQ(std::string(buf, n), "hello");
+    ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &n, nullptr));
+    EXPECT_EQ(n, 0u);
+    ASSERT_TRUE(FlushFileBuffers(h));
+    FILETIME when;
+    when.dwHighDateTime = 0x01D00000;  // some day in 2014
+    when.dwLowDateTime = 0;
+    ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &when));
+    FILETIME created, accessed, written;
+    ASSERT_TRUE(GetFileTime(h, &created, &accessed, &written));
+    EXPECT_EQ(written.dwHighDateTime, when.dwHighDateTime);
+    EXPECT_EQ(written.dwLowDateTime, when.dwLowDateTime);
+    ASSERT_TRUE(CloseHandle(h));
+
+    EXPECT_EQ(Open(u"C:\\f.bin", GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    h = Open(u"C:\\F.BIN", GENERIC_WRITE, 0, OPEN_ALWAYS);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_FALSE(ReadFile(h, buf, 1, &n, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    CloseHandle(h);
+    h = Open(u"C:\\f.bin", GENERIC_WRITE, 0, TRUNCATE_EXISTING);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(qxtest::ReadHostFile(drives.Host(u"C:\\f.bin")), "");
+    EXPECT_EQ(Open(u"C:\\", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST(FileHandle, ShareModesWithinAndAcrossProcesses) {
+    TestDrives drives({"C"});
+    drives.Write(u"C:\\locked.txt", "data");
+    HANDLE reader = Open(u"C:\\locked.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    HANDLE second = Open(u"C:\\locked.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    EXPECT_NE(second, INVALID_HANDLE_VALUE);
+    CloseHandle(second);
+    EXPECT_EQ(Open(u"C:\\locked.txt", GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(DeleteFileW(u"C:\\locked.txt"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    CloseHandle(reader);
+
+    // A child holds the file without read sharing; we may not open it at all.
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        HANDLE h = Open(u"C:\\locked.txt", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+        char c = h == INVALID_HANDLE_VALUE ? 'n' : 'y';
+        if (write(ready[1], &c, 1) != 1) _exit(2);
+        if (read(release[0], &c, 1) != 1) _exit(3);
+        _exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    EXPECT_EQ(c, 'y');
+    EXPECT_EQ(Open(u"C:\\locked.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(InChild([] {
+                  HANDLE h = Open(u"C:\\locked.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+                  return h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION ? 0 : 1;
+              }),
+              0);
+    ASSERT_EQ(write(release[1], "x", 1), 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    HANDLE after = Open(u"C:\\locked.txt", GENERIC_READ, 0, OPEN_EXISTING);
+    EXPECT_NE(after, INVALID_HANDLE_VALUE);
+    CloseHandle(after);
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+}
+
+TEST(FileOps, CopyKeepsAttributesAndHonoursFailIfExists) {
+    TestDrives drives({"C"});
+    drives.Write(u"C:\\src.txt", "content");
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\src.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    WIN32_FILE_ATTRIBUTE_DATA src, dst;
+    ASSERT_TRUE(GetFileAttributesExW(u"C:\\src.txt", GetFileExInfoStandard, &src));
+    ASSERT_TRUE(CopyFileW(u"C:\\src.txt", u"C:\\dst.txt", TRUE));
+    ASSERT_TRUE(GetFileAttributesExW(u"C:\\dst.txt", GetFileExInfoStandard, &dst));
+    EXPECT_EQ(dst.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(dst.ftLastWriteTime.dwLowDateTime, src.ftLastWriteTime.dwLowDateTime);
+    EXPECT_EQ(dst.ftLastWriteTime.dwHighDateTime, src.ftLastWriteTime.dwHighDateTime);
+    EXPECT_EQ(qxtest::ReadHostFile(drives.Host(u"C:\\dst.txt")), "content");
+    drives.Write(u"C:\\other.txt", "other");
+    EXPECT_FALSE(CopyFileW(u"C:\\src.txt", u"C:\\other.txt", TRUE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_TRUE(CopyFileW(u"C:\\src.txt", u"C:\\other.txt", FALSE));
+    EXPECT_EQ(qxtest::ReadHostFile(drives.Host(u"C:\\other.txt")), "content");
+    EXPECT_FALSE(CopyFileW(u"C:\\missing.txt", u"C:\\x.txt", FALSE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(CopyFileW(u"C:\\other.txt", u"C:\\other.txt", FALSE));
+    EXPECT_EQ(qxtest::ReadHostFile(drives.Host(u"C:\\other.txt")), "content");
+}
+
+TEST(FileOps, FoldersCreateRemoveDelete) {
+    TestDrives drives({"C"});
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\a", nullptr));
+    EXPECT_FALSE(CreateDirectoryW(u"C:\\A", nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_FALSE(CreateDirectoryW(u"C:\\x\\y", nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    drives.Write(u"C:\\a\\f.txt", "x");
+    EXPECT_FALSE(RemoveDirectoryW(u"C:\\a"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
+    EXPECT_FALSE(DeleteFileW(u"C:\\a"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(RemoveDirectoryW(u"C:\\a\\f.txt"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
+    EXPECT_TRUE(DeleteFileW(u"C:\\A\\F.TXT"));
+    EXPECT_FALSE(DeleteFileW(u"C:\\a\\f.txt"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(RemoveDirectoryW(u"C:\\a"));
+    EXPECT_FALSE(qxtest::HostExists(drives.Root('C') + "/a"));
+}
