@@ -54,7 +54,7 @@ private:
 class MutexHandle : public QxHandle {
 public:
     MutexHandle(std::string nsDir, std::string path, int fd)
-        : m_nsDir(std::move(nsDir)), m_path(std::move(path)), m_fd(fd) {}
+        : m_nsDir(std::move(nsDir)), m_path(std::move(path)), m_fd(fd), m_process(getpid()) {}
 
     void TakeInitialOwnership() {
         std::lock_guard<std::mutex> lock(m_ownerLock);
@@ -72,6 +72,12 @@ public:
 
     bool Close() override {
         if (m_fd < 0) return true;
+        if (getpid() != m_process) {
+            // A copy inherited through fork shares the parent's lock: leave that alone.
+            close(m_fd);
+            m_fd = -1;
+            return true;
+        }
         GuardLock guard;
         // The last holder removes the object's file (and the namespace folder once empty).
         if (guard.Held() && LockRetrying(m_fd, LOCK_EX | LOCK_NB) == 0) {
@@ -87,6 +93,7 @@ private:
     std::string m_nsDir;
     std::string m_path;  // empty for an unnamed mutex
     int m_fd = -1;
+    pid_t m_process;  // the process that opened the object
     std::mutex m_ownerLock;
     std::thread::id m_owner;
     unsigned m_ownCount = 0;

@@ -135,6 +135,19 @@ TEST(NamedMutex, VanishesWhenTheHolderIsKilled) {
     EXPECT_FALSE(DirExists(QxObjectNamespaceDir()));
 }
 
+TEST(NamedMutex, ClosingACopyInheritedThroughForkKeepsTheObject) {
+    HANDLE mine = CreateMutexW(nullptr, FALSE, u"Mutex_Operation");
+    ASSERT_NE(mine, nullptr);
+    pid_t pid = fork();
+    if (pid == 0) _exit(CloseHandle(mine) ? 0 : 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(Exists(u"Mutex_Operation"));
+    CloseHandle(mine);
+    EXPECT_FALSE(Exists(u"Mutex_Operation"));
+}
+
 TEST(NamedMutex, NamespacesKeepApart) {
     std::string other = std::string(getenv("QXFM_NAMESPACE")) + "-other";
     Holder child("Mutex_Operation", other.c_str());

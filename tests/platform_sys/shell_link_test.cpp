@@ -131,6 +131,7 @@ TEST(ShellLink, LoadReadsBackWhatSaveWrote) {
         object.link->SetDescription(u"File backup Shortcut");
         ASSERT_EQ(object.file->Save(u"C:\\a\\file.lnk", TRUE), S_OK);
     }
+    EXPECT_EQ(LnkInfo(drives.Host(u"C:\\a\\file.lnk"))["Relative path"], ".\\b\\file.txt");
     ShellLinkObject object;
     ASSERT_NE(object.file, nullptr);
     ASSERT_EQ(object.file->Load(u"C:\\a\\file.lnk", STGM_READ), S_OK);
