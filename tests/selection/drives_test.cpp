@@ -18,7 +18,10 @@ protected:
         : drives(table) {
         g_pHostWnd = host.handle();
     }
-    ~DrivesTest() override { g_pHostWnd = nullptr; }
+    ~DrivesTest() override {
+        g_pHostWnd = nullptr;
+        CloseDbgLog();  // the stream must not outlive the test's folder
+    }
     std::vector<std::string> LogMessages() {
         CloseDbgLog();
         return ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log");

@@ -46,12 +46,6 @@ TEST(MatchExtension, InnerStarIsLiteral) {
     EXPECT_EQ(0, MatchExtension(u"AB", &twoStars));
 }
 
-TEST(MatchExtension, NonAsciiIgnoresCase) {
-    Patterns p{u"\u00C9X", u"\u00C4*"};
-    EXPECT_EQ(1, MatchExtension(u"\u00E9x", &p));
-    EXPECT_EQ(1, MatchExtension(u"\u00E4bc", &p));
-}
-
 TEST(RemoveDuplicateNames, KeepsFirstOccurrenceAndOrder) {
     std::vector<CString> names{u"Pictures", u"MUSIC", u"PICTURES", u"music", u"pictures", u"Video"};
     RemoveDuplicateNames(&names);

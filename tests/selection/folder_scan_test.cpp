@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "api/state.h"
+#include "api/dbglog.h"
 #include "selection/folder_scan.h"
 #include "testhost.h"
 
@@ -46,6 +46,7 @@ protected:
     void TearDown() override {
         g_pHostWnd = nullptr;
         g_pfnContinue = nullptr;
+        CloseDbgLog();  // the stream must not outlive the test's folder
     }
     int Collect(const CString& folder, const Paths& patterns, double usedBytes = 0) {
         progress = 0;

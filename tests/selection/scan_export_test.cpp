@@ -290,7 +290,7 @@ TEST_F(AllDrivesScanTest, ScansTheAcceptedDrivesAndReportsTheOthers) {
     fs::create_directories(Work("system.sav/logs"));
     Names categories{u"documents"};
     ASSERT_EQ(0, Scan(u"", categories));
-    ASSERT_EQ(2u, count);
+    ASSERT_EQ(3u, count);
     auto posted = host.Drain();
     std::vector<std::pair<long long, CString>> scanned;
     for (const auto& p : posted)
@@ -303,11 +303,11 @@ TEST_F(AllDrivesScanTest, ScansTheAcceptedDrivesAndReportsTheOthers) {
               Codes(posted, host.errorStr));
     Names files = Fetch();
     std::sort(files.begin(), files.end());
-    // The type list lives on C:\lists and is scanned too, but has no document extension.
-    EXPECT_EQ((Names{u"C:\\a.doc", u"G:\\sub\\g.doc"}), files);
-    EXPECT_EQ(3u, total);
+    // The type list on C:\lists is a document too.
+    EXPECT_EQ((Names{u"C:\\a.doc", u"C:\\lists\\types.txt", u"G:\\sub\\g.doc"}), files);
+    EXPECT_EQ(3u + sizeof kTypeList - 1, total);
     // With no folder given the copy goes below the current folder.
-    EXPECT_EQ(2u, ReadUtf16Lines(Work("system.sav/logs/ScanFolder_SourceFileList.log")).size());
+    EXPECT_EQ(3u, ReadUtf16Lines(Work("system.sav/logs/ScanFolder_SourceFileList.log")).size());
     EXPECT_TRUE(Logged("MSG_ERROR_DRIVE_INVALID - Drive E:\\ is not a Hard Drive!"));
 }
 

@@ -2,11 +2,15 @@
 // collects the module's notifications, and the module loaded as a host loads it.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "api/qxfilemgr.h"
 #include "qxplatform.h"
+
+// GoogleTest shows CString values as their text.
+inline void PrintTo(const CString& s, std::ostream* os) { *os << '"' << s.ToUtf8() << '"'; }
 
 namespace qxtest {
 
