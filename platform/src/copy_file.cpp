@@ -59,11 +59,13 @@ BOOL Copy(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     int src = QxOpenFile(source, read, nullptr, &error);
     if (src < 0) return QxFail(error);
     struct stat st;
-    if (fstat(src, &st) != 0) {
+    QxFileInfo info;
+    if (fstat(src, &st) != 0 || !QxQueryFileInfoFd(src, info)) {
+        int err = errno;
         close(src);
-        return QxFail(QxWin32FromErrno(errno));
+        return QxFail(QxWin32FromErrno(err));
     }
-    DWORD dosBits = QxReadDosBitsFd(src);
+    DWORD dosBits = info.attributes & kQxDosBitsMask;
     QxOpenRequest write;
     write.access.write = true;
     write.disposition = failIfExists ? CREATE_NEW : CREATE_ALWAYS;

@@ -96,26 +96,36 @@ void Fill(const struct statx& st, DWORD dosBits, bool isDriveRoot, QxFileInfo& i
 
 constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
 
-bool CarriesDosBits(mode_t mode) { return S_ISREG(mode) || S_ISDIR(mode); }
+// A regular file whose DOS bits are stored carries the sticky bit, which
+// means nothing for files on Linux: listings read the attribute only then.
+bool CarriesDosBits(mode_t mode) { return (S_ISREG(mode) && (mode & S_ISVTX)) || S_ISDIR(mode); }
 
-}  // namespace
+mode_t MarkedMode(mode_t mode, DWORD bits) {
+    return bits ? mode | S_ISVTX : mode & ~static_cast<mode_t>(S_ISVTX);
+}
 
-DWORD QxReadDosBitsAt(int dirfd, const char* name) {
+size_t FormatDosBits(DWORD bits, char (&text)[16]) {
+    return static_cast<size_t>(std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(bits)));
+}
+
+DWORD ReadDosBitsAt(int dirfd, const char* name) {
     char value[64];
     ssize_t n = GetXattrAt(dirfd, name, value, sizeof value);
     return n > 0 ? ParseDosBits(value, n) : 0;
 }
 
-DWORD QxReadDosBitsFd(int fd) {
+DWORD ReadDosBitsFd(int fd) {
     char value[64];
     ssize_t n = fgetxattr(fd, kDosAttribName, value, sizeof value);
     return n > 0 ? ParseDosBits(value, n) : 0;
 }
 
+}  // namespace
+
 bool QxQueryFileInfo(int dirfd, const char* name, QxFileInfo& info, bool isDriveRoot) {
     struct statx st;
     if (statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatxMask, &st) != 0) return false;
-    DWORD bits = CarriesDosBits(st.stx_mode) ? QxReadDosBitsAt(dirfd, name) : 0;
+    DWORD bits = CarriesDosBits(st.stx_mode) ? ReadDosBitsAt(dirfd, name) : 0;
     Fill(st, bits, isDriveRoot, info);
     return true;
 }
@@ -123,36 +133,36 @@ bool QxQueryFileInfo(int dirfd, const char* name, QxFileInfo& info, bool isDrive
 bool QxQueryFileInfoFd(int fd, QxFileInfo& info) {
     struct statx st;
     if (statx(fd, "", AT_EMPTY_PATH, kStatxMask, &st) != 0) return false;
-    DWORD bits = CarriesDosBits(st.stx_mode) ? QxReadDosBitsFd(fd) : 0;
+    DWORD bits = CarriesDosBits(st.stx_mode) ? ReadDosBitsFd(fd) : 0;
     Fill(st, bits, true, info);
     return true;
 }
 
 bool QxWriteDosBits(const std::string& hostPath, DWORD bits) {
     bits &= kQxDosBitsMask;
-    if (QxReadDosBitsAt(AT_FDCWD, hostPath.c_str()) == bits) return true;
-    int r;
-    if (bits) {
-        char text[16];
-        int n = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(bits));
-        r = lsetxattr(hostPath.c_str(), kDosAttribName, text, static_cast<size_t>(n), 0);
-    } else {
-        r = lremovexattr(hostPath.c_str(), kDosAttribName);
-    }
+    struct stat st;
+    if (lstat(hostPath.c_str(), &st) != 0) return false;
+    if (S_ISREG(st.st_mode) && MarkedMode(st.st_mode, bits) != st.st_mode &&
+        chmod(hostPath.c_str(), MarkedMode(st.st_mode, bits) & 07777) != 0)
+        return false;
+    if (ReadDosBitsAt(AT_FDCWD, hostPath.c_str()) == bits) return true;
+    char text[16];
+    int r = bits ? lsetxattr(hostPath.c_str(), kDosAttribName, text, FormatDosBits(bits, text), 0)
+                 : lremovexattr(hostPath.c_str(), kDosAttribName);
     return r == 0 || IgnorableXattrError(errno);
 }
 
 bool QxWriteDosBitsFd(int fd, DWORD bits) {
     bits &= kQxDosBitsMask;
-    if (QxReadDosBitsFd(fd) == bits) return true;
-    int r;
-    if (bits) {
-        char text[16];
-        int n = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(bits));
-        r = fsetxattr(fd, kDosAttribName, text, static_cast<size_t>(n), 0);
-    } else {
-        r = fremovexattr(fd, kDosAttribName);
-    }
+    struct stat st;
+    if (fstat(fd, &st) != 0) return false;
+    if (S_ISREG(st.st_mode) && MarkedMode(st.st_mode, bits) != st.st_mode &&
+        fchmod(fd, MarkedMode(st.st_mode, bits) & 07777) != 0)
+        return false;
+    if (ReadDosBitsFd(fd) == bits) return true;
+    char text[16];
+    int r = bits ? fsetxattr(fd, kDosAttribName, text, FormatDosBits(bits, text), 0)
+                 : fremovexattr(fd, kDosAttribName);
     return r == 0 || IgnorableXattrError(errno);
 }
 

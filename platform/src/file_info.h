@@ -30,9 +30,6 @@ bool QxQueryFileInfo(int dirfd, const char* name, QxFileInfo& info, bool isDrive
 // The same for an open descriptor.
 bool QxQueryFileInfoFd(int fd, QxFileInfo& info);
 
-// The stored DOS bits (0 when there are none).
-DWORD QxReadDosBitsAt(int dirfd, const char* name);
-DWORD QxReadDosBitsFd(int fd);
 // Stores the DOS bits (removes the attribute for 0). A file system that takes
 // no user attributes is not an error: read-only lives in the mode bits.
 bool QxWriteDosBits(const std::string& hostPath, DWORD bits);

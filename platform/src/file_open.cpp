@@ -34,8 +34,9 @@ DWORD CheckExisting(int fd, const QxOpenRequest& request) {
     if (!S_ISREG(st.st_mode)) return ERROR_ACCESS_DENIED;  // folders and devices are not files here
     bool writes = request.access.write || Truncates(request.disposition);
     if (writes && QxModeIsReadOnly(st.st_mode)) return ERROR_ACCESS_DENIED;
-    if (request.disposition == CREATE_ALWAYS && request.refuseHidden) {
-        DWORD held = QxReadDosBitsFd(fd) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    QxFileInfo info;
+    if (request.disposition == CREATE_ALWAYS && request.refuseHidden && QxQueryFileInfoFd(fd, info)) {
+        DWORD held = info.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         if (held & ~request.attributes) return ERROR_ACCESS_DENIED;
     }
     return ERROR_SUCCESS;
@@ -92,8 +93,8 @@ int QxOpenFile(const QxHostPath& path, const QxOpenRequest& request, bool* exist
         close(fd);
         return fail(QxWin32FromErrno(err));
     }
-    if (created || disposition == CREATE_ALWAYS)
-        QxWriteDosBitsFd(fd, request.attributes & kQxDosBitsMask & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    DWORD bits = request.attributes & kQxDosBitsMask & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if ((created && bits) || (!created && disposition == CREATE_ALWAYS)) QxWriteDosBitsFd(fd, bits);
     if (existed) *existed = !created;
     return fd;
 }
