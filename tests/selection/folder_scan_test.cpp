@@ -1,6 +1,7 @@
 // The folder walk on trees built in a test drive: order, matching, progress,
 // links, probe mode, cancellation, long and very deep paths.
 #include <fcntl.h>
+#include <pthread.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -236,16 +237,41 @@ void MakeDeepTree(const std::string& root, int depth, const char* fileName) {
     close(dir);
 }
 
+// Runs job on a thread with a small stack: a walk that recursed once per
+// folder level would overflow it long before the bottom of a deep tree.
+template <typename Job>
+void OnSmallStack(Job job) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    ASSERT_EQ(0, pthread_attr_setstacksize(&attr, 128 * 1024));
+    pthread_t thread;
+    auto run = [](void* arg) -> void* {
+        (*static_cast<Job*>(arg))();
+        return nullptr;
+    };
+    ASSERT_EQ(0, pthread_create(&thread, &attr, run, &job));
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+}
+
 TEST_F(FolderScanTest, VeryDeepTreeIsWalkedWithoutRecursion) {
-    const int depth = 5000;
+    const int depth = 1200;
     MakeDeepTree(drives.Root('C'), depth, "bottom.doc");
-    ASSERT_EQ(0, Collect(u"C:\\", {u"DOC"}));
     CString expected = u"C:";
     for (int i = 0; i < depth; ++i) expected += u"\\d";
-    EXPECT_EQ((Paths{expected + u"\\bottom.doc"}), result);
-    result.clear();
-    EXPECT_EQ(0, Probe(u"C:\\", {u"DOC"}));
-    EXPECT_EQ(1u, result.size());
+    expected += u"\\bottom.doc";
+    g_pHostWnd = nullptr;
+    int collected = -1, probed = -1;
+    Paths probeResult;
+    OnSmallStack([&] {
+        collected = Collect(u"C:\\", {u"DOC"});
+        const Paths patterns{u"DOC"};
+        probed = ScanFolder(u"C:\\", &patterns, 0, nullptr, &probeResult, nullptr);
+    });
+    EXPECT_EQ(0, collected);
+    EXPECT_EQ((Paths{expected}), result);
+    EXPECT_EQ(0, probed);
+    EXPECT_EQ((Paths{expected}), probeResult);
 }
 
 }  // namespace
