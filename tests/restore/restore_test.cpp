@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "catalog/serialization.h"
+#include "wimgapi.h"
 #include "sample_tree.h"
 
 using namespace qxtest;
@@ -13,30 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const ULONGLONG kMiB = 1048576;
-
-std::string Run(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
-
-std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix = "") {
-    std::vector<std::string> out;
-    std::error_code ec;
-    if (!fs::exists(root, ec)) return out;
-    for (auto& e : fs::recursive_directory_iterator(root, ec)) {
-        std::string p = e.path().string();
-        if (e.is_regular_file() && (suffix.empty() || (p.size() >= suffix.size() &&
-                                                       p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0)))
-            out.push_back(p);
-    }
-    return out;
-}
 
 bool IsOverLength(const SampleFile& f) { return f.path.GetLength() > 217; }
 
@@ -114,7 +91,7 @@ TEST_F(RestoreFixture, ChosenCategoriesComeBackFromOneImageWithShortcutsForOverL
 
     auto links = FilesBelow(root + "/C/Users", ".lnk");
     ASSERT_EQ(1u, links.size());
-    std::string info = Run("lnkinfo '" + links[0] + "'");
+    std::string info = RunCommand("lnkinfo '" + links[0] + "'");
     EXPECT_NE(std::string::npos, info.find("File backup Shortcut")) << info;
     EXPECT_NE(std::string::npos, info.find("_Exception1")) << info;
     // The long name on D: is linked from the deepest folder whose path fits: Archive.

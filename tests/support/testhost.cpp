@@ -97,6 +97,29 @@ std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom, b
     return lines;
 }
 
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
+
+std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        const std::string p = it->path().string();
+        bool endsWith = p.size() >= suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0;
+        if (it->is_regular_file(ec) && endsWith) out.push_back(p);
+    }
+    return out;
+}
+
 TestDrives::TestDrives(const std::vector<std::string>& drives) {
     std::string spec;
     for (const std::string& d : drives) {

@@ -36,6 +36,11 @@ bool HostExists(const std::string& hostPath);
 // A UTF-16 LE file (with or without BOM) decoded into lines, CR LF removed.
 std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom = nullptr, bool* crlf = nullptr);
 
+// Runs a shell command and returns what it printed (stdout and stderr).
+std::string RunCommand(const std::string& command);
+// Host paths of the regular files below root whose names end in suffix (all when empty).
+std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix = "");
+
 // Drives for one test: each letter gets a folder inside a temporary tree and the
 // platform's drive table is set to them; the current directory moves to a
 // fresh work folder so the module's relative files stay inside the test.
