@@ -52,6 +52,7 @@ int QxOpenFile(const QxHostPath& path, const QxOpenRequest& request, bool* exist
     DWORD disposition = request.disposition;
     if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return fail(ERROR_INVALID_PARAMETER);
     if (disposition == TRUNCATE_EXISTING && !request.access.write) return fail(ERROR_INVALID_PARAMETER);
+    if (path.win.trailingSeparator) return fail(ERROR_INVALID_NAME);  // names a folder, not a file
     if (path.parentMissing) return fail(ERROR_PATH_NOT_FOUND);
     if (path.IsDriveRoot()) return fail(ERROR_ACCESS_DENIED);
     int extra = request.append ? O_APPEND : 0;

@@ -128,6 +128,15 @@ bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error) {
         out.path = std::move(full);  // the host call that follows reports the cause
         return true;
     }
+    // Mostly only the last component is missing (a file about to be created).
+    std::string parent = full.substr(0, full.size() - parts.back().size() - 1);
+    std::string parentDir = parent.empty() ? "/" : parent;
+    if (errno == ENOENT && IsDir(parentDir)) {
+        std::string actual;
+        out.exists = QxFindNameNoCase(parentDir, parts.back(), actual);
+        out.path = parent + "/" + (out.exists ? actual : parts.back());
+        return true;
+    }
     WalkNoCase(root, parts, out);
     return true;
 }
