@@ -148,6 +148,7 @@ TEST_F(RestoreFixture, MissingCatalogEndsWithTheEndNotificationAndResultOne) {
 }
 
 TEST_F(RestoreFixture, CatalogWhoseDriveEntryLeavesTheRestoreRootIsRefused) {
+    fs::create_directories(drives.Root('D') + "/Backups");
     {
         CQXSerialization catalog;
         DriveEntry evil;
