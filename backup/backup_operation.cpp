@@ -9,7 +9,7 @@
 #include "api/operation_lock.h"
 #include "api/path_parts.h"
 #include "backup/file_preparation.h"
-#include "backup/file_utils.h"
+#include "api/file_utils.h"
 #include "backup/over_length.h"
 #include "catalog/serialization.h"
 #include "image/capture_context.h"

@@ -1,7 +1,7 @@
 #include "backup/file_preparation.h"
 
 #include "api/path_parts.h"
-#include "backup/file_utils.h"
+#include "api/file_utils.h"
 #include "selection/folder_scan.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "api/dbglog.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
-#include "backup/file_utils.h"
+#include "api/file_utils.h"
 #include "restore/directories.h"
 
 namespace {

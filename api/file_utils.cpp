@@ -1,4 +1,4 @@
-#include "backup/file_utils.h"
+#include "api/file_utils.h"
 
 #include "api/state.h"
 
