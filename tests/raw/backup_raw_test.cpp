@@ -1,0 +1,386 @@
+// BackupRaw end to end, through the loaded module as a host calls it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+
+#include "api/local_time.h"
+#include "testhost.h"
+
+namespace fs = std::filesystem;
+using namespace qxtest;
+
+namespace {
+
+const WCHAR kStampFormat[] = u"%Y-%m-%d %H%M%S";
+
+// Sub-folders of a host folder, by name.
+std::vector<std::string> SubFolders(const std::string& hostFolder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(hostFolder, ec))
+        if (entry.is_directory()) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every file below a host folder, as paths relative to it.
+std::vector<std::string> FilesBelow(const std::string& hostFolder) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : fs::recursive_directory_iterator(hostFolder, ec))
+        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), hostFolder).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<CString> Texts(const std::vector<Posted>& posted, UINT message) {
+    std::vector<CString> texts;
+    for (const auto& p : posted)
+        if (p.message == message) texts.push_back(p.text);
+    return texts;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The continue callback: counts its calls and cancels at call number g_cancelAt.
+int g_calls = 0;
+int g_cancelAt = 0;
+int g_lastOperation = 0;
+int CALLBACK CountingCallback(int* operation) {
+    g_lastOperation = *operation;
+    return ++g_calls == g_cancelAt ? 0 : 1;
+}
+
+class BackupRawTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_calls = 0;
+        g_cancelAt = 0;
+        g_lastOperation = 0;
+    }
+
+    // Runs BackupRaw and keeps what the host saw.
+    int Run(std::vector<CString>* files, const CString& destination, ContinueCallback callback = nullptr) {
+        before = LocalTimeText(kStampFormat).ToUtf8();
+        int result = module.BackupRaw(host.handle(), files, destination, callback);
+        after = LocalTimeText(kStampFormat).ToUtf8();
+        posted = host.Drain();
+        return result;
+    }
+
+    // The one time-stamped folder below a host folder, checked against the call's time.
+    std::string StampFolder(const std::string& hostDestination) const {
+        std::vector<std::string> folders = SubFolders(hostDestination);
+        EXPECT_EQ(folders.size(), 1u);
+        if (folders.size() != 1) return "";
+        const std::string& name = folders[0];
+        EXPECT_TRUE(std::regex_match(name, std::regex(R"(\d{4}-\d{2}-\d{2} \d{6})"))) << name;
+        EXPECT_LE(before, name);
+        EXPECT_GE(after, name);
+        return hostDestination + "/" + name;
+    }
+
+    std::vector<long long> Errors() const { return Codes(posted, host.errorStr); }
+    std::vector<long long> Operations() const { return Codes(posted, host.operationStr); }
+    std::vector<std::string> DbgLogMessages() const { return ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log"); }
+
+    TestDrives drives{{"C", "D,fixed,free=1000"}};
+    Module module;
+    HostWindow host;
+    std::vector<Posted> posted;
+    std::string before, after;
+};
+
+TEST_F(BackupRawTest, CopiesEachFileBelowTheTimeStampedFolderByDriveAndPath) {
+    drives.Write(u"C:\\Users\\me\\a.txt", "alpha");
+    drives.Write(u"C:\\Users\\me\\sub\\b.doc", "bravo");
+    drives.Write(u"D:\\data\\c.bin", "charlie");
+    std::vector<CString> files = {u"C:\\Users\\me\\a.txt", u"C:\\Users\\me\\sub\\b.doc", u"D:\\data\\c.bin"};
+
+    ASSERT_EQ(Run(&files, u"D:\\backup", CountingCallback), 0);
+
+    const std::string stamp = StampFolder(drives.Root('D') + "/backup");
+    EXPECT_EQ(ReadHostFile(stamp + "/C/Users/me/a.txt"), "alpha");
+    EXPECT_EQ(ReadHostFile(stamp + "/C/Users/me/sub/b.doc"), "bravo");
+    EXPECT_EQ(ReadHostFile(stamp + "/D/data/c.bin"), "charlie");
+    EXPECT_EQ(FilesBelow(stamp), (std::vector<std::string>{"C/Users/me/a.txt", "C/Users/me/sub/b.doc",
+                                                           "D/data/c.bin", "SourceFileList.log"}));
+
+    // The list log: UTF-16 LE with BOM, one path per CR LF line, as listed.
+    bool bom = false, crlf = false;
+    EXPECT_EQ(ReadUtf16Lines(stamp + "/SourceFileList.log", &bom, &crlf), files);
+    EXPECT_TRUE(bom);
+    EXPECT_TRUE(crlf);
+
+    EXPECT_EQ(Operations(), (std::vector<long long>{MSG_OPERATION_BACKUPRAW_START, MSG_OPERATION_BACKUPRAW_END}));
+    EXPECT_TRUE(Errors().empty());
+    EXPECT_EQ(Texts(posted, host.progressStr),
+              (std::vector<CString>{u"\\\\?\\C:\\Users\\me\\a.txt", u"\\\\?\\C:\\Users\\me\\sub\\b.doc",
+                                    u"\\\\?\\D:\\data\\c.bin"}));
+    // Asked once after every copy and once per list-log line, with the raw backup's kind.
+    EXPECT_EQ(g_calls, 6);
+    EXPECT_EQ(g_lastOperation, OP_BACKUPRAW);
+
+    const std::string stampName = fs::path(stamp).filename().string();
+    std::vector<std::string> log = DbgLogMessages();
+    EXPECT_TRUE(Contains(log, "MSG_OPERATION_BACKUPRAW_START - BackupRaw testing start!"));
+    EXPECT_TRUE(Contains(log, "Copy \\\\?\\C:\\Users\\me\\a.txt to \\\\?\\D:\\backup\\" + stampName +
+                                  "\\C\\Users\\me\\a.txt successfully!"));
+    EXPECT_EQ(log.back(), "Copy raw data end!");
+
+    // The sources are untouched and the host's list is unchanged.
+    EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\Users\\me\\a.txt")), "alpha");
+    EXPECT_EQ(files.size(), 3u);
+}
+
+TEST_F(BackupRawTest, DestinationWithOrWithoutTrailingBackslashGivesTheSameTree) {
+    drives.Write(u"C:\\docs\\a.txt", "a");
+    drives.Write(u"C:\\docs\\deep\\b.txt", "b");
+    std::vector<CString> files = {u"C:\\docs\\a.txt", u"C:\\docs\\deep\\b.txt"};
+
+    ASSERT_EQ(Run(&files, u"D:\\plain"), 0);
+    const std::vector<std::string> plain = FilesBelow(StampFolder(drives.Root('D') + "/plain"));
+    ASSERT_EQ(Run(&files, u"D:\\slash\\"), 0);
+    const std::vector<std::string> slash = FilesBelow(StampFolder(drives.Root('D') + "/slash"));
+
+    EXPECT_EQ(plain, slash);
+    EXPECT_EQ(plain, (std::vector<std::string>{"C/docs/a.txt", "C/docs/deep/b.txt", "SourceFileList.log"}));
+}
+
+TEST_F(BackupRawTest, MissingFilesAreReportedAndLeftOutOfTheListLog) {
+    drives.Write(u"C:\\real.txt", "real");
+    std::vector<CString> files = {u"C:\\missing1.txt", u"C:\\real.txt", u"C:\\missing2.txt"};
+
+    ASSERT_EQ(Run(&files, u"D:\\backup"), 0);
+
+    const std::string stamp = StampFolder(drives.Root('D') + "/backup");
+    EXPECT_EQ(ReadUtf16Lines(stamp + "/SourceFileList.log"), (std::vector<CString>{u"C:\\real.txt"}));
+    EXPECT_EQ(ReadHostFile(stamp + "/C/real.txt"), "real");
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_CANNOT_FIND, MSG_ERROR_COPYDATA_CANNOT_FIND}));
+    EXPECT_EQ(Operations(), (std::vector<long long>{MSG_OPERATION_BACKUPRAW_START, MSG_OPERATION_BACKUPRAW_END}));
+    EXPECT_TRUE(Contains(DbgLogMessages(), "MSG_ERROR_COPYDATA_CANNOT_FIND - C:\\missing2.txt file can't be found!"));
+    EXPECT_EQ(files.size(), 3u);  // the host's own list is not changed
+}
+
+TEST_F(BackupRawTest, NoExistingFileFailsWithoutCreatingAnything) {
+    std::vector<CString> files = {u"C:\\gone1.txt", u"C:\\gone2.txt"};
+
+    EXPECT_EQ(Run(&files, u"D:\\backup"), 1);
+
+    EXPECT_FALSE(HostExists(drives.Root('D') + "/backup"));
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_CANNOT_FIND, MSG_ERROR_COPYDATA_CANNOT_FIND,
+                                                MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(Operations(), (std::vector<long long>{MSG_OPERATION_BACKUPRAW_START}));
+}
+
+TEST_F(BackupRawTest, NullOrEmptyListFails) {
+    EXPECT_EQ(Run(nullptr, u"D:\\backup"), 1);
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(Operations(), (std::vector<long long>{MSG_OPERATION_BACKUPRAW_START}));
+
+    std::vector<CString> empty;
+    EXPECT_EQ(Run(&empty, u"D:\\backup"), 1);
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_BACKUPRAW_FAILED}));
+
+    EXPECT_FALSE(HostExists(drives.Root('D') + "/backup"));
+}
+
+TEST_F(BackupRawTest, NullHostWindowPostsNothingAndStillCopies) {
+    drives.Write(u"C:\\a.txt", "a");
+    std::vector<CString> files = {u"C:\\a.txt", u"C:\\missing.txt"};
+
+    before = LocalTimeText(kStampFormat).ToUtf8();
+    EXPECT_EQ(module.BackupRaw(nullptr, &files, u"D:\\backup", nullptr), 0);
+    after = LocalTimeText(kStampFormat).ToUtf8();
+
+    EXPECT_TRUE(host.Drain().empty());
+    EXPECT_EQ(FilesBelow(StampFolder(drives.Root('D') + "/backup")),
+              (std::vector<std::string>{"C/a.txt", "SourceFileList.log"}));
+}
+
+TEST_F(BackupRawTest, AttributesOfTheSourceAreKeptOnSourceAndCopy) {
+    drives.Write(u"C:\\ro.txt", "read only");
+    drives.Write(u"C:\\plain.txt", "plain");
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", kept));
+    const DWORD plainBefore = GetFileAttributesW(u"C:\\plain.txt");
+    std::vector<CString> files = {u"C:\\ro.txt", u"C:\\plain.txt"};
+
+    ASSERT_EQ(Run(&files, u"D:\\backup"), 0);
+
+    const CString stamp = CString(u"D:\\backup\\") +
+                          CString::FromUtf8(fs::path(StampFolder(drives.Root('D') + "/backup")).filename().string());
+    EXPECT_EQ(GetFileAttributesW(u"C:\\ro.txt") & kept, kept);
+    EXPECT_EQ(GetFileAttributesW(stamp + u"\\C\\ro.txt") & kept, kept);
+    EXPECT_EQ(GetFileAttributesW(u"C:\\plain.txt"), plainBefore);
+    EXPECT_EQ(GetFileAttributesW(stamp + u"\\C\\plain.txt") & kept, 0u);
+    EXPECT_EQ(ReadHostFile(drives.Host(stamp + u"\\C\\ro.txt")), "read only");
+}
+
+TEST_F(BackupRawTest, SecondCallInTheSameSecondOverwritesEvenReadOnlyCopies) {
+    drives.Write(u"C:\\ro.txt", "first");
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_READONLY));
+    std::vector<CString> files = {u"C:\\ro.txt"};
+
+    // Both calls must fall into one second; a second boundary between them means another try.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        fs::remove_all(drives.Root('D') + "/backup");
+        ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_NORMAL));
+        drives.Write(u"C:\\ro.txt", "first");
+        ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_READONLY));
+        ASSERT_EQ(Run(&files, u"D:\\backup"), 0);
+        ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_NORMAL));
+        drives.Write(u"C:\\ro.txt", "second");
+        ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_READONLY));
+        ASSERT_EQ(Run(&files, u"D:\\backup"), 0);
+        if (SubFolders(drives.Root('D') + "/backup").size() == 1) break;
+    }
+
+    const std::string stamp = StampFolder(drives.Root('D') + "/backup");
+    EXPECT_EQ(ReadHostFile(stamp + "/C/ro.txt"), "second");
+    EXPECT_TRUE(Errors().empty());
+    const CString copy = CString(u"D:\\backup\\") + CString::FromUtf8(fs::path(stamp).filename().string()) +
+                         u"\\C\\ro.txt";
+    EXPECT_TRUE(GetFileAttributesW(copy) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(GetFileAttributesW(u"C:\\ro.txt") & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(BackupRawTest, FileLargerThanTheFreeSpaceRemovesTheWholeFolder) {
+    // Drive D reports 1000 free bytes: a file of exactly that size still fits.
+    drives.Write(u"C:\\small.txt", "small");
+    drives.Write(u"C:\\exact.bin", std::string(1000, 'e'));
+    drives.Write(u"C:\\big.bin", std::string(1001, 'b'));
+    drives.Write(u"C:\\after.txt", "after");
+    std::vector<CString> files = {u"C:\\small.txt", u"C:\\exact.bin", u"C:\\big.bin", u"C:\\after.txt"};
+
+    EXPECT_EQ(Run(&files, u"D:\\backup"), 1);
+
+    EXPECT_TRUE(SubFolders(drives.Root('D') + "/backup").empty());
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_NOSPACE_FAILED, MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(Operations(), (std::vector<long long>{MSG_OPERATION_BACKUPRAW_START}));
+    EXPECT_EQ(Texts(posted, host.progressStr),
+              (std::vector<CString>{u"\\\\?\\C:\\small.txt", u"\\\\?\\C:\\exact.bin"}));
+    EXPECT_TRUE(
+        Contains(DbgLogMessages(), "MSG_ERROR_COPYDATA_NOSPACE_FAILED - File C:\\big.bin are larger than destination drive!"));
+    EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\big.bin")), std::string(1001, 'b'));
+    EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\small.txt")), "small");
+}
+
+TEST_F(BackupRawTest, CancelRemovesTheWholeFolderAndLeavesSourcesAsTheyWere) {
+    drives.Write(u"C:\\one.txt", "1");
+    drives.Write(u"C:\\two.txt", "2");
+    drives.Write(u"C:\\three.txt", "3");
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\two.txt", FILE_ATTRIBUTE_READONLY));
+    const DWORD twoBefore = GetFileAttributesW(u"C:\\two.txt");
+    std::vector<CString> files = {u"C:\\one.txt", u"C:\\two.txt", u"C:\\three.txt"};
+    g_cancelAt = 2;
+
+    EXPECT_EQ(Run(&files, u"D:\\backup", CountingCallback), 1);
+
+    EXPECT_EQ(g_calls, 2);
+    EXPECT_TRUE(SubFolders(drives.Root('D') + "/backup").empty());
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(Operations(), (std::vector<long long>{MSG_OPERATION_BACKUPRAW_START}));
+    EXPECT_EQ(GetFileAttributesW(u"C:\\two.txt"), twoBefore);
+    EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\two.txt")), "2");
+    EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\three.txt")), "3");
+}
+
+TEST_F(BackupRawTest, CancelWhileWritingTheListLogLeavesNoListLog) {
+    drives.Write(u"C:\\one.txt", "1");
+    drives.Write(u"C:\\two.txt", "2");
+    std::vector<CString> files = {u"C:\\one.txt", u"C:\\two.txt"};
+    g_cancelAt = 3;  // two copies, then the first list line
+
+    EXPECT_EQ(Run(&files, u"D:\\backup", CountingCallback), 1);
+
+    const std::string stamp = StampFolder(drives.Root('D') + "/backup");
+    EXPECT_FALSE(HostExists(stamp + "/SourceFileList.log"));
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_BACKUPRAW_FAILED}));
+}
+
+TEST_F(BackupRawTest, ResultFollowsTheLastExistingFile) {
+    // A folder in the list exists but cannot be copied.
+    drives.Write(u"C:\\folder\\inside.txt", "x");
+    drives.Write(u"C:\\good.txt", "good");
+
+    std::vector<CString> failedThenCopied = {u"C:\\folder", u"C:\\good.txt"};
+    EXPECT_EQ(Run(&failedThenCopied, u"D:\\first"), 0);
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_FAILED}));
+    EXPECT_TRUE(Contains(DbgLogMessages(), "MSG_ERROR_COPYDATA_FAILED - Copy C:\\folder file failed!"));
+    EXPECT_EQ(ReadUtf16Lines(StampFolder(drives.Root('D') + "/first") + "/SourceFileList.log"), failedThenCopied);
+
+    std::vector<CString> copiedThenFailed = {u"C:\\good.txt", u"C:\\folder"};
+    EXPECT_EQ(Run(&copiedThenFailed, u"D:\\second"), 1);
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_FAILED, MSG_ERROR_BACKUPRAW_FAILED}));
+    // The folder stays with what was copied, without a list log.
+    EXPECT_EQ(FilesBelow(StampFolder(drives.Root('D') + "/second")), (std::vector<std::string>{"C/good.txt"}));
+}
+
+TEST_F(BackupRawTest, ReadOnlySourceThatCannotBeReadFailsAndKeepsItsAttributes) {
+    drives.Write(u"C:\\locked.txt", "locked");
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\locked.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    const DWORD before = GetFileAttributesW(u"C:\\locked.txt");
+    // Another program holds the file open without sharing it.
+    HANDLE other = CreateFileW(u"C:\\locked.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    std::vector<CString> files = {u"C:\\locked.txt"};
+
+    EXPECT_EQ(Run(&files, u"D:\\backup"), 1);
+    CloseHandle(other);
+
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_FAILED, MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(GetFileAttributesW(u"C:\\locked.txt"), before);
+    // No partial copy and no list log; the folders made on the way stay.
+    EXPECT_TRUE(FilesBelow(StampFolder(drives.Root('D') + "/backup")).empty());
+}
+
+TEST_F(BackupRawTest, DestinationBelowAFileFailsToCreateFolders) {
+    drives.Write(u"C:\\a.txt", "a");
+    drives.Write(u"D:\\blocker", "user data");
+    std::vector<CString> files = {u"C:\\a.txt"};
+
+    EXPECT_EQ(Run(&files, u"D:\\blocker"), 1);
+
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_CREATE_DIRECTORY_FAILED, MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(ReadHostFile(drives.Root('D') + "/blocker"), "user data");
+}
+
+TEST_F(BackupRawTest, DotDotAndLongPathPrefixInSourcesStayInsideTheBackupFolder) {
+    drives.Write(u"C:\\docs\\a.txt", "a");
+    drives.Write(u"C:\\top.txt", "top");
+    drives.Write(u"D:\\backup\\top.txt", "user's own file next to the backups");
+    std::vector<CString> files = {u"C:\\docs\\..\\docs\\a.txt", u"C:\\docs\\..\\..\\..\\top.txt",
+                                  u"\\\\?\\C:\\docs\\a.txt"};
+
+    ASSERT_EQ(Run(&files, u"D:\\backup"), 0);
+
+    const std::string stamp = StampFolder(drives.Root('D') + "/backup");
+    EXPECT_EQ(FilesBelow(stamp), (std::vector<std::string>{"C/docs/a.txt", "C/top.txt", "SourceFileList.log"}));
+    EXPECT_EQ(ReadHostFile(drives.Root('D') + "/backup/top.txt"), "user's own file next to the backups");
+    EXPECT_EQ(ReadUtf16Lines(stamp + "/SourceFileList.log"), files);
+}
+
+TEST_F(BackupRawTest, RefusedWhileAnotherOperationRuns) {
+    drives.Write(u"C:\\a.txt", "a");
+    HANDLE other = CreateMutexW(nullptr, FALSE, u"Mutex_Operation");
+    ASSERT_NE(other, nullptr);
+    std::vector<CString> files = {u"C:\\a.txt"};
+
+    EXPECT_EQ(Run(&files, u"D:\\backup"), 1);
+    CloseHandle(other);
+
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_OPERATION_CONFLICT}));
+    EXPECT_TRUE(Operations().empty());
+    EXPECT_FALSE(HostExists(drives.Root('D') + "/backup"));
+    EXPECT_TRUE(Contains(DbgLogMessages(), "MSG_ERROR_OPERATION_CONFLICT - Other operation has been start!"));
+
+    // Once the other operation is gone the lock is free again.
+    EXPECT_EQ(Run(&files, u"D:\\backup"), 0);
+}
+
+}  // namespace
