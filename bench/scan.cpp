@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
                             CountDrainAndContinue);
     const double seconds = bench::SecondsSince(start);
     CountDrainAndContinue(nullptr);
+    if (result != 0) std::fprintf(stderr, "scan result %d\n", result);
 
     std::vector<CString> files;
     files.reserve(static_cast<size_t>(count));

@@ -67,6 +67,7 @@ find "$tmp/tree" -type f \( "${find_args[@]}" \) -print >"$tmp/find.txt"
 find_seconds=$(since "$start")
 find_found=$(wc -l <"$tmp/find.txt")
 
+export QXFM_NAMESPACE=bench-scan-$$  # named objects apart from other runs
 read -r found seconds notifications < <(cd "$tmp/work" && "$prog" "$tmp/tree" types.txt "${categories[@]}")
 [ "$found" = "$find_found" ] || echo "warning: find took $find_found files, the scan $found" >&2
 
