@@ -40,6 +40,20 @@ bool FitsOnVolume(const CString& folder, ULONGLONG size) {
     return size <= free.QuadPart;
 }
 
+// CopyFileW, which gives the copy the source's attributes. When overwriting,
+// an earlier copy that refuses to be replaced (read-only) is ours: it gets
+// normal attributes for a second try, and its own back if that fails too.
+BOOL CopyTo(const CString& from, const CString& to, BOOL overwrite) {
+    if (CopyFileW(from, to, !overwrite)) return TRUE;
+    if (!overwrite || GetLastError() != ERROR_ACCESS_DENIED) return FALSE;
+    const DWORD attributes = GetFileAttributesW(to);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return FALSE;
+    SetFileAttributesW(to, FILE_ATTRIBUTE_NORMAL);
+    if (CopyFileW(from, to, FALSE)) return TRUE;
+    SetFileAttributesW(to, attributes);
+    return FALSE;
+}
+
 int ReportCopyFailed(const CString& source) {
     DbgLog(ErrorText(MSG_ERROR_COPYDATA_FAILED), source.GetString());
     PostError(MSG_ERROR_COPYDATA_FAILED);
@@ -54,9 +68,9 @@ int RawCopy(std::vector<CString>* paths, CString targetFolder, BOOL overwrite) {
     targetFolder = WithBackslash(targetFolder);
     int result = 1;
     size_t position = 0;  // index of the current source in *paths
+    CString madeFolder;   // the folder of the previous copy, known to exist
     for (const CString& source : sources) {
-        const DWORD attributes = GetFileAttributesW(source);
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
+        if (GetFileAttributesW(source) == INVALID_FILE_ATTRIBUTES) {
             paths->erase(paths->begin() + static_cast<std::ptrdiff_t>(position));
             DbgLog(ErrorText(MSG_ERROR_COPYDATA_CANNOT_FIND), source.GetString());
             PostError(MSG_ERROR_COPYDATA_CANNOT_FIND);
@@ -70,8 +84,13 @@ int RawCopy(std::vector<CString>* paths, CString targetFolder, BOOL overwrite) {
             continue;
         }
         const CString target = MirrorPath(targetFolder, fullSource);
-        result = CreateDirectories(target);
-        if (result != 0) continue;
+        // Files of one folder come one after another: their folder is made once.
+        const CString folder = target.Left(target.ReverseFind(u'\\') + 1);
+        if (folder != madeFolder) {
+            result = CreateDirectories(target);
+            if (result != 0) continue;
+            madeFolder = folder;
+        }
 
         if (!FitsOnVolume(targetFolder, GetFileSize64(source))) {
             DbgLog(ErrorText(MSG_ERROR_COPYDATA_NOSPACE_FAILED), source.GetString());
@@ -80,14 +99,11 @@ int RawCopy(std::vector<CString>* paths, CString targetFolder, BOOL overwrite) {
             return 1;
         }
 
-        // The source is only read, so its attributes are never touched. An
-        // earlier copy at the target (possibly read-only) is ours to replace.
+        // The source is only read, so its attributes are never touched; the
+        // copy takes them over from it.
         const CString from = WithLongPathPrefix(fullSource);
         const CString to = WithLongPathPrefix(target);
-        if (overwrite) SetFileAttributesW(to, FILE_ATTRIBUTE_NORMAL);
-        const BOOL copied = CopyFileW(from, to, !overwrite);
-        SetFileAttributesW(to, attributes);
-        if (!copied) {
+        if (!CopyTo(from, to, overwrite)) {
             result = ReportCopyFailed(source);
             continue;
         }
