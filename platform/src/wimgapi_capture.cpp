@@ -1,9 +1,13 @@
 // WIMCaptureImage: scans a folder tree into a new image, asking the callbacks
 // about every item, and writes the image into the file before returning, so
 // that a returned handle means the image is in the file.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
+#include <unordered_set>
 
+#include "qxplatform.h"
 #include "wimgapi_callbacks.h"
 #include "wimgapi_library.h"
 #include "wimgapi_messages.h"
@@ -26,8 +30,34 @@ struct CaptureRun {
     CString sourceWin;
     std::string ownHostPath;  // the image file itself is never captured into itself
     ProgressReporter progress;
+    // Other drives and mounted file systems below the source are not part of this drive.
+    std::unordered_set<std::string> otherDriveRoots;
+    dev_t sourceDevice = 0;
     bool aborted = false;
 };
+
+bool IsBelow(const std::string& path, const std::string& folder) {
+    if (folder == "/") return path.size() > 1 && path[0] == '/';
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
+}
+
+// Roots of the other drives that lie below the source.
+std::unordered_set<std::string> DriveRootsBelow(const std::string& source) {
+    std::unordered_set<std::string> found;
+    for (WCHAR letter = u'A'; letter <= u'Z'; ++letter) {
+        const QxDrive* drive = QxFindDrive(letter);
+        if (!drive) continue;
+        std::string root = CollapseSlashes(drive->hostRoot.empty() ? "/" : drive->hostRoot);
+        if (IsBelow(root, source)) found.insert(root);
+    }
+    return found;
+}
+
+// An item on another file system is a mount point: not part of this drive.
+bool IsOtherFileSystem(const CaptureRun& run, const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && st.st_dev != run.sourceDevice;
+}
 
 // The part of a scanned path below the capture root; nullptr for the root itself.
 const char* RelativeToSource(const CaptureRun& run, const std::string& path) {
@@ -49,7 +79,7 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
         switch (msg) {
             case WIMLIB_PROGRESS_MSG_TEST_FILE_EXCLUSION: {
                 std::string path = CollapseSlashes(info->test_file_exclusion.path);
-                if (path == run.ownHostPath) {
+                if (path == run.ownHostPath || run.otherDriveRoots.count(path) || IsOtherFileSystem(run, path)) {
                     info->test_file_exclusion.will_exclude = true;
                     break;
                 }
@@ -117,6 +147,9 @@ HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags) {
         if (!HostPathOf(pszPath, sourceHost)) return nullptr;
         CaptureRun run{hWim, CollapseSlashes(sourceHost), pszPath, CollapseSlashes(file->hostPath),
                        ProgressReporter(hWim)};
+        run.otherDriveRoots = DriveRootsBelow(run.sourceHost);
+        struct stat sourceStat;
+        if (stat(run.sourceHost.c_str(), &sourceStat) == 0) run.sourceDevice = sourceStat.st_dev;
 
         int addFlags = WIMLIB_ADD_FLAG_TEST_FILE_EXCLUSION |
                        ((dwCaptureFlags & WIM_FLAG_NO_RP_FIX) ? WIMLIB_ADD_FLAG_NORPFIX : 0);

@@ -273,3 +273,15 @@ TEST_F(WimgapiFixture, FailuresSetFittingLastErrorsAndLibraryTextStaysOffTheCons
     EXPECT_NE(0u, captureError);
     EXPECT_EQ(1u, InfoOf(u"D:\\Image.wim").ImageCount);
 }
+
+TEST_F(WimgapiFixture, AnotherDriveMountedBelowTheSourceIsLeftToItsOwnCapture) {
+    const std::string c = drives.Root('C');
+    drives.Write(u"C:\\Inner\\d.txt", "on drive E\n");
+    ASSERT_TRUE(QxSetDriveTable("C=" + c + ",fixed;D=" + drives.Root('D') + ",fixed;E=" + c + "/Inner,fixed"));
+    ASSERT_TRUE(Capture(u"D:\\Image.wim", WIM_CREATE_ALWAYS, u"C:\\"));
+    std::vector<CString> announced = recorder.Paths(WIM_MSG_PROCESS);
+    EXPECT_EQ(announced.end(), std::find(announced.begin(), announced.end(), CString(u"C:\\Inner")));
+    std::string listing = ListingOf(Host(u"D:\\Image.wim"), 1);
+    EXPECT_EQ(std::string::npos, listing.find("Inner")) << listing;
+    EXPECT_NE(std::string::npos, listing.find("/Docs/a.txt")) << listing;
+}
