@@ -59,7 +59,13 @@ const QxDriveTable& QxCurrentDriveTable() {
     if (table) return *table;
     std::lock_guard<std::mutex> lock(g_tableMutex);
     table = g_table.load(std::memory_order_acquire);
-    return table ? *table : *Install(DefaultDrives());
+    if (table) return *table;
+    try {
+        return *Install(DefaultDrives());
+    } catch (...) {
+        static const QxDriveTable kEmpty;  // out of memory: no drives until the next try
+        return kEmpty;
+    }
 }
 
 bool QxSetDriveTable(const std::string& spec) {

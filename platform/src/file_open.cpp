@@ -8,6 +8,7 @@
 
 #include "file_info.h"
 #include "last_error.h"
+#include "name_lookup.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ int QxOpenFile(const QxHostPath& path, const QxOpenRequest& request, bool* exist
         fd = OpenFor(path.path, request.access, extra | O_CREAT | O_EXCL, mode);
         if (fd >= 0) {
             created = true;
+            QxNoteCreated(path.path);
             break;
         }
         if (errno == EEXIST && disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);

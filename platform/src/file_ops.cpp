@@ -7,6 +7,7 @@
 
 #include "file_info.h"
 #include "last_error.h"
+#include "name_lookup.h"
 #include "path_map.h"
 #include "share_modes.h"
 
@@ -57,6 +58,7 @@ BOOL CreateFolder(LPCWSTR name) {
     if (mapped.parentMissing) return QxFail(ERROR_PATH_NOT_FOUND);
     if (mkdir(mapped.path.c_str(), 0777) != 0)
         return QxFail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : QxWin32FromErrno(errno));
+    QxNoteCreated(mapped.path);
     return TRUE;
 }
 

@@ -1,21 +1,14 @@
 #include "path_map.h"
 
-#include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 
 #include "atlstr.h"
 #include "last_error.h"
+#include "name_lookup.h"
 
 namespace {
-
-bool IsAscii(const std::string& s) {
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
-}
 
 bool ValidComponent(const std::u16string& part) {
     for (WCHAR c : part) {
@@ -68,28 +61,6 @@ void WalkNoCase(const std::string& root, const std::vector<std::string>& parts, 
 DWORD QxHostPath::ErrorFromErrno(int err) const {
     if (err == ENOENT) return NotFoundError();
     return QxWin32FromErrno(err);
-}
-
-bool QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found) {
-    DIR* dir = opendir(hostDir.c_str());
-    if (!dir) return false;
-    bool ascii = IsAscii(name);
-    CString wide = ascii ? CString() : CString::FromUtf8(name);
-    bool any = false;
-    while (dirent* e = readdir(dir)) {
-        const char* entry = e->d_name;
-        bool entryAscii = IsAscii(entry);
-        bool match;
-        if (ascii != entryAscii) match = false;  // upper-casing keeps ASCII and non-ASCII apart
-        else if (ascii) match = strcasecmp(entry, name.c_str()) == 0;
-        else match = CString::FromUtf8(entry).CompareNoCase(wide) == 0;
-        if (match && (!any || found.compare(entry) > 0)) {
-            found = entry;
-            any = true;
-        }
-    }
-    closedir(dir);
-    return any;
 }
 
 bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error) {

@@ -25,7 +25,3 @@ bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error);
 
 // The same for a resolved path.
 bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error);
-
-// Name of an entry of hostDir that equals name ignoring case (the lowest in
-// ordinal order when several do); false when there is none.
-bool QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found);

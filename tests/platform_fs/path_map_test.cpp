@@ -121,3 +121,24 @@ TEST(PathMap, LongPathsBeyondMaxPath) {
     EXPECT_EQ(GetFullPathNameW(plain, 1024, full, nullptr), static_cast<DWORD>(plain.GetLength()));
     EXPECT_TRUE(DeleteFileW(file));
 }
+
+TEST(PathMap, NoCaseLookupFollowsChangesMadeOutsideTheLayer) {
+    TestDrives drives({"C"});
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\big", nullptr));
+    for (int i = 0; i < 50; ++i) {
+        CString name;
+        name.Format(u"C:\\big\\Item%d.txt", i);
+        HANDLE h = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        CloseHandle(h);
+    }
+    EXPECT_EQ(Host(u"C:\\big\\ITEM7.TXT"), drives.Root('C') + "/big/Item7.txt");
+    // Created and removed behind the layer's back.
+    qxtest::WriteHostFile(drives.Root('C') + "/big/Outside.dat", "");
+    EXPECT_EQ(Host(u"C:\\big\\outside.DAT"), drives.Root('C') + "/big/Outside.dat");
+    ASSERT_EQ(unlink((drives.Root('C') + "/big/Item7.txt").c_str()), 0);
+    EXPECT_EQ(GetFileAttributesW(u"C:\\big\\ITEM7.TXT"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(CreateDirectoryW(u"C:\\BIG\\item8.TXT", nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+}
