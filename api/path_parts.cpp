@@ -1,5 +1,7 @@
 #include "api/path_parts.h"
 
+#include <string>
+
 namespace {
 
 bool IsSeparator(WCHAR ch) { return ch == u'\\' || ch == u'/'; }
@@ -54,4 +56,14 @@ CString WithBackslash(CString folder) {
 
 CString WithLongPathPrefix(const CString& path) {
     return path.Find(u"\\\\?\\") >= 0 ? path : CString(u"\\\\?\\") + path;
+}
+
+CString FullPathOf(const CString& path) {
+    const DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
+    if (needed == 0) return CString();
+    std::u16string buffer(needed, u'\0');
+    const DWORD length = GetFullPathNameW(path, needed, &buffer[0], nullptr);
+    if (length == 0 || length >= needed) return CString();
+    buffer.resize(length);
+    return CString(std::move(buffer));
 }

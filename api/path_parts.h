@@ -21,3 +21,5 @@ CString DriveRootOf(const CString& path);
 CString WithBackslash(CString folder);
 // path with the long-path prefix "\\?\" in front, unless it already contains it.
 CString WithLongPathPrefix(const CString& path);
+// The full path of path (GetFullPathNameW at any length); empty when it cannot be formed.
+CString FullPathOf(const CString& path);

@@ -14,15 +14,8 @@ const WCHAR kLongPathPrefix[] = u"\\\\?\\";
 
 // The absolute, normalised form of path ("." and ".." resolved, long-path
 // prefix dropped); empty when it cannot be formed.
-CString FullPathOf(const CString& path) {
-    const CString plain = path.Find(kLongPathPrefix) == 0 ? path.Mid(4) : path;
-    const DWORD needed = GetFullPathNameW(plain, 0, nullptr, nullptr);
-    if (needed == 0) return CString();
-    std::u16string buffer(needed, u'\0');
-    const DWORD length = GetFullPathNameW(plain, needed, buffer.data(), nullptr);
-    if (length == 0 || length >= needed) return CString();
-    buffer.resize(length);
-    return CString(std::move(buffer));
+CString FullSourcePath(const CString& path) {
+    return FullPathOf(path.Find(kLongPathPrefix) == 0 ? path.Mid(4) : path);
 }
 
 // <targetFolder><drive letter><rest of the path>: E:\Users\a.txt -> <target>E\Users\a.txt.
@@ -78,7 +71,7 @@ int RawCopy(std::vector<CString>* paths, CString targetFolder, BOOL overwrite) {
         }
         ++position;
 
-        const CString fullSource = FullPathOf(source);
+        const CString fullSource = FullSourcePath(source);
         if (fullSource.IsEmpty()) {
             result = ReportCopyFailed(source);
             continue;

@@ -1,9 +1,8 @@
 #include "restore/shortcut.h"
 
-#include <string>
-
 #include "api/dbglog.h"
 #include "api/notify.h"
+#include "api/path_parts.h"
 #include "restore/directories.h"
 #include "shlobj.h"
 
@@ -34,13 +33,9 @@ bool LinkPathFor(const CString& origin, CString& link) {
 }  // namespace
 
 HRESULT CreateShortcut(const CString& target, const CString& description, const CString& linkPath) {
-    // Sized to the path: a restored over-length file can lie deeper than 260 characters.
-    DWORD needed = GetFullPathNameW(target, 0, nullptr, nullptr);
-    if (needed == 0) return E_FAIL;
-    std::u16string fullTarget(needed, u'\0');
-    DWORD length = GetFullPathNameW(target, needed, &fullTarget[0], nullptr);
-    if (length == 0 || length >= needed) return E_FAIL;
-    fullTarget.resize(length);
+    // At any length: a restored over-length file can lie deeper than 260 characters.
+    const CString fullTarget = FullPathOf(target);
+    if (fullTarget.IsEmpty()) return E_FAIL;
 
     HRESULT hr = CoInitialize(nullptr);
     if (hr != S_OK && hr != S_FALSE) return hr;
@@ -49,7 +44,7 @@ HRESULT CreateShortcut(const CString& target, const CString& description, const 
     hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                           reinterpret_cast<void**>(&link));
     if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (SUCCEEDED(hr)) hr = link->SetPath(fullTarget.c_str());
+    if (SUCCEEDED(hr)) hr = link->SetPath(fullTarget);
     if (SUCCEEDED(hr)) hr = link->SetDescription(description);
     // The whole link path is saved: cutting it to a 260-character buffer would
     // change the name of a link of exactly 260 characters.
