@@ -56,9 +56,7 @@ public:
         g_pHostWnd = m_req.hostWindow;
         OpenDbgLogForOperation();
         if (!m_lock.Acquire()) {
-            DbgLog(ErrorText(MSG_ERROR_OPERATION_CONFLICT));
-            CloseDbgLog();
-            PostError(MSG_ERROR_OPERATION_CONFLICT);
+            ReportOperationConflict(true);
             return 1;
         }
         if (!m_req.fileList) {

@@ -73,9 +73,7 @@ public:
     int Run() {
         OpenDbgLogForOperation();
         if (!m_lock.Acquire()) {
-            DbgLog(ErrorText(MSG_ERROR_OPERATION_CONFLICT));
-            CloseDbgLog();
-            PostError(MSG_ERROR_OPERATION_CONFLICT);
+            ReportOperationConflict(true);
             return 1;
         }
         DbgLog(OperationText(MSG_OPERATION_RESTORE_START));
