@@ -1,0 +1,149 @@
+// The file-list logs byte by byte on disk, and their copies.
+#include <gtest/gtest.h>
+
+#include "api/dbglog.h"
+#include "api/notify.h"
+#include "testhost.h"
+
+using namespace qxtest;
+
+namespace {
+
+// UTF-16 LE bytes of text.
+std::string Utf16(const std::u16string& text) {
+    std::string out;
+    for (char16_t ch : text) {
+        out += static_cast<char>(ch & 0xFF);
+        out += static_cast<char>(ch >> 8);
+    }
+    return out;
+}
+const std::string kBom = "\xFF\xFE";
+
+int g_calls = 0;
+int g_cancelAtCall = 0;
+int g_seenOperation = 0;
+int CALLBACK CancelAtCall(int* operation) {
+    g_seenOperation = *operation;
+    return ++g_calls == g_cancelAtCall ? 0 : 1;
+}
+
+class ListLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_strDebugLogFile = u"Dbg.log";
+        g_pHostWnd = host.handle();
+        g_pfnContinue = nullptr;
+        drives.Write(u"C:\\logs\\keep.txt", "");
+    }
+    void TearDown() override {
+        CloseDbgLog();
+        g_pHostWnd = nullptr;
+        g_pfnContinue = nullptr;
+    }
+    std::string Host(const CString& winPath) const { return drives.Host(winPath); }
+
+    TestDrives drives;
+    HostWindow host;
+};
+
+TEST_F(ListLogTest, WritesUtf16WithBomAndCrLf) {
+    std::vector<CString> lines = {u"C:\\a.txt", u"C:\\Grüße\\😀.doc"};
+    EXPECT_EQ(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE), 1);
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\SourceFileList.log")),
+              kBom + Utf16(u"C:\\a.txt\r\nC:\\Grüße\\😀.doc\r\n"));
+
+    EXPECT_EQ(WriteFileListLog(&lines, u"C:\\logs\\", FALSE, TRUE), 1);
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\ExceptionFileList.log")),
+              kBom + Utf16(u"C:\\a.txt\r\nC:\\Grüße\\😀.doc\r\n"));
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+TEST_F(ListLogTest, ReplaceOrAppend) {
+    std::vector<CString> first = {u"one", u"two"};
+    std::vector<CString> second = {u"three"};
+    ASSERT_EQ(WriteFileListLog(&first, u"C:\\logs", FALSE, FALSE), 1);
+    ASSERT_EQ(WriteFileListLog(&second, u"C:\\logs", FALSE, FALSE), 1);
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\SourceFileList.log")), kBom + Utf16(u"three\r\n"));
+
+    ASSERT_EQ(WriteFileListLog(&first, u"C:\\logs", TRUE, FALSE), 1);
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\SourceFileList.log")), kBom + Utf16(u"three\r\none\r\ntwo\r\n"));
+
+    // Appending to a file that does not exist yet starts it with the mark.
+    ASSERT_EQ(WriteFileListLog(&second, u"C:\\logs", TRUE, TRUE), 1);
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\ExceptionFileList.log")), kBom + Utf16(u"three\r\n"));
+}
+
+TEST_F(ListLogTest, ReadOnlyListIsReplaced) {
+    std::vector<CString> lines = {u"old"};
+    ASSERT_EQ(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE), 1);
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\logs\\SourceFileList.log", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    lines = {u"new"};
+    EXPECT_EQ(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE), 1);
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\SourceFileList.log")), kBom + Utf16(u"new\r\n"));
+}
+
+TEST_F(ListLogTest, NoLinesWritesNothing) {
+    std::vector<CString> none;
+    EXPECT_EQ(WriteFileListLog(&none, u"C:\\logs", FALSE, FALSE), 0);
+    EXPECT_EQ(WriteFileListLog(nullptr, u"C:\\logs", FALSE, FALSE), 0);
+    EXPECT_FALSE(HostExists(Host(u"C:\\logs\\SourceFileList.log")));
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+TEST_F(ListLogTest, UncreatableListIsReportedAsMinus231) {
+    std::vector<CString> lines = {u"C:\\a.txt"};
+    EXPECT_EQ(WriteFileListLog(&lines, u"C:\\missing", FALSE, FALSE), 0);
+    const std::vector<Posted> posted = host.Drain();
+    EXPECT_EQ(Codes(posted, host.errorStr), std::vector<long long>{MSG_ERROR_CREATE_SOURCELIST_FAILED});
+    CloseDbgLog();
+    EXPECT_EQ(ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log"),
+              std::vector<std::string>{"MSG_ERROR_CREATE_SOURCELIST_FAILED - Create source list log file failed!"});
+
+    g_pHostWnd = nullptr;
+    EXPECT_EQ(WriteFileListLog(&lines, u"C:\\missing", FALSE, FALSE), 0);
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+TEST_F(ListLogTest, CancellationLeavesNoFile) {
+    std::vector<CString> lines = {u"a", u"b", u"c"};
+    g_nOperation = OP_RESTORE;
+    g_pfnContinue = CancelAtCall;
+    g_calls = 0;
+    g_cancelAtCall = 2;
+    EXPECT_EQ(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE), 0);
+    EXPECT_EQ(g_calls, 2);
+    EXPECT_EQ(g_seenOperation, OP_RESTORE);
+    EXPECT_FALSE(HostExists(Host(u"C:\\logs\\SourceFileList.log")));
+    EXPECT_TRUE(host.Drain().empty());
+
+    // The callback is asked after every line, the last one included.
+    g_calls = 0;
+    g_cancelAtCall = 4;
+    EXPECT_EQ(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE), 1);
+    EXPECT_EQ(g_calls, 3);
+}
+
+TEST_F(ListLogTest, CopyGoesOnlyWhereTheLogsFolderExists) {
+    std::vector<CString> lines = {u"C:\\a.txt"};
+    ASSERT_EQ(WriteFileListLog(&lines, u".", FALSE, FALSE), 1);
+    const std::string list = ReadHostFile(drives.WorkDir() + "/SourceFileList.log");
+    ASSERT_EQ(list, kBom + Utf16(u"C:\\a.txt\r\n"));
+
+    CopyFileListLog(u"%ssystem.sav\\logs\\ScanFolder_%s", u"C:\\");
+    EXPECT_FALSE(HostExists(Host(u"C:\\system.sav")));
+
+    drives.Write(u"C:\\system.sav\\logs\\other.txt", "");
+    CopyFileListLog(u"%ssystem.sav\\logs\\ScanFolder_%s", u"C:\\");
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\system.sav\\logs\\ScanFolder_SourceFileList.log")), list);
+
+    // An existing copy is overwritten, even a read-only one.
+    lines = {u"C:\\b.txt"};
+    ASSERT_EQ(WriteFileListLog(&lines, u"", FALSE, FALSE), 1);
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\system.sav\\logs\\ScanFolder_SourceFileList.log", FILE_ATTRIBUTE_READONLY));
+    CopyFileListLog(u"%ssystem.sav\\logs\\ScanFolder_%s", u"C:\\");
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\system.sav\\logs\\ScanFolder_SourceFileList.log")),
+              kBom + Utf16(u"C:\\b.txt\r\n"));
+}
+
+}  // namespace
