@@ -136,6 +136,7 @@ TEST(SampleTypeList, HasTheMainCategoriesAndAPrefixPattern) {
     }
     EXPECT_EQ((std::vector<CString>{u"DOCUMENTS", u"PICTURES", u"MUSIC", u"VIDEO"}), names);
     EXPECT_TRUE(prefix);
+    CloseDbgLog();
 }
 
 }  // namespace
