@@ -1,39 +1,13 @@
 #include "atlstr.h"
 
+#include "utf8_codec.h"
+
 #include <cwctype>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-void AppendUtf16(std::u16string& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out += static_cast<char16_t>(cp);
-    } else {
-        cp -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (cp >> 10));
-        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    }
-}
 
 bool InSet(WCHAR ch, const WCHAR* set) {
     for (; set && *set; ++set)
@@ -242,63 +216,9 @@ int QxFormatTruncated(WCHAR* buffer, size_t count, const WCHAR* format, va_list 
     return static_cast<int>(out.size());
 }
 
-CString CString::FromUtf8(const std::string& s) {
-    std::u16string out;
-    out.reserve(s.size());
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        char32_t cp;
-        size_t n;
-        if (c < 0x80) {
-            cp = c;
-            n = 1;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            n = 2;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            n = 3;
-        } else if ((c & 0xF8) == 0xF0) {
-            cp = c & 0x07;
-            n = 4;
-        } else {
-            n = 0;
-            cp = 0;
-        }
-        bool ok = n > 0 && i + n <= s.size();
-        for (size_t k = 1; ok && k < n; ++k) {
-            unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) ok = false;
-            else cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok || cp > 0x10FFFF) {
-            // A byte that is not UTF-8 is taken as Latin-1, so nothing is lost silently.
-            out += static_cast<char16_t>(c);
-            ++i;
-            continue;
-        }
-        AppendUtf16(out, cp);
-        i += n;
-    }
-    return CString(std::move(out));
-}
+CString CString::FromUtf8(const std::string& s) { return CString(QxUtf8ToUtf16(s.data(), s.size())); }
 
-std::string CString::ToUtf8() const {
-    std::string out;
-    out.reserve(m_str.size());
-    for (size_t i = 0; i < m_str.size(); ++i) {
-        char32_t cp = m_str[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < m_str.size() && m_str[i + 1] >= 0xDC00 && m_str[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (m_str[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        AppendUtf8(out, cp);
-    }
-    return out;
-}
+std::string CString::ToUtf8() const { return QxUtf16ToUtf8(m_str.data(), m_str.size()); }
 
 int CString::Compare(const WCHAR* psz) const {
     int c = m_str.compare(psz ? psz : u"");
