@@ -1,0 +1,118 @@
+// backup and raw.
+#include <cstdio>
+#include <cstdlib>
+
+#include "cancel.h"
+#include "commands.h"
+#include "image_files.h"
+#include "outcome.h"
+#include "paths.h"
+#include "scan_files.h"
+#include "wimgapi.h"
+
+namespace qxfm {
+namespace {
+
+bool CompressionType(const std::string& name, int* type) {
+    if (name == "none") *type = WIM_COMPRESS_NONE;
+    else if (name == "xpress") *type = WIM_COMPRESS_XPRESS;
+    else if (name == "lzx") *type = WIM_COMPRESS_LZX;
+    else return false;
+    return true;
+}
+
+// The input files: the positional paths, or what a scan finds.
+bool InputFiles(Host& host, const Args& args, const CString& types, std::vector<CString>* files, int* status) {
+    if (args.Has("--from-scan")) {
+        if (!args.positional.empty()) {
+            *status = UsageError("backup", "give files or --from-scan, not both");
+            return false;
+        }
+        CString folder;
+        if (args.Has("--folder") && !PathArgument("backup", args.Value("--folder"), &folder, status)) return false;
+        ScanOutcome scan = ScanFiles(host, folder, types, ToCStrings(args.Values("--category")));
+        if ((*status = scan.status) != kExitOk) return false;
+        if (scan.files.empty()) {
+            *status = Fail(kExitFailed, "backup failed: the scan found no file");
+            return false;
+        }
+        *files = std::move(scan.files);
+        return true;
+    }
+    if (args.positional.empty()) {
+        *status = UsageError("backup", "give the files to back up, or --from-scan");
+        return false;
+    }
+    for (const std::string& arg : args.positional) {
+        CString path;
+        if (!PathArgument("backup", arg, &path, status)) return false;
+        files->push_back(path);
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunBackup(Host& host, const Args& args) {
+    for (const char* required : {"--types", "--to", "--name"})
+        if (!args.Has(required)) return UsageError("backup", std::string(required) + " is required");
+    int compression = WIM_COMPRESS_XPRESS;
+    if (!CompressionType(args.Value("--compress", "xpress"), &compression))
+        return UsageError("backup", "--compress takes none, xpress or lzx");
+    int splitMB = 0;
+    if (args.Has("--split-mb")) {
+        char* end = nullptr;
+        const long value = std::strtol(args.Value("--split-mb").c_str(), &end, 10);
+        if (*end != '\0' || value < 100 || value > 1 << 20)
+            return UsageError("backup", "--split-mb takes a size of 100 MiB or more");
+        splitMB = static_cast<int>(value);
+    }
+    const CString name = CString::FromUtf8(args.Value("--name"));
+    if (name.IsEmpty() || name.Find(u'\\') >= 0 || name.Find(u'/') >= 0 || name.Find(u':') >= 0)
+        return UsageError("backup", "--name takes a plain file name");
+    CString types, destination;
+    int status = kExitOk;
+    if (!PathArgument("backup", args.Value("--types"), &types, &status)) return status;
+    if (!PathArgument("backup", args.Value("--to"), &destination, &status)) return status;
+    destination = AsFolder(destination);
+
+    std::vector<CString> files;
+    if (!InputFiles(host, args, types, &files, &status)) return status;
+    std::vector<CString> exclusions = ToCStrings(args.Values("--exclude"));
+    host.module().SetExclusionFileList(&exclusions);
+    std::vector<CString> categories = ToCStrings(args.Values("--category"));
+    std::vector<CString> imageFiles;
+    imageFiles.reserve(1024);
+    const ImageFilesBefore before(destination, name);
+    if (splitMB == 0) host.Ignore(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);  // no split was asked for
+    const int result = host.module().Backup(host.window(), &files, types, &categories, destination, name,
+                                            splitMB > 0, splitMB, compression, &imageFiles, &Host::Continue);
+    status = Conclude(host, result != 0, "backup");
+    if (status != kExitOk) {
+        if (status == kExitCancelled) before.RemoveNewOnes();
+        return status;
+    }
+    for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
+    std::printf("%zu files backed up into %zu image file(s)\n", files.size(), imageFiles.size());
+    return kExitOk;
+}
+
+int RunRaw(Host& host, const Args& args) {
+    if (!args.Has("--to")) return UsageError("raw", "--to is required");
+    if (args.positional.empty()) return UsageError("raw", "give the files to copy");
+    CString destination;
+    int status = kExitOk;
+    if (!PathArgument("raw", args.Value("--to"), &destination, &status)) return status;
+    std::vector<CString> files;
+    for (const std::string& arg : args.positional) {
+        CString path;
+        if (!PathArgument("raw", arg, &path, &status)) return status;
+        files.push_back(path);
+    }
+    const int result = host.module().BackupRaw(host.window(), &files, AsFolder(destination), &Host::Continue);
+    if ((status = Conclude(host, result != 0, "raw backup")) != kExitOk) return status;
+    std::printf("%zu files copied below %s\n", files.size(), AsFolder(destination).ToUtf8().c_str());
+    return kExitOk;
+}
+
+}  // namespace qxfm

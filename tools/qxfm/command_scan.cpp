@@ -1,0 +1,50 @@
+// categories, scan, categories-of.
+#include <cstdio>
+
+#include "commands.h"
+#include "outcome.h"
+#include "paths.h"
+#include "scan_files.h"
+
+namespace qxfm {
+
+int RunCategories(Host& host, const Args& args) {
+    if (args.positional.size() != 1) return UsageError("categories", "give one type list file");
+    CString types;
+    int status = kExitOk;
+    if (!PathArgument("categories", args.positional[0], &types, &status)) return status;
+    std::vector<CString> categories;
+    if ((status = ListCategories(host, types, &categories)) != kExitOk) return status;
+    for (const CString& c : categories) std::printf("%s\n", c.ToUtf8().c_str());
+    return kExitOk;
+}
+
+int RunScan(Host& host, const Args& args) {
+    if (!args.Has("--types")) return UsageError("scan", "--types is required");
+    if (!args.positional.empty()) return UsageError("scan", "unexpected argument " + args.positional[0]);
+    CString types, folder;
+    int status = kExitOk;
+    if (!PathArgument("scan", args.Value("--types"), &types, &status)) return status;
+    if (args.Has("--folder") && !PathArgument("scan", args.Value("--folder"), &folder, &status)) return status;
+    ScanOutcome scan = ScanFiles(host, folder, types, ToCStrings(args.Values("--category")));
+    if (scan.status != kExitOk) return scan.status;
+    if (args.Has("--list"))
+        for (const CString& f : scan.files) std::printf("%s\n", f.ToUtf8().c_str());
+    std::printf("%zu files, %llu bytes\n", scan.files.size(), static_cast<unsigned long long>(scan.totalBytes));
+    return kExitOk;
+}
+
+int RunCategoriesOf(Host& host, const Args& args) {
+    if (args.positional.size() != 1) return UsageError("categories-of", "give one backup folder");
+    CString folder;
+    int status = kExitOk;
+    if (!PathArgument("categories-of", args.positional[0], &folder, &status)) return status;
+    std::vector<CString> categories;
+    categories.reserve(64);
+    if (!HasCatalog(folder) || host.module().GetCategoriesFromSerializationData(AsFolder(folder), &categories) != 1)
+        return Fail(kExitFailed, "categories-of failed: no backup catalog Tarvolen.fbu in " + folder.ToUtf8());
+    for (const CString& c : categories) std::printf("%s\n", c.ToUtf8().c_str());
+    return kExitOk;
+}
+
+}  // namespace qxfm

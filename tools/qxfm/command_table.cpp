@@ -1,0 +1,59 @@
+#include "commands.h"
+
+namespace qxfm {
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> table = {
+        {"categories",
+         "usage: qxfm categories TYPES\n"
+         "Lists the categories of the type list file TYPES.\n",
+         {}, {}, RunCategories},
+        {"scan",
+         "usage: qxfm scan [--folder F] --types TYPES [--category C ...] [--list]\n"
+         "Finds the files of the chosen categories (all when none is given) below the\n"
+         "folder F, or on every fixed drive without --folder, and prints their number and\n"
+         "total size; --list prints their paths too.\n",
+         {"--folder", "--types", "--category"}, {"--list"}, RunScan},
+        {"backup",
+         "usage: qxfm backup --types TYPES --to FOLDER --name NAME [--split-mb N]\n"
+         "                   [--compress none|xpress|lzx] [--exclude TEXT ...] [--category C ...]\n"
+         "                   (FILES... | --from-scan [--folder F])\n"
+         "Backs the files up into the image FOLDER\\NAME.wim with the catalog Tarvolen.fbu.\n"
+         "--split-mb N (100 or more) cuts files larger than N MiB into pieces and splits\n"
+         "the image into NAME*.swm parts of at most N MiB. --exclude leaves out files\n"
+         "whose paths contain TEXT. --from-scan backs up what a scan of --folder (or of\n"
+         "every fixed drive) finds for the categories. Compression defaults to xpress.\n",
+         {"--types", "--to", "--name", "--split-mb", "--compress", "--exclude", "--category", "--folder"},
+         {"--from-scan"}, RunBackup},
+        {"raw",
+         "usage: qxfm raw --to FOLDER FILES...\n"
+         "Copies the files into a new time-stamped folder below FOLDER.\n",
+         {"--to"}, {}, RunRaw},
+        {"verify",
+         "usage: qxfm verify FOLDER\n"
+         "Checks that every image file of the backup in FOLDER is there.\n",
+         {}, {}, RunVerify},
+        {"categories-of",
+         "usage: qxfm categories-of FOLDER\n"
+         "Lists the categories stored in the backup in FOLDER.\n",
+         {}, {}, RunCategoriesOf},
+        {"restore",
+         "usage: qxfm restore FOLDER --to TARGET [--category C ...]\n"
+         "Restores the chosen categories (all stored ones when none is given) of the\n"
+         "backup in FOLDER into a new dated folder below TARGET\\System Recovery Files.\n",
+         {"--to", "--category"}, {}, RunRestore},
+        {"delete",
+         "usage: qxfm delete FOLDER\n"
+         "Deletes the folder FOLDER with everything in it.\n",
+         {}, {}, RunDelete},
+        {"demo",
+         "usage: qxfm demo --types TYPES [--keep]\n"
+         "Generates a sample tree on a temporary drive C:, scans it with TYPES, backs it\n"
+         "up as a split image to a temporary drive D:, verifies, restores, compares and\n"
+         "prints a summary. --keep leaves the temporary folder in place.\n",
+         {"--types"}, {"--keep"}, RunDemo},
+    };
+    return table;
+}
+
+}  // namespace qxfm

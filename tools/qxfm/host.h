@@ -1,0 +1,43 @@
+// The host side of one qxfm run: the module, a message-only window whose posted
+// notifications are drained into the display, and the continue callback.
+#pragma once
+
+#include <string>
+
+#include "display.h"
+#include "module.h"
+
+namespace qxfm {
+
+class Host {
+public:
+    Host();
+    ~Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    // Loads the module and creates the window; false with a reason on failure.
+    bool Open(std::string* error);
+    Module& module() { return m_module; }
+    HWND* window() { return &m_window; }
+    Display& display() { return m_display; }
+    // The continue callback handed to the module: drains the window and
+    // answers 0 once Ctrl-C was pressed.
+    static int CALLBACK Continue(int* operation);
+    // Decodes, shows and frees every queued notification.
+    void Drain();
+    // The text of the last error notification since the last call ("" if none).
+    std::string TakeLastError();
+    // An error code shown and remembered no more (a notice that does not apply to this run).
+    void Ignore(long long errorCode) { m_ignored = errorCode; }
+
+private:
+    Module m_module;
+    Display m_display;
+    HWND m_window = nullptr;
+    UINT m_progressInt = 0, m_progressStr = 0, m_operationStr = 0, m_errorStr = 0;
+    std::string m_lastError;
+    long long m_ignored = 0;
+};
+
+}  // namespace qxfm

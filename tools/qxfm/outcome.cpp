@@ -1,0 +1,40 @@
+#include "outcome.h"
+
+#include <cstdio>
+
+#include "cancel.h"
+
+namespace qxfm {
+
+int Fail(int status, const std::string& reason) {
+    std::fprintf(stderr, "qxfm: %s\n", reason.c_str());
+    return status;
+}
+
+int Conclude(Host& host, bool failed, const std::string& what) {
+    host.Drain();
+    host.display().Finish();
+    const std::string lastError = host.TakeLastError();
+    if (CancelRequested()) return Fail(kExitCancelled, "cancelled");
+    if (!failed) return kExitOk;
+    return Fail(kExitFailed, what + " failed" + (lastError.empty() ? std::string() : ": " + lastError));
+}
+
+}  // namespace qxfm
+
+#include "paths.h"
+
+namespace qxfm {
+
+int UsageError(const char* command, const std::string& reason) {
+    return Fail(kExitUsage, std::string(command) + ": " + reason + " (see qxfm " + command + " --help)");
+}
+
+bool PathArgument(const char* command, const std::string& arg, CString* out, int* status) {
+    std::string error;
+    if (ToWindowsPath(arg, out, &error)) return true;
+    *status = UsageError(command, error);
+    return false;
+}
+
+}  // namespace qxfm

@@ -1,0 +1,28 @@
+// How a command ends: exit status and the one-line reason on failure.
+#pragma once
+
+#include <string>
+
+#include "host.h"
+
+namespace qxfm {
+
+enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitCancelled = 130 };
+
+// Prints "qxfm: REASON" to stderr and returns status.
+int Fail(int status, const std::string& reason);
+// After an export returned: drains what is left, ends the bar, and turns the
+// result into an exit status ("cancelled" after Ctrl-C; otherwise the last error
+// posted, or fallback, as the reason when failed is true).
+int Conclude(Host& host, bool failed, const std::string& what);
+
+}  // namespace qxfm
+
+namespace qxfm {
+
+// A usage error of a command: "qxfm: NAME: REASON (see qxfm NAME --help)", status 2.
+int UsageError(const char* command, const std::string& reason);
+// Maps a path argument, or reports a usage error into *status.
+bool PathArgument(const char* command, const std::string& arg, CString* out, int* status);
+
+}  // namespace qxfm

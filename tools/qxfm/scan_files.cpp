@@ -1,0 +1,44 @@
+#include "scan_files.h"
+
+#include "cancel.h"
+#include "outcome.h"
+
+namespace qxfm {
+
+ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList, std::vector<CString> categories) {
+    ScanOutcome out;
+    if (categories.empty() && (out.status = ListCategories(host, typeList, &categories)) != kExitOk) return out;
+    ULONGLONG count = 0;
+    const int result = host.module().ScanFileArraySizeByPredefinedType(host.window(), folder, typeList, &categories,
+                                                                      &count, &Host::Continue);
+    host.Drain();
+    host.display().Finish();
+    const std::string lastError = host.TakeLastError();
+    // A completed scan that found nothing also answers 1, without an error.
+    const bool failed = result != 0 && !(count == 0 && lastError.empty());
+    if (CancelRequested() || failed) {
+        out.status = CancelRequested() ? Fail(kExitCancelled, "cancelled")
+                                       : Fail(kExitFailed, "scan failed" + (lastError.empty() ? "" : ": " + lastError));
+        return out;
+    }
+    out.files.reserve(static_cast<size_t>(count));
+    if (count > 0 && host.module().GetFileArrayByPredefinedType(&out.files, &out.totalBytes) != 0)
+        out.status = Fail(kExitFailed, "the scan result could not be handed over");
+    return out;
+}
+
+int ListCategories(Host& host, const CString& typeList, std::vector<CString>* categories) {
+    categories->clear();
+    ULONGLONG count = 0;
+    const int result = host.module().ScanFileArraySizeByPredefinedType(host.window(), CString(), typeList,
+                                                                      categories, &count, &Host::Continue);
+    return Conclude(host, result != 0 || categories->empty(), "reading the type list " + typeList.ToUtf8());
+}
+
+std::vector<CString> ToCStrings(const std::vector<std::string>& texts) {
+    std::vector<CString> out;
+    for (const std::string& t : texts) out.push_back(CString::FromUtf8(t));
+    return out;
+}
+
+}  // namespace qxfm

@@ -1,0 +1,26 @@
+// A scan as a host runs it: the scan export with the chosen categories, then the
+// hand-over of the found paths into a vector reserved for them.
+#pragma once
+
+#include <vector>
+
+#include "host.h"
+
+namespace qxfm {
+
+struct ScanOutcome {
+    int status = 0;  // exit status; 0 when the scan ran (it may have found nothing)
+    std::vector<CString> files;
+    ULONGLONG totalBytes = 0;
+};
+
+// folder empty: every fixed drive; categories empty: all of the type list.
+ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList, std::vector<CString> categories);
+
+// The category names of a type list file; status 0 when it could be read.
+int ListCategories(Host& host, const CString& typeList, std::vector<CString>* categories);
+
+// CString arguments from UTF-8 texts.
+std::vector<CString> ToCStrings(const std::vector<std::string>& texts);
+
+}  // namespace qxfm
