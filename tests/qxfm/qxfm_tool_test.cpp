@@ -1,0 +1,239 @@
+// qxfm driven as a person drives it: commands, output, exit status, the
+// one-line reason of a failure, cancellation and the progress bar.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "sample_tree.h"
+#include "testhost.h"
+#include "tool_runner.h"
+
+using namespace qxtest;
+using namespace qxfmtest;
+
+namespace {
+
+class QxfmTool : public ::testing::Test {
+protected:
+    QxfmTool() : drives({"C", "D"}) {
+        options.cwd = drives.WorkDir();
+        options.drives = "C=" + drives.Root('C') + ",fixed,active;D=" + drives.Root('D') + ",fixed";
+    }
+    ToolRun Run(const std::vector<std::string>& args) { return RunTool(args, options); }
+    // Host paths of the files below a drive folder whose names end in suffix.
+    std::vector<std::string> Below(const CString& winFolder, const std::string& suffix = "") {
+        return FilesBelow(drives.Host(winFolder), suffix);
+    }
+
+    TestDrives drives;
+    ToolOptions options;
+};
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(QxfmTool, HelpForTheToolAndEveryCommand) {
+    ToolRun general = Run({"--help"});
+    EXPECT_EQ(general.status, 0);
+    for (const char* command :
+         {"categories", "scan", "backup", "raw", "verify", "categories-of", "restore", "delete", "demo"}) {
+        EXPECT_NE(general.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+        ToolRun help = Run({command, "--help"});
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_EQ(help.out.rfind(std::string("usage: qxfm ") + command, 0), 0u) << help.out;
+    }
+    ToolRun none = Run({});
+    EXPECT_EQ(none.status, 2);
+    ToolRun unknown = Run({"frobnicate"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err, "qxfm: unknown command frobnicate (see qxfm --help)\n");
+}
+
+TEST_F(QxfmTool, CategoriesFromWindowsAndHostPaths) {
+    SampleTree tree = MakeSampleTree(drives);
+    ToolRun windowsPath = Run({"categories", "C:\\types.txt"});
+    EXPECT_EQ(windowsPath.status, 0) << windowsPath.err;
+    EXPECT_EQ(windowsPath.out, "DOCUMENTS\nPICTURES\nMUSIC\nVIDEO\n");
+    ToolRun hostPath = Run({"categories", drives.Root('C') + "/types.txt"});
+    EXPECT_EQ(hostPath.out, windowsPath.out);
+
+    // On the host's own drive table, the project's type list by its host path.
+    ToolOptions hostDrives{drives.WorkDir(), "", {}};
+    ToolRun data = RunTool({"categories", QXFM_TEST_DATA_DIR "/types.txt"}, hostDrives);
+    EXPECT_EQ(data.status, 0) << data.err;
+    EXPECT_EQ(data.out, "DOCUMENTS\nPICTURES\nMUSIC\nVIDEO\n");
+
+    ToolRun missing = Run({"categories", "C:\\no such types.txt"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.LastErrLine().rfind("qxfm: reading the type list C:\\no such types.txt failed", 0), 0u)
+        << missing.err;
+}
+
+TEST_F(QxfmTool, ScanListsTheFilesOfTheChosenCategories) {
+    MakeSampleTree(drives);
+    ToolRun scan = Run({"scan", "--folder", "C:\\Users", "--types", "C:\\types.txt", "--category", "Documents",
+                        "--category", "Music", "--list"});
+    ASSERT_EQ(scan.status, 0) << scan.err;
+    EXPECT_NE(scan.out.find("\\ann\\Documents\\report.doc\n"), std::string::npos) << scan.out;
+    EXPECT_NE(scan.out.find("\\ann\\Music\\song.mp3\n"), std::string::npos);
+    EXPECT_EQ(scan.out.find("beach.jpg"), std::string::npos);
+    EXPECT_NE(scan.out.find("4 files, "), std::string::npos) << scan.out;
+    EXPECT_NE(scan.err.find("scan 100%"), std::string::npos) << scan.err;
+}
+
+TEST_F(QxfmTool, BackupVerifyRestoreRoundTrip) {
+    SampleTree tree = MakeSampleTree(drives);
+    ToolRun backup = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Monday",
+                          "--from-scan", "--folder", "C:\\Users", "--exclude", "setup"});
+    ASSERT_EQ(backup.status, 0) << backup.err;
+    EXPECT_NE(backup.out.find("D:\\Backups\\Monday.wim\n"), std::string::npos) << backup.out;
+    // The over-length path of the sample is reported with the path the module posted.
+    EXPECT_NE(backup.err.find("warning: Warnning Path of the File: C:\\USERS\\ann\\Documents\\a rather long"),
+              std::string::npos)
+        << backup.err;
+
+    ToolRun verify = Run({"verify", "D:\\Backups"});
+    EXPECT_EQ(verify.status, 0) << verify.err;
+    ToolRun categories = Run({"categories-of", "D:\\Backups"});
+    EXPECT_EQ(categories.status, 0) << categories.err;
+    EXPECT_EQ(categories.out, "DOCUMENTS\nPICTURES\nMUSIC\nVIDEO\n");
+
+    ToolRun restore = Run({"restore", "D:\\Backups", "--to", "D:\\Restored", "--category", "Pictures",
+                           "--category", "Documents"});
+    ASSERT_EQ(restore.status, 0) << restore.err;
+    for (const char* name : {"report.doc", "notes.txt", "beach.jpg"}) {
+        std::vector<std::string> found = Below(u"D:\\Restored", std::string("/C/Users/ann/") +
+                                                                     (name[0] == 'b' ? "Pictures/" : "Documents/") +
+                                                                     name);
+        ASSERT_EQ(found.size(), 1u) << name;
+        const CString source = CString(u"C:\\Users\\ann\\") + (name[0] == 'b' ? u"Pictures\\" : u"Documents\\") +
+                               CString::FromUtf8(name);
+        EXPECT_EQ(ReadHostFile(found[0]), tree.Find(source)->content) << name;
+    }
+    EXPECT_TRUE(Below(u"D:\\Restored", "song.mp3").empty());
+
+    ToolRun remove = Run({"delete", "D:\\Restored"});
+    EXPECT_EQ(remove.status, 0) << remove.err;
+    EXPECT_FALSE(HostExists(drives.Host(u"D:\\Restored")));
+}
+
+TEST_F(QxfmTool, RawBackupCopiesIntoATimeStampedFolder) {
+    SampleTree tree = MakeSampleTree(drives);
+    ToolRun raw = Run({"raw", "--to", "D:\\Raw", "C:\\Users\\ann\\Music\\song.mp3",
+                       drives.Root('C') + "/Users/ann/Documents/report.doc"});
+    ASSERT_EQ(raw.status, 0) << raw.err;
+    std::vector<std::string> song = Below(u"D:\\Raw", "/C/Users/ann/Music/song.mp3");
+    ASSERT_EQ(song.size(), 1u);
+    EXPECT_EQ(ReadHostFile(song[0]), tree.Find(u"C:\\Users\\ann\\Music\\song.mp3")->content);
+    EXPECT_EQ(Below(u"D:\\Raw", "/C/Users/ann/Documents/report.doc").size(), 1u);
+}
+
+TEST_F(QxfmTool, FailuresEndWithOneLineReasonAndTheirStatus) {
+    MakeSampleTree(drives);
+    drives.Write(u"D:\\Empty\\readme.txt", "no backup here");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string reasonStart;
+    };
+    const std::vector<Case> cases = {
+        {{"verify", "D:\\Empty"}, 1, "qxfm: verify failed: no backup catalog Tarvolen.fbu in D:\\Empty"},
+        {{"restore", "D:\\Empty", "--to", "D:\\R"}, 1, "qxfm: restore failed: no backup catalog"},
+        {{"categories-of", "D:\\Empty"}, 1, "qxfm: categories-of failed: no backup catalog"},
+        {{"backup", "--types", "C:\\types.txt", "--to", "D:\\B", "--name", "x", "--split-mb", "50", "C:\\a.doc"},
+         2, "qxfm: backup: --split-mb takes a size of 100 MiB or more"},
+        {{"backup", "--types", "C:\\types.txt", "--to", "D:\\B", "--name", "x", "--compress", "zip", "C:\\a.doc"}, 2,
+         "qxfm: backup: --compress takes none, xpress or lzx"},
+        {{"backup", "--to", "D:\\B", "--name", "x", "C:\\a.doc"}, 2, "qxfm: backup: --types is required"},
+        {{"backup", "--types", "C:\\types.txt", "--to", "D:\\B", "--name", "x", "C:\\Users\\ann\\missing.doc"}, 1,
+         "qxfm: backup failed: "},
+        {{"scan", "--types", "/nowhere/types.txt", "--bogus"}, 2, "qxfm: scan: unknown option --bogus"},
+        {{"delete", "D:\\"}, 1, "qxfm: delete failed: The path: D:\\ you want to delete folder is dangerous!"},
+        {{"delete", "D:\\Nothing here"}, 1, "qxfm: delete failed: no folder D:\\Nothing here"},
+    };
+    for (const Case& c : cases) {
+        ToolRun run = Run(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args[0] << "\n" << run.err;
+        EXPECT_EQ(run.LastErrLine().rfind(c.reasonStart, 0), 0u) << run.err;
+        EXPECT_EQ(Count(run.err, "qxfm: "), 1u) << run.err;
+    }
+    EXPECT_TRUE(HostExists(drives.Root('D') + "/Empty/readme.txt"));
+}
+
+// Pieces of big files sit beside them as NAME.000, NAME.001 ...
+bool HasPieces(const std::string& hostRoot) {
+    for (const std::string& f : FilesBelow(hostRoot)) {
+        const std::string ext = std::filesystem::path(f).extension().string();
+        if (ext.size() == 4 && isdigit(ext[1]) && isdigit(ext[2]) && isdigit(ext[3])) return true;
+    }
+    return false;
+}
+
+TEST_F(QxfmTool, CtrlCDuringASplitBackupLeavesNoPiecesAndNoImage) {
+    MakeSampleTree(drives, (100u << 20) + 4096);  // one video above the 100 MiB split size
+    options.extraEnv = {"QXFM_PLAIN=1"};
+    ToolRun run = RunToolInterruptedAt({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name",
+                                        "Big", "--split-mb", "100", "--compress", "none", "--from-scan", "--folder",
+                                        "C:\\Users"},
+                                       options, "capture 0%");
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_EQ(run.LastErrLine(), "qxfm: cancelled");
+    EXPECT_FALSE(HasPieces(drives.Root('C')));
+    EXPECT_TRUE(Below(u"D:\\Backups", ".wim").empty());
+    EXPECT_TRUE(Below(u"D:\\Backups", ".swm").empty());
+    EXPECT_TRUE(Below(u"D:\\Backups", ".fbu").empty());
+    EXPECT_TRUE(HostExists(drives.Host(u"C:\\Users\\ann\\Videos\\holiday.avi")));
+}
+
+TEST_F(QxfmTool, CancelHookStopsScanBackupAndRestore) {
+    MakeSampleTree(drives);
+    options.extraEnv = {"QXFM_CANCEL_AFTER=3"};
+    ToolRun scan = Run({"scan", "--folder", "C:\\Users", "--types", "C:\\types.txt"});
+    EXPECT_EQ(scan.status, 130);
+    EXPECT_EQ(scan.LastErrLine(), "qxfm: cancelled");
+    ToolRun backup = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",
+                          "C:\\Users\\ann\\Documents\\report.doc", "C:\\Users\\ann\\Music\\song.mp3",
+                          "C:\\Users\\ann\\Pictures\\beach.jpg"});
+    EXPECT_EQ(backup.status, 130) << backup.err;
+    EXPECT_TRUE(Below(u"D:\\Backups", ".wim").empty());
+
+    options.extraEnv.clear();
+    ASSERT_EQ(Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",
+                   "C:\\Users\\ann\\Documents\\report.doc"})
+                  .status,
+              0);
+    options.extraEnv = {"QXFM_CANCEL_AFTER=1"};
+    ToolRun restore = Run({"restore", "D:\\Backups", "--to", "D:\\R"});
+    EXPECT_EQ(restore.status, 130) << restore.err;
+    EXPECT_EQ(restore.LastErrLine(), "qxfm: cancelled");
+    EXPECT_EQ(Count(restore.err, "warning:"), 0u) << restore.err;
+}
+
+TEST_F(QxfmTool, ProgressBarOnATerminal) {
+    MakeSampleTree(drives);
+    ToolRun run = RunToolInTerminal({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Tty",
+                                     "--from-scan", "--folder", "C:\\Users"},
+                                    options);
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("\r\033[K["), std::string::npos);
+    EXPECT_NE(run.out.find("] 100% capture"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("C:\\USERS\\ann\\"), std::string::npos) << run.out;  // the current file
+    EXPECT_EQ(run.out.find("capture 10%\r\n"), std::string::npos);            // no plain lines
+    EXPECT_NE(run.out.find("Tty.wim"), std::string::npos);
+}
+
+TEST_F(QxfmTool, PlainOutputWithoutATerminal) {
+    MakeSampleTree(drives);
+    ToolRun run = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Plain",
+                       "C:\\Users\\ann\\Documents\\report.doc"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find('\r'), std::string::npos);
+    EXPECT_NE(run.err.find("capture 100%\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Backup testing start!\n"), std::string::npos);
+    EXPECT_EQ(run.out, "D:\\Backups\\Plain.wim\n1 files backed up into 1 image file(s)\n");
+}
+
+}  // namespace
