@@ -8,3 +8,9 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+
+# The catalog tests (damaged and mutated catalogs among them) under the sanitizers.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQXFM_SANITIZE=ON >/dev/null
+cmake --build build-asan --target test_catalog -j "$jobs"
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 LSAN_OPTIONS=suppressions="$PWD/tests/catalog/lsan.supp" \
+  build-asan/tests/test_catalog

@@ -1,0 +1,152 @@
+// IsDataValid and GetCategoriesFromSerializationData as a host calls them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "catalog_bytes.h"
+#include "testhost.h"
+
+using namespace cattest;
+using namespace qxtest;
+
+namespace {
+
+std::string Types(const std::vector<std::u16string>& names) {
+    std::string s = I32(static_cast<int32_t>(names.size()));
+    for (const auto& name : names) s += S(name) + I32(0) + I32(0);
+    return s;
+}
+
+std::string Images(const std::vector<std::u16string>& paths) {
+    std::string s = I32(static_cast<int32_t>(paths.size()));
+    for (const auto& path : paths) s += S(path);
+    return s;
+}
+
+std::string Catalog(const std::vector<std::u16string>& types, const std::vector<std::u16string>& images) {
+    return CatalogFile(I32(0) + Types(types) + Images(images) + I32(0) + U64(0) + I32(0));
+}
+
+class StoredBackupQueries : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The queries post to the window an earlier operation stored.
+        m.GetFileArrayByUserSelection(host.handle(), u"");
+        host.Drain();
+        logStart = ReadDbgLogMessages(DbgLogHost()).size();
+    }
+
+    void WriteCatalog(const std::string& bytes) const { drives.Write(u"D:\\backup\\Tarvolen.fbu", bytes); }
+    std::string DbgLogHost() const { return drives.WorkDir() + "/Dbg.log"; }
+    std::vector<std::string> NewLogLines() const {
+        std::vector<std::string> lines = ReadDbgLogMessages(DbgLogHost());
+        return std::vector<std::string>(lines.begin() + static_cast<long>(std::min(logStart, lines.size())),
+                                        lines.end());
+    }
+
+    TestDrives drives{{"C", "D"}};
+    Module m;
+    HostWindow host;
+    size_t logStart = 0;
+};
+
+const std::u16string kParts[] = {u"D:\\backup\\Backup.swm", u"D:\\backup\\Backup2.swm", u"D:\\backup\\Backup3.swm"};
+
+TEST_F(StoredBackupQueries, ValidWhenEveryImagePartExists) {
+    for (const auto& part : kParts) drives.Write(part, "wim");
+    WriteCatalog(Catalog({u"DOCUMENTS"}, {kParts[0], kParts[1], kParts[2]}));
+
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 0);
+    std::vector<Posted> posted = host.Drain();
+    EXPECT_EQ(Codes(posted, host.operationStr),
+              (std::vector<long long>{MSG_OPERATION_ISDATAVALID_START, MSG_OPERATION_ISDATAVALID_END}));
+    EXPECT_TRUE(Codes(posted, host.errorStr).empty());
+    EXPECT_EQ(NewLogLines(), (std::vector<std::string>{"MSG_OPERATION_ISDATAVALID_START - Start to Data Valid testing!",
+                                                       "MSG_OPERATION_ISDATAVALID_END - Data Valid testing OK!"}));
+}
+
+TEST_F(StoredBackupQueries, AMissingPartIsNamedAndMakesTheDataInvalid) {
+    drives.Write(kParts[0], "wim");
+    drives.Write(kParts[2], "wim");
+    WriteCatalog(Catalog({u"DOCUMENTS"}, {kParts[0], kParts[1], kParts[2]}));
+
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup\\"), 1);
+    std::vector<Posted> posted = host.Drain();
+    EXPECT_EQ(Codes(posted, host.operationStr), std::vector<long long>{MSG_OPERATION_ISDATAVALID_START});
+    EXPECT_EQ(Codes(posted, host.errorStr), std::vector<long long>{MSG_ERROR_DATA_UNVALID});
+    EXPECT_EQ(NewLogLines(),
+              (std::vector<std::string>{"MSG_OPERATION_ISDATAVALID_START - Start to Data Valid testing!",
+                                        "MSG_ERROR_DATA_UNVALID - Failed to Data Valid testing! Data "
+                                        "D:\\backup\\Backup2.swm not found"}));
+}
+
+TEST_F(StoredBackupQueries, NoImageListedIsInvalidWithOnlyTheStartNotice) {
+    WriteCatalog(Catalog({u"DOCUMENTS"}, {}));
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 1);
+    std::vector<Posted> posted = host.Drain();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].message, host.operationStr);
+    EXPECT_EQ(posted[0].wParam, MSG_OPERATION_ISDATAVALID_START);
+}
+
+TEST_F(StoredBackupQueries, MissingCatalogIsShownAndInvalid) {
+    drives.Write(u"D:\\backup\\Backup.swm", "wim");
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 1);
+    EXPECT_FALSE(QxLastMessageBoxText().IsEmpty());
+    std::vector<Posted> posted = host.Drain();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].wParam, MSG_OPERATION_ISDATAVALID_START);
+}
+
+TEST_F(StoredBackupQueries, ADamagedCatalogIsInvalidAndReported) {
+    drives.Write(kParts[0], "wim");
+    std::string bytes = Catalog({u"DOCUMENTS"}, {kParts[0]});
+    WriteCatalog(bytes.substr(0, bytes.size() - 3));
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 1);
+    std::vector<Posted> posted = host.Drain();
+    EXPECT_EQ(Codes(posted, host.operationStr), std::vector<long long>{MSG_OPERATION_ISDATAVALID_START});
+    EXPECT_EQ(Codes(posted, host.errorStr), std::vector<long long>{MSG_ERROR_UNSERIALIZATION_FAILED});
+}
+
+TEST_F(StoredBackupQueries, ValidityCheckTakesNoLock) {
+    drives.Write(kParts[0], "wim");
+    WriteCatalog(Catalog({}, {kParts[0]}));
+    OtherProcessLock lock;
+    ASSERT_TRUE(lock.holding());
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 0);
+}
+
+TEST_F(StoredBackupQueries, CategoriesAreAppendedInStoredOrder) {
+    WriteCatalog(Catalog({u"DOCUMENTS", u"", u"PICTURES", u"DOCUMENTS"}, {}));
+    std::vector<CString> categories;
+    EXPECT_EQ(m.GetCategoriesFromSerializationData(u"D:\\backup", &categories), 0);  // no storage reserved
+    EXPECT_TRUE(categories.empty());
+
+    categories.reserve(1);
+    EXPECT_EQ(m.GetCategoriesFromSerializationData(u"D:\\backup\\", &categories), 1);
+    EXPECT_EQ(categories, (std::vector<CString>{u"DOCUMENTS", u"PICTURES", u"DOCUMENTS"}));
+    EXPECT_EQ(m.GetCategoriesFromSerializationData(u"D:\\backup", &categories), 1);
+    EXPECT_EQ(categories.size(), 6u);
+    EXPECT_EQ(m.GetCategoriesFromSerializationData(u"D:\\backup", nullptr), 0);
+    EXPECT_TRUE(host.Drain().empty());
+}
+
+TEST_F(StoredBackupQueries, CategoriesOfUnreadableCatalogs) {
+    std::vector<CString> categories = {u"KEPT"};
+
+    EXPECT_EQ(m.GetCategoriesFromSerializationData(u"D:\\backup", &categories), 0);  // no catalog
+    EXPECT_FALSE(QxLastMessageBoxText().IsEmpty());
+
+    std::string bytes = Catalog({u"DOCUMENTS"}, {});
+    WriteCatalog(bytes.substr(0, bytes.size() - 1));
+    EXPECT_EQ(m.GetCategoriesFromSerializationData(u"D:\\backup", &categories), 0);  // damaged
+    EXPECT_EQ(categories, std::vector<CString>{u"KEPT"});
+    EXPECT_EQ(Codes(host.Drain(), host.errorStr), std::vector<long long>{MSG_ERROR_UNSERIALIZATION_FAILED});
+
+    WriteCatalog(S(u"qxserialization") + Time64(1) + Types({u"DOCUMENTS"}));
+    EXPECT_EQ(m.GetCategoriesFromSerializationData(u"D:\\backup", &categories), 1);  // wrong signature
+    EXPECT_EQ(categories, std::vector<CString>{u"KEPT"});
+    EXPECT_EQ(Codes(host.Drain(), host.errorStr), std::vector<long long>{MSG_ERROR_UNSERIALIZATION_FAILED});
+}
+
+}  // namespace
