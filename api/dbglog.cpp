@@ -11,8 +11,12 @@ namespace {
 constexpr size_t kMessageChars = 2047;
 
 // One log writer: its stream, the file that stream writes to, and its buffer
-// (room for the message, its line break and the terminator).
+// (room for the message, its line break and the terminator). A stream still
+// open when the module is unloaded is closed then.
 struct LogWriter {
+    ~LogWriter() {
+        if (stream) fclose(stream);
+    }
     FILE* stream = nullptr;
     CString streamPath;
     WCHAR message[kMessageChars + 1];
