@@ -48,6 +48,8 @@ public:
             return false;
         }
         root = tmpl;
+        // Its drives are private, so is its operation lock (unless one was chosen).
+        setenv("QXFM_NAMESPACE", "qxfm-demo", 0);
         for (const char* sub : {"c", "d", "work"}) fs::create_directories(root + "/" + sub);
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd)) m_oldCwd = cwd;
