@@ -10,7 +10,14 @@ volatile std::sig_atomic_t g_interrupted = 0;
 long long g_callbacks = 0;
 long long g_cancelAfter = -1;
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+// The first Ctrl-C asks the module to stop; a second one ends the program at once.
+extern "C" void OnInterrupt(int signal) {
+    if (g_interrupted) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+    g_interrupted = 1;
+}
 
 }  // namespace
 

@@ -1,4 +1,5 @@
-// Cancellation by Ctrl-C: SIGINT sets a flag that the continue callback reads.
+// Cancellation by Ctrl-C: SIGINT sets a flag that the continue callback reads
+// (a second SIGINT ends the program).
 // For tests, QXFM_CANCEL_AFTER=N raises SIGINT on the N-th continue-callback call.
 #pragma once
 

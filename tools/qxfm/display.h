@@ -15,7 +15,6 @@ public:
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
 
-    bool bar() const { return m_bar; }
     void Progress(int percent, int phase);
     void CurrentFile(const std::string& path);
     void Operation(const std::string& text);

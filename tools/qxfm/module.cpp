@@ -39,7 +39,6 @@ bool Module::Load(std::string* error) {
             all = false;
         }
     };
-    resolve(SetDebugLogFileName, "SetDebugLogFileName");
     resolve(SetExclusionFileList, "SetExclusionFileList");
     resolve(ScanFileArraySizeByPredefinedType, "ScanFileArraySizeByPredefinedType");
     resolve(GetFileArrayByPredefinedType, "GetFileArrayByPredefinedType");

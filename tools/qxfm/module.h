@@ -14,7 +14,6 @@ struct Module {
     ~Module();
 
     void* handle = nullptr;
-    PFN_SetDebugLogFileName SetDebugLogFileName = nullptr;
     PFN_SetExclusionFileList SetExclusionFileList = nullptr;
     PFN_ScanFileArraySizeByPredefinedType ScanFileArraySizeByPredefinedType = nullptr;
     PFN_GetFileArrayByPredefinedType GetFileArrayByPredefinedType = nullptr;
