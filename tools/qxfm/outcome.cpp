@@ -15,8 +15,8 @@ int Conclude(Host& host, bool failed, const std::string& what) {
     host.Drain();
     host.display().Finish();
     const std::string lastError = host.TakeLastError();
+    if (!failed) return kExitOk;  // a Ctrl-C after the last callback did not stop it
     if (CancelRequested()) return Fail(kExitCancelled, "cancelled");
-    if (!failed) return kExitOk;
     return Fail(kExitFailed, what + " failed" + (lastError.empty() ? std::string() : ": " + lastError));
 }
 

@@ -12,8 +12,8 @@ enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitCancelled =
 // Prints "qxfm: REASON" to stderr and returns status.
 int Fail(int status, const std::string& reason);
 // After an export returned: drains what is left, ends the bar, and turns the
-// result into an exit status ("cancelled" after Ctrl-C; otherwise the last error
-// posted, or fallback, as the reason when failed is true).
+// result into an exit status; a failure after Ctrl-C is "cancelled", any other
+// has the last error posted as its reason.
 int Conclude(Host& host, bool failed, const std::string& what);
 
 }  // namespace qxfm
