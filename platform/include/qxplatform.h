@@ -22,9 +22,9 @@ struct QxDrive {
     ULONGLONG freeBytes = 0;
 };
 
-// Re-reads the drive table from a spec in the QXFM_DRIVES syntax; an empty
-// spec restores the default (host mounts). Returns false for a malformed spec.
-QXPLATFORM_API bool QxSetDriveTable(const std::string& spec);
+// Re-reads the drive table from a text in the QXFM_DRIVES syntax; an empty
+// text restores the default (host mounts). Returns false for a malformed text.
+QXPLATFORM_API bool QxSetDriveTable(const std::string& tableText);
 // The drive a letter names, or nullptr.
 QXPLATFORM_API const QxDrive* QxFindDrive(WCHAR letter);
 

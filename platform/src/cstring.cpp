@@ -34,33 +34,33 @@ public:
                 ++f;
                 continue;
             }
-            Spec spec;
+            Field field;
             for (;; ++f) {
-                if (*f == u'-') spec.left = true;
-                else if (*f == u'+') spec.plus = true;
-                else if (*f == u' ') spec.space = true;
-                else if (*f == u'0') spec.zero = true;
-                else if (*f == u'#') spec.alt = true;
+                if (*f == u'-') field.left = true;
+                else if (*f == u'+') field.plus = true;
+                else if (*f == u' ') field.space = true;
+                else if (*f == u'0') field.zero = true;
+                else if (*f == u'#') field.alt = true;
                 else break;
             }
             if (*f == u'*') {
-                spec.width = va_arg(ap, int);
-                if (spec.width < 0) {
-                    spec.left = true;
-                    spec.width = -spec.width;
+                field.width = va_arg(ap, int);
+                if (field.width < 0) {
+                    field.left = true;
+                    field.width = -field.width;
                 }
                 ++f;
             } else {
-                while (*f >= u'0' && *f <= u'9') spec.width = spec.width * 10 + (*f++ - u'0');
+                while (*f >= u'0' && *f <= u'9') field.width = field.width * 10 + (*f++ - u'0');
             }
             if (*f == u'.') {
                 ++f;
-                spec.precision = 0;
+                field.precision = 0;
                 if (*f == u'*') {
-                    spec.precision = va_arg(ap, int);
+                    field.precision = va_arg(ap, int);
                     ++f;
                 } else {
-                    while (*f >= u'0' && *f <= u'9') spec.precision = spec.precision * 10 + (*f++ - u'0');
+                    while (*f >= u'0' && *f <= u'9') field.precision = field.precision * 10 + (*f++ - u'0');
                 }
             }
             int longs = 0;
@@ -83,7 +83,7 @@ public:
                 long long v = longs >= 2 || size_t_arg ? va_arg(ap, long long)
                               : longs == 1         ? va_arg(ap, long)
                                                    : va_arg(ap, int);
-                Integer(spec, v < 0, v < 0 ? 0ULL - static_cast<unsigned long long>(v) : v, 10, false);
+                Integer(field, v < 0, v < 0 ? 0ULL - static_cast<unsigned long long>(v) : v, 10, false);
                 break;
             }
             case u'u':
@@ -93,26 +93,26 @@ public:
                 unsigned long long v = longs >= 2 || size_t_arg ? va_arg(ap, unsigned long long)
                                        : longs == 1         ? va_arg(ap, unsigned long)
                                                             : va_arg(ap, unsigned int);
-                Integer(spec, false, v, conv == u'o' ? 8 : conv == u'u' ? 10 : 16, conv == u'X');
+                Integer(field, false, v, conv == u'o' ? 8 : conv == u'u' ? 10 : 16, conv == u'X');
                 break;
             }
             case u'c': {
                 WCHAR ch = static_cast<WCHAR>(va_arg(ap, int));
-                Pad(spec, std::u16string(1, ch));
+                Pad(field, std::u16string(1, ch));
                 break;
             }
             case u's':
             case u'S': {
                 const WCHAR* s = va_arg(ap, const WCHAR*);
                 std::u16string text = s ? s : u"(null)";
-                if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < text.size())
-                    text.resize(static_cast<size_t>(spec.precision));
-                Pad(spec, text);
+                if (field.precision >= 0 && static_cast<size_t>(field.precision) < text.size())
+                    text.resize(static_cast<size_t>(field.precision));
+                Pad(field, text);
                 break;
             }
             case u'p': {
                 void* p = va_arg(ap, void*);
-                Spec hex;
+                Field hex;
                 hex.width = static_cast<int>(sizeof(void*) * 2);
                 hex.zero = true;
                 Integer(hex, false, reinterpret_cast<uintptr_t>(p), 16, true);
@@ -126,11 +126,11 @@ public:
             case u'G': {
                 double v = va_arg(ap, double);
                 char fmt[32];
-                std::snprintf(fmt, sizeof fmt, "%%%s%s%s%s%s*.*%c", spec.left ? "-" : "", spec.plus ? "+" : "",
-                              spec.space ? " " : "", spec.zero ? "0" : "", spec.alt ? "#" : "",
+                std::snprintf(fmt, sizeof fmt, "%%%s%s%s%s%s*.*%c", field.left ? "-" : "", field.plus ? "+" : "",
+                              field.space ? " " : "", field.zero ? "0" : "", field.alt ? "#" : "",
                               static_cast<char>(conv));
                 char buf[512];
-                std::snprintf(buf, sizeof buf, fmt, spec.width, spec.precision < 0 ? 6 : spec.precision, v);
+                std::snprintf(buf, sizeof buf, fmt, field.width, field.precision < 0 ? 6 : field.precision, v);
                 for (const char* p = buf; *p; ++p) m_out += static_cast<WCHAR>(*p);
                 break;
             }
@@ -144,39 +144,39 @@ public:
     }
 
 private:
-    struct Spec {
+    struct Field {
         bool left = false, plus = false, space = false, zero = false, alt = false;
         int width = 0;
         int precision = -1;
     };
 
-    void Pad(const Spec& spec, const std::u16string& text) {
-        size_t pad = spec.width > 0 && static_cast<size_t>(spec.width) > text.size()
-                         ? static_cast<size_t>(spec.width) - text.size()
+    void Pad(const Field& field, const std::u16string& text) {
+        size_t pad = field.width > 0 && static_cast<size_t>(field.width) > text.size()
+                         ? static_cast<size_t>(field.width) - text.size()
                          : 0;
-        if (!spec.left) m_out.append(pad, u' ');
+        if (!field.left) m_out.append(pad, u' ');
         m_out += text;
-        if (spec.left) m_out.append(pad, u' ');
+        if (field.left) m_out.append(pad, u' ');
     }
 
-    void Integer(const Spec& spec, bool negative, unsigned long long v, unsigned base, bool upper) {
+    void Integer(const Field& field, bool negative, unsigned long long v, unsigned base, bool upper) {
         std::u16string digits;
         const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
         do {
             digits.insert(digits.begin(), static_cast<WCHAR>(set[v % base]));
             v /= base;
         } while (v);
-        if (spec.precision >= 0 && digits.size() < static_cast<size_t>(spec.precision))
-            digits.insert(0, static_cast<size_t>(spec.precision) - digits.size(), u'0');
+        if (field.precision >= 0 && digits.size() < static_cast<size_t>(field.precision))
+            digits.insert(0, static_cast<size_t>(field.precision) - digits.size(), u'0');
         std::u16string sign;
         if (negative) sign = u"-";
-        else if (spec.plus && base == 10) sign = u"+";
-        else if (spec.space && base == 10) sign = u" ";
-        if (spec.alt && base == 16 && digits != u"0") sign += upper ? u"0X" : u"0x";
+        else if (field.plus && base == 10) sign = u"+";
+        else if (field.space && base == 10) sign = u" ";
+        if (field.alt && base == 16 && digits != u"0") sign += upper ? u"0X" : u"0x";
         size_t len = sign.size() + digits.size();
-        if (spec.zero && !spec.left && spec.precision < 0 && spec.width > 0 && static_cast<size_t>(spec.width) > len)
-            digits.insert(0, static_cast<size_t>(spec.width) - len, u'0');
-        Pad(spec, sign + digits);
+        if (field.zero && !field.left && field.precision < 0 && field.width > 0 && static_cast<size_t>(field.width) > len)
+            digits.insert(0, static_cast<size_t>(field.width) - len, u'0');
+        Pad(field, sign + digits);
     }
 
     std::u16string& m_out;

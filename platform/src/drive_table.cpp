@@ -68,11 +68,11 @@ const QxDriveTable& QxCurrentDriveTable() {
     }
 }
 
-bool QxSetDriveTable(const std::string& spec) {
+bool QxSetDriveTable(const std::string& tableText) {
     try {
         std::vector<QxDrive> drives;
-        if (spec.empty()) drives = DefaultDrives();
-        else if (!QxParseDriveSpec(spec, drives)) return false;
+        if (tableText.empty()) drives = DefaultDrives();
+        else if (!QxParseDriveSpec(tableText, drives)) return false;
         std::lock_guard<std::mutex> lock(g_tableMutex);
         Install(std::move(drives));
         return true;

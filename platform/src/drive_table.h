@@ -15,8 +15,8 @@ struct QxDriveTable {
 // The current table (never null; valid for the life of the process).
 const QxDriveTable& QxCurrentDriveTable();
 
-// Parses the QXFM_DRIVES syntax; false for a malformed spec.
-bool QxParseDriveSpec(const std::string& spec, std::vector<QxDrive>& drives);
+// Parses the QXFM_DRIVES syntax; false for a malformed text.
+bool QxParseDriveSpec(const std::string& tableText, std::vector<QxDrive>& drives);
 
 // The host's mounts as drives: "/" is C:, further file systems D:, E:, ...
 std::vector<QxDrive> QxDrivesFromHostMounts();

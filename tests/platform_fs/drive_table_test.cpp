@@ -7,9 +7,9 @@ using qxtest::TestDrives;
 
 TEST(DriveTable, ExplicitSpecWithOptions) {
     qxtest::TempDir tmp;
-    std::string spec = "C=" + tmp.path() + ",fixed,active;d=" + tmp.path() + "/,removable;E=" + tmp.path() +
+    std::string tableText = "C=" + tmp.path() + ",fixed,active;d=" + tmp.path() + "/,removable;E=" + tmp.path() +
                        ",fixed,noopen,free=1048576";
-    ASSERT_TRUE(QxSetDriveTable(spec));
+    ASSERT_TRUE(QxSetDriveTable(tableText));
     const QxDrive* c = QxFindDrive(u'C');
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->hostRoot, tmp.path());

@@ -121,22 +121,22 @@ std::vector<std::string> FilesBelow(const std::string& root, const std::string& 
 }
 
 TestDrives::TestDrives(const std::vector<std::string>& drives) {
-    std::string spec;
+    std::string tableText;
     for (const std::string& d : drives) {
         char letter = static_cast<char>(toupper(d[0]));
         std::string root = m_tmp / std::string("drive_") + letter;
         fs::create_directories(root);
         m_roots.emplace_back(letter, root);
         std::string options = d.size() > 1 ? d.substr(1) : "";  // ",removable" ...
-        if (!spec.empty()) spec += ";";
-        spec += std::string(1, letter) + "=" + root + options;
+        if (!tableText.empty()) tableText += ";";
+        tableText += std::string(1, letter) + "=" + root + options;
     }
     m_work = m_tmp / "work";
     fs::create_directories(m_work);
     char cwd[4096];
     if (getcwd(cwd, sizeof cwd)) m_oldCwd = cwd;
     if (chdir(m_work.c_str()) != 0) throw std::runtime_error("chdir failed");
-    if (!QxSetDriveTable(spec)) throw std::runtime_error("bad drive table " + spec);
+    if (!QxSetDriveTable(tableText)) throw std::runtime_error("bad drive table " + tableText);
 }
 
 TestDrives::~TestDrives() {

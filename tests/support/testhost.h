@@ -46,7 +46,7 @@ std::vector<std::string> FilesBelow(const std::string& root, const std::string& 
 // fresh work folder so the module's relative files stay inside the test.
 class TestDrives {
 public:
-    // spec: entries "C", "D,removable", "E,fixed,active" ... (letter and options
+    // drives: entries "C", "D,removable", "E,fixed,active" ... (letter and options
     // of the drive table syntax without the host folder).
     explicit TestDrives(const std::vector<std::string>& drives = {"C"});
     ~TestDrives();

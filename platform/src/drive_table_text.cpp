@@ -50,13 +50,13 @@ bool ParseEntry(const std::string& entry, QxDrive& drive) {
 
 }  // namespace
 
-bool QxParseDriveSpec(const std::string& spec, std::vector<QxDrive>& drives) {
+bool QxParseDriveSpec(const std::string& tableText, std::vector<QxDrive>& drives) {
     std::vector<QxDrive> parsed;
     bool seen[26] = {};
     size_t start = 0;
-    while (start <= spec.size()) {
-        size_t semi = spec.find(';', start);
-        std::string entry = spec.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
+    while (start <= tableText.size()) {
+        size_t semi = tableText.find(';', start);
+        std::string entry = tableText.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
         if (!entry.empty()) {
             QxDrive drive;
             if (!ParseEntry(entry, drive)) return false;
