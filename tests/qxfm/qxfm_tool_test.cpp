@@ -237,3 +237,23 @@ TEST_F(QxfmTool, PlainOutputWithoutATerminal) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(QxfmTool, DemoRunsTheWholeCycleAndCleansUp) {
+    // A relative type list path, as scripts/demo.sh passes it.
+    const std::string types =
+        std::filesystem::relative(QXFM_TEST_DATA_DIR "/types.txt", drives.WorkDir()).string();
+    ToolOptions hostDrives{drives.WorkDir(), "", {}};
+    ToolRun demo = RunTool({"demo", "--types", types}, hostDrives);
+    ASSERT_EQ(demo.status, 0) << demo.out << demo.err;
+    EXPECT_NE(demo.out.find("image file(s), split at 100 MiB"), std::string::npos) << demo.out;
+    EXPECT_NE(demo.out.find(".swm  "), std::string::npos) << demo.out;
+    EXPECT_NE(demo.out.find("compare: 9 of 9 restored files identical"), std::string::npos) << demo.out;
+    EXPECT_NE(demo.out.find("summary: "), std::string::npos);
+    EXPECT_EQ(demo.out.find("kept "), std::string::npos);
+    // Nothing of the demo lands in the current folder: the library's logs go to its own work folder.
+    EXPECT_TRUE(FilesBelow(drives.WorkDir()).empty());
+}
+
+}  // namespace

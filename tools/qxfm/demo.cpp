@@ -106,6 +106,7 @@ int RunDemo(Host& host, const Args& args) {
     }
     std::error_code ec;
     if (!fs::is_regular_file(typesHost, ec)) return UsageError("demo", typesHost + " is not a file");
+    typesHost = fs::absolute(typesHost, ec).string();  // the demo changes the current folder
 
     DemoPlace place;
     place.keep = args.Has("--keep");
