@@ -39,6 +39,7 @@ const char* kGeneralHelp =
 
 int main(int argc, char** argv) {
     using namespace qxfm;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // results and progress keep their order in a pipe
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help")) {
         std::fputs(kGeneralHelp, argc < 2 ? stderr : stdout);
         return argc < 2 ? kExitUsage : kExitOk;
