@@ -146,7 +146,7 @@ HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags) {
         std::string sourceHost;
         if (!HostPathOf(pszPath, sourceHost)) return nullptr;
         CaptureRun run{hWim, CollapseSlashes(sourceHost), pszPath, CollapseSlashes(file->hostPath),
-                       ProgressReporter(hWim)};
+                       ProgressReporter(hWim), {}};
         run.otherDriveRoots = DriveRootsBelow(run.sourceHost);
         struct stat sourceStat;
         if (stat(run.sourceHost.c_str(), &sourceStat) == 0) run.sourceDevice = sourceStat.st_dev;
