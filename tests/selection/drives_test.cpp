@@ -101,7 +101,7 @@ TEST_F(DrivesTest, ScanRootsAreTheAcceptedDrivesInOrder) {
 
 class FreeSpaceTest : public DrivesTest {
 protected:
-    FreeSpaceTest() : DrivesTest({"C,fixed,free=0", "D"}) {}
+    FreeSpaceTest() : DrivesTest({"C,fixed,free=0", "D,fixed,free=4096"}) {}
 };
 
 TEST_F(FreeSpaceTest, UsedBytesAreTotalMinusFree) {
@@ -110,7 +110,8 @@ TEST_F(FreeSpaceTest, UsedBytesAreTotalMinusFree) {
     EXPECT_EQ(0u, free.QuadPart);
     EXPECT_EQ(static_cast<double>(total.QuadPart), GetUsedBytes(u"C:\\"));
     ASSERT_TRUE(GetDiskFreeSpaceExW(u"D:\\", nullptr, &total, &free));
-    EXPECT_EQ(static_cast<double>(total.QuadPart) - static_cast<double>(free.QuadPart), GetUsedBytes(u"D:\\"));
+    EXPECT_EQ(4096u, free.QuadPart);
+    EXPECT_EQ(static_cast<double>(total.QuadPart) - 4096.0, GetUsedBytes(u"D:\\"));
     EXPECT_EQ(0.0, GetUsedBytes(u"Q:\\"));
 }
 
