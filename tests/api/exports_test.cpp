@@ -2,7 +2,6 @@
 // always succeed.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 #include <sstream>
 
@@ -14,16 +13,14 @@ namespace {
 
 std::set<std::string> DefinedDynamicSymbols(const std::string& library) {
     std::set<std::string> names;
-    const std::string command = "nm -D --defined-only '" + library + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return names;
-    char line[1024];
-    while (fgets(line, sizeof line, pipe)) {
+    int status = -1;
+    std::istringstream lines(RunCommand("nm -D --defined-only '" + library + "'", &status));
+    EXPECT_EQ(0, status) << "nm failed on " << library;
+    for (std::string line; std::getline(lines, line);) {
         std::istringstream fields(line);
         std::string address, type, name;
         if (fields >> address >> type >> name) names.insert(name);
     }
-    pclose(pipe);
     return names;
 }
 

@@ -1,9 +1,5 @@
 #include "wim_test_util.h"
 
-#include <sys/wait.h>
-
-#include <cstdio>
-
 namespace wimtest {
 
 namespace {
@@ -51,18 +47,6 @@ RecorderRegistration::RecorderRegistration(Recorder& recorder) {
 RecorderRegistration::~RecorderRegistration() {
     WIMUnregisterMessageCallback(nullptr, Record);
     g_recorder = nullptr;
-}
-
-std::string RunCommand(const std::string& command, int* status) {
-    std::string out;
-    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        int rc = pclose(p);
-        if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    }
-    return out;
 }
 
 static std::string RefOption(const std::string& refs) { return refs.empty() ? "" : " --ref='" + refs + "'"; }

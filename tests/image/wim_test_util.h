@@ -34,7 +34,7 @@ public:
     ~RecorderRegistration();
 };
 
-std::string RunCommand(const std::string& command, int* status = nullptr);
+using qxtest::RunCommand;
 // Image Count of wimlib-imagex info, or -1.
 int ImageCountOf(const std::string& hostWim);
 // wimlib-imagex verify succeeded.

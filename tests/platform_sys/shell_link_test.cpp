@@ -2,10 +2,10 @@
 // back by lnkinfo and by Load.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "shlobj.h"
 #include "testhost.h"
@@ -38,11 +38,10 @@ private:
 // lnkinfo's "Name : value" lines.
 std::map<std::string, std::string> LnkInfo(const std::string& hostPath) {
     std::map<std::string, std::string> fields;
-    FILE* out = popen(("lnkinfo '" + hostPath + "' 2>&1").c_str(), "r");
-    if (!out) return fields;
-    char line[4096];
-    while (fgets(line, sizeof line, out)) {
-        std::string text(line);
+    int status = -1;
+    std::istringstream lines(qxtest::RunCommand("lnkinfo '" + hostPath + "'", &status));
+    EXPECT_EQ(0, status) << "lnkinfo (package liblnk-utils) failed on " << hostPath;
+    for (std::string text; std::getline(lines, text);) {
         size_t colon = text.find(':');
         if (colon == std::string::npos) continue;
         std::string key = text.substr(0, colon);
@@ -50,10 +49,9 @@ std::map<std::string, std::string> LnkInfo(const std::string& hostPath) {
         key.erase(key.find_last_not_of(" \t") + 1);
         std::string value = text.substr(colon + 1);
         value.erase(0, value.find_first_not_of(' '));
-        value.erase(value.find_last_not_of("\r\n") + 1);
+        value.erase(value.find_last_not_of("\r") + 1);
         fields[key] = value;
     }
-    EXPECT_EQ(pclose(out), 0) << "lnkinfo (package liblnk-utils) failed on " << hostPath;
     return fields;
 }
 

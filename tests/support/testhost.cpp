@@ -97,13 +97,15 @@ std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom, b
     return lines;
 }
 
-std::string RunCommand(const std::string& command) {
+std::string RunCommand(const std::string& command, int* status) {
     std::string out;
+    if (status) *status = -1;
     if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
         char buf[4096];
         size_t n;
         while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        pclose(p);
+        const int rc = pclose(p);
+        if (status && WIFEXITED(rc)) *status = WEXITSTATUS(rc);
     }
     return out;
 }
@@ -219,20 +221,10 @@ bool HasCode(const std::vector<Posted>& posted, UINT message, long long code) {
 Module::Module() {
     handle = dlopen(QXFM_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
     if (!handle) throw std::runtime_error(std::string("dlopen failed: ") + dlerror());
-#define QXFM_RESOLVE(name) name = reinterpret_cast<PFN_##name>(dlsym(handle, #name))
-    QXFM_RESOLVE(SetDebugLogFileName);
-    QXFM_RESOLVE(SetRestoreRootName);
-    QXFM_RESOLVE(SetExclusionFileList);
-    QXFM_RESOLVE(ScanFileArraySizeByPredefinedType);
-    QXFM_RESOLVE(GetFileArrayByPredefinedType);
-    QXFM_RESOLVE(GetFileArrayByUserSelection);
-    QXFM_RESOLVE(Backup);
-    QXFM_RESOLVE(BackupRaw);
-    QXFM_RESOLVE(Restore);
-    QXFM_RESOLVE(IsDataValid);
-    QXFM_RESOLVE(GetCategoriesFromSerializationData);
-    QXFM_RESOLVE(DeleteFolder);
-#undef QXFM_RESOLVE
+    if (const char* missing = Resolve([this](const char* name) { return dlsym(handle, name); })) {
+        dlclose(handle);
+        throw std::runtime_error(std::string("the module lacks the export ") + missing);
+    }
 }
 
 Module::~Module() {

@@ -37,7 +37,7 @@ bool HostExists(const std::string& hostPath);
 std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom = nullptr, bool* crlf = nullptr);
 
 // Runs a shell command and returns what it printed (stdout and stderr).
-std::string RunCommand(const std::string& command);
+std::string RunCommand(const std::string& command, int* status = nullptr);
 // Host paths of the regular files below root whose names end in suffix (all when empty).
 std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix = "");
 
@@ -95,22 +95,10 @@ bool HasCode(const std::vector<Posted>& posted, UINT message, long long code);
 
 // The module, loaded with dlopen from the build tree and reached only through
 // its plain export names.
-struct Module {
+struct Module : QxfmEntryPoints {
     Module();
     ~Module();
     void* handle = nullptr;
-    PFN_SetDebugLogFileName SetDebugLogFileName = nullptr;
-    PFN_SetRestoreRootName SetRestoreRootName = nullptr;
-    PFN_SetExclusionFileList SetExclusionFileList = nullptr;
-    PFN_ScanFileArraySizeByPredefinedType ScanFileArraySizeByPredefinedType = nullptr;
-    PFN_GetFileArrayByPredefinedType GetFileArrayByPredefinedType = nullptr;
-    PFN_GetFileArrayByUserSelection GetFileArrayByUserSelection = nullptr;
-    PFN_Backup Backup = nullptr;
-    PFN_BackupRaw BackupRaw = nullptr;
-    PFN_Restore Restore = nullptr;
-    PFN_IsDataValid IsDataValid = nullptr;
-    PFN_GetCategoriesFromSerializationData GetCategoriesFromSerializationData = nullptr;
-    PFN_DeleteFolder DeleteFolder = nullptr;
 };
 
 // A second process that holds the operation lock "Mutex_Operation" (in this
