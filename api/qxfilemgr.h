@@ -3,6 +3,7 @@
 // A host needs only this header, the platform layer and libQXFileMgr.
 #pragma once
 
+#include <type_traits>
 #include <vector>
 
 #include "atlstr.h"
@@ -229,3 +230,43 @@ typedef int (*PFN_Restore)(HWND*, CString, std::vector<CString>*, CString, Conti
 typedef int (*PFN_IsDataValid)(CString);
 typedef int (*PFN_GetCategoriesFromSerializationData)(CString, std::vector<CString>*);
 typedef int (*PFN_DeleteFolder)(CString);
+
+// The twelve entry points as a host holds them after loading the module.
+struct QxfmEntryPoints {
+    PFN_SetDebugLogFileName SetDebugLogFileName = nullptr;
+    PFN_SetRestoreRootName SetRestoreRootName = nullptr;
+    PFN_SetExclusionFileList SetExclusionFileList = nullptr;
+    PFN_ScanFileArraySizeByPredefinedType ScanFileArraySizeByPredefinedType = nullptr;
+    PFN_GetFileArrayByPredefinedType GetFileArrayByPredefinedType = nullptr;
+    PFN_GetFileArrayByUserSelection GetFileArrayByUserSelection = nullptr;
+    PFN_Backup Backup = nullptr;
+    PFN_BackupRaw BackupRaw = nullptr;
+    PFN_Restore Restore = nullptr;
+    PFN_IsDataValid IsDataValid = nullptr;
+    PFN_GetCategoriesFromSerializationData GetCategoriesFromSerializationData = nullptr;
+    PFN_DeleteFolder DeleteFolder = nullptr;
+
+    // Fills every pointer from lookup(name) (dlsym, GetProcAddress); returns
+    // the first name that lookup did not find, or null when all were found.
+    template <class Lookup>
+    const char* Resolve(Lookup lookup) {
+        const char* missing = nullptr;
+        auto take = [&](auto& entry, const char* name) {
+            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(lookup(name));
+            if (!entry && !missing) missing = name;
+        };
+        take(SetDebugLogFileName, "SetDebugLogFileName");
+        take(SetRestoreRootName, "SetRestoreRootName");
+        take(SetExclusionFileList, "SetExclusionFileList");
+        take(ScanFileArraySizeByPredefinedType, "ScanFileArraySizeByPredefinedType");
+        take(GetFileArrayByPredefinedType, "GetFileArrayByPredefinedType");
+        take(GetFileArrayByUserSelection, "GetFileArrayByUserSelection");
+        take(Backup, "Backup");
+        take(BackupRaw, "BackupRaw");
+        take(Restore, "Restore");
+        take(IsDataValid, "IsDataValid");
+        take(GetCategoriesFromSerializationData, "GetCategoriesFromSerializationData");
+        take(DeleteFolder, "DeleteFolder");
+        return missing;
+    }
+};

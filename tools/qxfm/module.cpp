@@ -31,24 +31,11 @@ bool Module::Load(std::string* error) {
         *error = std::string("cannot load ") + file + ": " + dlerror();
         return false;
     }
-    bool all = true;
-    auto resolve = [&](auto& fn, const char* name) {
-        fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(handle, name));
-        if (!fn && all) {
-            *error = std::string("the module lacks the export ") + name;
-            all = false;
-        }
-    };
-    resolve(SetExclusionFileList, "SetExclusionFileList");
-    resolve(ScanFileArraySizeByPredefinedType, "ScanFileArraySizeByPredefinedType");
-    resolve(GetFileArrayByPredefinedType, "GetFileArrayByPredefinedType");
-    resolve(Backup, "Backup");
-    resolve(BackupRaw, "BackupRaw");
-    resolve(Restore, "Restore");
-    resolve(IsDataValid, "IsDataValid");
-    resolve(GetCategoriesFromSerializationData, "GetCategoriesFromSerializationData");
-    resolve(DeleteFolder, "DeleteFolder");
-    return all;
+    if (const char* missing = Resolve([this](const char* name) { return dlsym(handle, name); })) {
+        *error = std::string("the module lacks the export ") + missing;
+        return false;
+    }
+    return true;
 }
 
 Module::~Module() {
