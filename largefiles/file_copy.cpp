@@ -20,6 +20,11 @@ HANDLE CreateForWriting(LPCWSTR path) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+HANDLE CreateNewForWriting(LPCWSTR path) {
+    return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 bool CopyBytes(HANDLE from, HANDLE to, ULONGLONG limit, CopyBuffer& buffer, ULONGLONG* copied) {
     *copied = 0;
     while (*copied < limit) {

@@ -27,6 +27,9 @@ HANDLE OpenForReading(LPCWSTR path);
 // Creates or truncates a file for writing in byte mode, sharing read and write;
 // the attributes of an existing file are reset to normal first.
 HANDLE CreateForWriting(LPCWSTR path);
+// Creates a file for writing in byte mode, sharing read and write; fails with
+// ERROR_FILE_EXISTS when the name is taken.
+HANDLE CreateNewForWriting(LPCWSTR path);
 
 // A copy buffer of a few MiB.
 class CopyBuffer {

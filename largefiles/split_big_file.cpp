@@ -17,9 +17,10 @@ CString PiecePath(const CString& path, ULONGLONG number) {
 }
 
 // Writes the next length bytes of source into a new piece; a piece left
-// incomplete is removed again.
+// incomplete is removed again. A file that already has the piece's name may be
+// the user's own and is never overwritten: the piece then fails.
 bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, CopyBuffer& buffer) {
-    ScopedFile piece(CreateForWriting(piecePath));
+    ScopedFile piece(CreateNewForWriting(piecePath));
     if (!piece.IsOpen()) return false;
     ULONGLONG copied = 0;
     bool complete = CopyBytes(source, piece.Get(), length, buffer, &copied) && copied == length;

@@ -189,3 +189,22 @@ TEST_F(BackupFixture, CancelDuringPreparationLeavesNoPieces) {
     EXPECT_FALSE(HostExists(drives.Host(u"D:\\Backups\\Monday\\Tarvolen.fbu")));
     EXPECT_TRUE(ChangedFiles(drives, tree).empty());
 }
+
+TEST_F(BackupFixture, AUsersFileNamedLikeAPieceIsKeptAndTheBigFileGoesWhole) {
+    SampleTree tree = MakeSampleTree(drives, 3 * kMiB);
+    const CString users = u"C:\\Users\\ann\\Videos\\holiday.avi.001";
+    drives.Write(users, "the user's own file");
+    ASSERT_EQ(0, Backup(tree.Paths(), {u"Video"}, TRUE, 1, WIM_COMPRESS_NONE));
+    auto posted = host.Drain();
+    EXPECT_TRUE(HasCode(posted, host.errorStr, MSG_ERROR_BIGFILES_SPLIT_FAILED));
+
+    EXPECT_EQ("the user's own file", ReadHostFile(drives.Host(users)));
+    EXPECT_FALSE(HostExists(drives.Host(u"C:\\Users\\ann\\Videos\\holiday.avi.000")));
+    CQXSerialization catalog;
+    ASSERT_TRUE(catalog.Load(u"D:\\Backups\\Monday"));
+    EXPECT_TRUE(catalog.m_arBigFile.empty());
+    ASSERT_EQ(1u, imageFiles.size());  // a part size this small leaves the image whole
+    std::string listing = RunCommand("wimlib-imagex dir '" + drives.Host(imageFiles[0]) + "' 1");
+    EXPECT_NE(std::string::npos, listing.find("holiday.avi\n")) << listing;
+    EXPECT_TRUE(ChangedFiles(drives, tree).empty());
+}

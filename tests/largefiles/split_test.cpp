@@ -57,11 +57,14 @@ TEST_F(SplitTest, PiecesLargerThanTheCopyBufferKeepTheirBytes) {
     ExpectPieces(Cut(data, piece), {data.substr(0, piece), data.substr(piece, piece), data.substr(2 * piece)});
 }
 
-TEST_F(SplitTest, LeftoverPieceFromAnEarlierRunIsOverwritten) {
-    drives.Write(Piece(0), Pattern(100, 2));
-    ASSERT_TRUE(SetFileAttributesW(Piece(0), FILE_ATTRIBUTE_READONLY));
-    std::string data = Pattern(6);
-    ExpectPieces(Cut(data, 4), {data.substr(0, 4), data.substr(4)});
+TEST_F(SplitTest, AFileAlreadyNamedLikeAPieceIsNeverOverwritten) {
+    drives.Write(Piece(1), Pattern(100, 2));
+    FileNode node = Cut(Pattern(10), 4);
+    ASSERT_EQ(1u, node.splitPathArray.size());
+    EXPECT_EQ(Piece(0), node.splitPathArray[0]);
+    EXPECT_EQ(Pattern(100, 2), Read(Piece(1)));
+    EXPECT_FALSE(Exists(Piece(2)));
+    EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_SPLIT_FAILED}, Errors());
 }
 
 TEST_F(SplitTest, NewPiecesAreAppendedAfterExistingEntries) {
