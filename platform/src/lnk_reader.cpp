@@ -2,19 +2,11 @@
 
 #include <cstring>
 
+#include "lnk_format.h"
+
 namespace {
 
-constexpr DWORD kHeaderSize = 0x4C;
-constexpr DWORD kHasTargetIdList = 0x01;
-constexpr DWORD kHasLinkInfo = 0x02;
-constexpr DWORD kHasName = 0x04;
-constexpr DWORD kHasRelativePath = 0x08;
-constexpr DWORD kHasWorkingDir = 0x10;
-constexpr DWORD kHasArguments = 0x20;
-constexpr DWORD kHasIconLocation = 0x40;
-constexpr DWORD kIsUnicode = 0x80;
-constexpr DWORD kVolumeIdAndLocalBasePath = 0x1;
-constexpr DWORD kUnicodeOffsetsHeaderSize = 0x24;
+using namespace qxlnk;
 
 // Bounds-checked little-endian reads; every failure makes the reader false.
 class Reader {
@@ -85,7 +77,7 @@ bool ParseLinkInfo(Reader& in, QxShellLinkContent& link) {
     DWORD localPathOffset = in.U(4);
     in.U(4);  // network link
     in.U(4);  // common path suffix
-    DWORD localPathUnicodeOffset = headerSize >= kUnicodeOffsetsHeaderSize ? in.U(4) : 0;
+    DWORD localPathUnicodeOffset = headerSize >= kLinkInfoUnicodeHeaderSize ? in.U(4) : 0;
     if (!in.ok() || size < headerSize) return false;
     size_t end = start + size;
     if (flags & kVolumeIdAndLocalBasePath) {
@@ -109,9 +101,7 @@ bool ParseLinkInfo(Reader& in, QxShellLinkContent& link) {
 }  // namespace
 
 bool QxParseShellLink(const std::string& bytes, QxShellLinkContent& link) {
-    static const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                            0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-    if (bytes.size() < kHeaderSize || memcmp(bytes.data() + 4, clsid, sizeof clsid) != 0) return false;
+    if (bytes.size() < kHeaderSize || memcmp(bytes.data() + 4, kLinkClsid, sizeof kLinkClsid) != 0) return false;
     Reader in(bytes);
     if (in.U(4) != kHeaderSize) return false;
     in.Seek(20);

@@ -1,24 +1,10 @@
 #include "lnk_writer.h"
 
+#include "lnk_format.h"
+
 namespace {
 
-// Link flags.
-constexpr DWORD kHasLinkInfo = 0x00000002;
-constexpr DWORD kHasName = 0x00000004;
-constexpr DWORD kHasRelativePath = 0x00000008;
-constexpr DWORD kHasWorkingDir = 0x00000010;
-constexpr DWORD kHasArguments = 0x00000020;
-constexpr DWORD kIsUnicode = 0x00000080;
-
-constexpr DWORD kHeaderSize = 0x4C;
-constexpr DWORD kLinkInfoHeaderSize = 0x24;  // with the offsets of the Unicode fields
-constexpr DWORD kVolumeIdAndLocalBasePath = 0x1;
-constexpr DWORD kVolumeIdHeaderSize = 0x10;
-constexpr DWORD kShowNormal = 1;
-
-// {00021401-0000-0000-C000-000000000046} as stored.
-constexpr unsigned char kLinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                          0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+using namespace qxlnk;
 
 class Bytes {
 public:
@@ -60,7 +46,7 @@ std::string VolumeId(const QxShellLinkContent& link) {
 std::string LinkInfo(const QxShellLinkContent& link) {
     std::string volume = VolumeId(link);
     std::string localPath = link.targetPath.ToUtf8();  // the ANSI code page is UTF-8 here
-    DWORD volumeOffset = kLinkInfoHeaderSize;
+    DWORD volumeOffset = kLinkInfoUnicodeHeaderSize;
     DWORD localPathOffset = volumeOffset + static_cast<DWORD>(volume.size());
     DWORD suffixOffset = localPathOffset + static_cast<DWORD>(localPath.size()) + 1;
     DWORD localPathUnicodeOffset = suffixOffset + 1;
@@ -69,7 +55,7 @@ std::string LinkInfo(const QxShellLinkContent& link) {
 
     Bytes info;
     info.U32(size);
-    info.U32(kLinkInfoHeaderSize);
+    info.U32(kLinkInfoUnicodeHeaderSize);
     info.U32(kVolumeIdAndLocalBasePath);
     info.U32(volumeOffset);
     info.U32(localPathOffset);
