@@ -49,6 +49,15 @@ CString DriveRootOf(const CString& path) {
     return drive.MakeUpper() + u"\\";
 }
 
+std::vector<CString> PathComponents(const CString& path, const WCHAR* separators) {
+    std::vector<CString> parts;
+    for (int at = 0;;) {
+        CString part = path.Tokenize(separators, at);
+        if (at < 0) return parts;
+        parts.push_back(part);
+    }
+}
+
 CString WithBackslash(CString folder) {
     if (folder.IsEmpty() || folder[folder.GetLength() - 1] != u'\\') folder += u'\\';
     return folder;

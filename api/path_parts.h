@@ -2,6 +2,8 @@
 // runtime's _wsplitpath_s (over-length paths are split too).
 #pragma once
 
+#include <vector>
+
 #include "atlstr.h"
 
 struct PathParts {
@@ -17,6 +19,8 @@ PathParts SplitPath(const CString& path);
 CString ExtensionOf(const CString& path);
 // The drive root of path in upper case ("c:\x" -> "C:\"); empty when path has no drive.
 CString DriveRootOf(const CString& path);
+// The non-empty names between separators (any character of separators).
+std::vector<CString> PathComponents(const CString& path, const WCHAR* separators = u"\\");
 // folder with a trailing backslash.
 CString WithBackslash(CString folder);
 // path with the long-path prefix "\\?\" in front, unless it already contains it.

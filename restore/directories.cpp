@@ -37,17 +37,6 @@ bool SplitDriveAndFolder(const CString& path, CString& drive, CString& folder) {
     return true;
 }
 
-std::vector<CString> FolderComponents(const CString& folder) {
-    std::vector<CString> parts;
-    int start = 0;
-    for (int i = 0; i <= folder.GetLength(); ++i) {
-        if (i < folder.GetLength() && folder[i] != u'\\') continue;
-        if (i > start) parts.push_back(folder.Mid(start, i - start));
-        start = i + 1;
-    }
-    return parts;
-}
-
 int ReportCreateFailure(const CString& longPath, CString* failed) {
     DbgLog(ErrorText(MSG_ERROR_CREATE_DIRECTORY_FAILED), longPath.GetString());
     PostError(MSG_ERROR_CREATE_DIRECTORY_FAILED);
@@ -113,7 +102,7 @@ int CreateDirectories(CString path, DWORD attributes, CString* failed) {
     if (drive.IsEmpty()) return 0;  // network, relative or "\\?\" path: nothing to create
 
     DbgLog(u"Will do creating directory recursively!");
-    std::vector<CString> components = FolderComponents(folder);
+    std::vector<CString> components = PathComponents(folder);
     if (components.empty()) {
         // A file directly in the drive root: the root is the only level.
         CString root = drive + u"\\";

@@ -2,7 +2,11 @@
 
 #include <vector>
 
+#include "api/path_parts.h"
+
 namespace {
+
+const WCHAR kSeparators[] = u"\\/";
 
 bool IsSeparator(WCHAR ch) { return ch == u'\\' || ch == u'/'; }
 
@@ -10,18 +14,6 @@ bool StartsWithDrive(const CString& path) {
     if (path.GetLength() < 2 || path[1] != u':') return false;
     WCHAR letter = QxToUpper(path[0]);
     return letter >= u'A' && letter <= u'Z';
-}
-
-// The non-empty components between separators.
-std::vector<CString> Components(const CString& text) {
-    std::vector<CString> parts;
-    int start = 0;
-    for (int i = 0; i <= text.GetLength(); ++i) {
-        if (i < text.GetLength() && !IsSeparator(text[i])) continue;
-        if (i > start) parts.push_back(text.Mid(start, i - start));
-        start = i + 1;
-    }
-    return parts;
 }
 
 // Windows drops trailing dots and spaces of a name, so "..." and ". " name the folder itself.
@@ -54,8 +46,8 @@ bool IsRootPath(const CString& path) {
                     (rest[2] == u'?' || rest[2] == u'.') && IsSeparator(rest[3]);
     if (prefixed) rest = rest.Mid(4);
 
-    if (StartsWithDrive(rest)) return DepthBelowRoot(Components(rest.Mid(2)), 0) == 0;
-    std::vector<CString> parts = Components(rest);
+    if (StartsWithDrive(rest)) return DepthBelowRoot(PathComponents(rest.Mid(2), kSeparators), 0) == 0;
+    std::vector<CString> parts = PathComponents(rest, kSeparators);
     if (prefixed) {
         // \\?\UNC\server\share\... or \\?\Volume{...}\...
         size_t rootCount = !parts.empty() && parts[0].CompareNoCase(u"UNC") == 0 ? 3 : 1;
