@@ -20,14 +20,6 @@ std::string Utf16(const std::u16string& text) {
 }
 const std::string kBom = "\xFF\xFE";
 
-int g_calls = 0;
-int g_cancelAtCall = 0;
-int g_seenOperation = 0;
-int CALLBACK CancelAtCall(int* operation) {
-    g_seenOperation = *operation;
-    return ++g_calls == g_cancelAtCall ? 0 : 1;
-}
-
 class ListLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -108,20 +100,18 @@ TEST_F(ListLogTest, UncreatableListIsReportedAsMinus231) {
 TEST_F(ListLogTest, CancellationLeavesNoFile) {
     std::vector<CString> lines = {u"a", u"b", u"c"};
     g_nOperation = OP_RESTORE;
-    g_pfnContinue = CancelAtCall;
-    g_calls = 0;
-    g_cancelAtCall = 2;
+    g_pfnContinue = ContinueCounter::Continue;
+    ContinueCounter::Reset(2);
     EXPECT_EQ(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE), 0);
-    EXPECT_EQ(g_calls, 2);
-    EXPECT_EQ(g_seenOperation, OP_RESTORE);
+    EXPECT_EQ(ContinueCounter::calls, 2);
+    EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_RESTORE});
     EXPECT_FALSE(HostExists(Host(u"C:\\logs\\SourceFileList.log")));
     EXPECT_TRUE(host.Drain().empty());
 
     // The callback is asked after every line, the last one included.
-    g_calls = 0;
-    g_cancelAtCall = 4;
+    ContinueCounter::Reset(4);
     EXPECT_EQ(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE), 1);
-    EXPECT_EQ(g_calls, 3);
+    EXPECT_EQ(ContinueCounter::calls, 3);
 }
 
 TEST_F(ListLogTest, CopyGoesOnlyWhereTheLogsFolderExists) {

@@ -169,18 +169,13 @@ TEST_F(BackupFixture, MissingFilesAreDroppedAndNothingIsSaved) {
     EXPECT_FALSE(HostExists(drives.Host(u"D:\\Backups\\Monday\\Tarvolen.fbu")));
 }
 
-namespace {
-int g_callsBeforeCancel = 0;
-int CALLBACK CancelAfterSomeCalls(int*) { return --g_callsBeforeCancel > 0; }
-}  // namespace
-
 TEST_F(BackupFixture, CancelDuringPreparationLeavesNoPieces) {
     SampleTree tree = MakeSampleTree(drives, 3 * kMiB);
     // The big file comes last in the list; cut it, then cancel at the next file.
     std::vector<CString> files = tree.Paths();
     files.push_back(u"C:\\Users\\ann\\Documents\\report.doc");
-    g_callsBeforeCancel = static_cast<int>(files.size()) * 2;  // the total size asks once per file first
-    ASSERT_EQ(1, Backup(files, {}, TRUE, 1, 0, CancelAfterSomeCalls));
+    ContinueCounter::Reset(static_cast<int>(files.size()) * 2);  // the total size asks once per file first
+    ASSERT_EQ(1, Backup(files, {}, TRUE, 1, 0, ContinueCounter::Continue));
     auto posted = host.Drain();
     // A cancellation is not reported as an error; only the over-length warnings were posted.
     for (long long code : Codes(posted, host.errorStr)) EXPECT_EQ(MSG_ERROR_PATH_LONGER_THAN_260, code);

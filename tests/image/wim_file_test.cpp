@@ -71,9 +71,6 @@ bool Contains(const std::vector<CString>& lines, const CString& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-int g_continueCalls = 0;
-int CALLBACK CancelAfterCalls(int*) { return --g_continueCalls > 0; }
-
 }  // namespace
 
 TEST_F(WimFileFixture, BackupCaptureTakesFilesByExtensionExclusionAndFolderProbe) {
@@ -200,8 +197,8 @@ TEST_F(WimFileFixture, FileLockedByAnotherProcessAbortsTheCaptureWith235) {
 TEST_F(WimFileFixture, CancellationStopsTheCaptureSilently) {
     WriteUserTree(drives);
     g_capture.extensions = {u"DOC*"};
-    g_continueCalls = 3;
-    g_pfnContinue = CancelAfterCalls;
+    ContinueCounter::Reset(3);
+    g_pfnContinue = ContinueCounter::Continue;
     CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback);
     EXPECT_EQ(0, wim.Capture(u"C:\\", u"D:\\B\\Image.wim", u"C:\\tmp", WIM_CREATE_ALWAYS));
     EXPECT_TRUE(Codes(host.Drain(), host.errorStr).empty());
@@ -344,11 +341,11 @@ TEST_F(WimFileFixture, CallbackRulesOnSingleMessages) {
     g_capture.overallCapturePercent = 33;
     EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_PROGRESS, 60, 0, nullptr));
     EXPECT_EQ(53u, g_capture.overallPercent);
-    g_continueCalls = 1;
-    g_pfnContinue = CancelAfterCalls;
+    ContinueCounter::Reset(1);
+    g_pfnContinue = ContinueCounter::Continue;
     EXPECT_EQ(WIM_MSG_ABORT_IMAGE, WimMessageCallback(WIM_MSG_PROGRESS, 90, 12345, nullptr));
     BOOL take = TRUE;
-    g_continueCalls = 1;
+    ContinueCounter::Reset(1);
     EXPECT_EQ(WIM_MSG_ABORT_IMAGE,
               WimMessageCallback(WIM_MSG_PROCESS, reinterpret_cast<WPARAM>(u"C:\\x.doc"), reinterpret_cast<LPARAM>(&take),
                                  nullptr));

@@ -46,22 +46,9 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// The continue callback: counts its calls and cancels at call number g_cancelAt.
-int g_calls = 0;
-int g_cancelAt = 0;
-int g_lastOperation = 0;
-int CALLBACK CountingCallback(int* operation) {
-    g_lastOperation = *operation;
-    return ++g_calls == g_cancelAt ? 0 : 1;
-}
-
 class BackupRawTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        g_calls = 0;
-        g_cancelAt = 0;
-        g_lastOperation = 0;
-    }
+    void SetUp() override { ContinueCounter::Reset(); }
 
     // Runs BackupRaw and keeps what the host saw.
     int Run(std::vector<CString>* files, const CString& destination, ContinueCallback callback = nullptr) {
@@ -101,7 +88,7 @@ TEST_F(BackupRawTest, CopiesEachFileBelowTheTimeStampedFolderByDriveAndPath) {
     drives.Write(u"D:\\data\\c.bin", "charlie");
     std::vector<CString> files = {u"C:\\Users\\me\\a.txt", u"C:\\Users\\me\\sub\\b.doc", u"D:\\data\\c.bin"};
 
-    ASSERT_EQ(Run(&files, u"D:\\backup", CountingCallback), 0);
+    ASSERT_EQ(Run(&files, u"D:\\backup", ContinueCounter::Continue), 0);
 
     const std::string stamp = StampFolder(drives.Root('D') + "/backup");
     EXPECT_EQ(ReadHostFile(stamp + "/C/Users/me/a.txt"), "alpha");
@@ -122,8 +109,8 @@ TEST_F(BackupRawTest, CopiesEachFileBelowTheTimeStampedFolderByDriveAndPath) {
               (std::vector<CString>{u"\\\\?\\C:\\Users\\me\\a.txt", u"\\\\?\\C:\\Users\\me\\sub\\b.doc",
                                     u"\\\\?\\D:\\data\\c.bin"}));
     // Asked once after every copy and once per list-log line, with the raw backup's kind.
-    EXPECT_EQ(g_calls, 6);
-    EXPECT_EQ(g_lastOperation, OP_BACKUPRAW);
+    EXPECT_EQ(ContinueCounter::calls, 6);
+    EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_BACKUPRAW});
 
     const std::string stampName = fs::path(stamp).filename().string();
     std::vector<std::string> log = DbgLogMessages();
@@ -277,11 +264,11 @@ TEST_F(BackupRawTest, CancelRemovesTheWholeFolderAndLeavesSourcesAsTheyWere) {
     ASSERT_TRUE(SetFileAttributesW(u"C:\\two.txt", FILE_ATTRIBUTE_READONLY));
     const DWORD twoBefore = GetFileAttributesW(u"C:\\two.txt");
     std::vector<CString> files = {u"C:\\one.txt", u"C:\\two.txt", u"C:\\three.txt"};
-    g_cancelAt = 2;
+    ContinueCounter::Reset(2);
 
-    EXPECT_EQ(Run(&files, u"D:\\backup", CountingCallback), 1);
+    EXPECT_EQ(Run(&files, u"D:\\backup", ContinueCounter::Continue), 1);
 
-    EXPECT_EQ(g_calls, 2);
+    EXPECT_EQ(ContinueCounter::calls, 2);
     EXPECT_TRUE(SubFolders(drives.Root('D') + "/backup").empty());
     EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_BACKUPRAW_FAILED}));
     EXPECT_EQ(Operations(), (std::vector<long long>{MSG_OPERATION_BACKUPRAW_START}));
@@ -294,9 +281,9 @@ TEST_F(BackupRawTest, CancelWhileWritingTheListLogLeavesNoListLog) {
     drives.Write(u"C:\\one.txt", "1");
     drives.Write(u"C:\\two.txt", "2");
     std::vector<CString> files = {u"C:\\one.txt", u"C:\\two.txt"};
-    g_cancelAt = 3;  // two copies, then the first list line
+    ContinueCounter::Reset(3);  // two copies, then the first list line
 
-    EXPECT_EQ(Run(&files, u"D:\\backup", CountingCallback), 1);
+    EXPECT_EQ(Run(&files, u"D:\\backup", ContinueCounter::Continue), 1);
 
     const std::string stamp = StampFolder(drives.Root('D') + "/backup");
     EXPECT_FALSE(HostExists(stamp + "/SourceFileList.log"));

@@ -154,26 +154,18 @@ TEST_F(FolderScanTest, ProbeStopsAtTheFirstMatchAndPostsNothing) {
     EXPECT_TRUE(host.Drain().empty());
 }
 
-int g_calls = 0;
-int g_cancelAt = 0;
-int CALLBACK CancelAtCall(int* operation) {
-    EXPECT_EQ(OP_AUTO_SELECTION, *operation);
-    return ++g_calls < g_cancelAt ? 1 : 0;
-}
-
 TEST_F(FolderScanTest, CancellationEndsTheLevelThatSawIt) {
     for (int i = 0; i < 20; ++i) drives.Write(CString(u"C:\\c\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
     g_nOperation = OP_AUTO_SELECTION;
-    g_calls = 0;
-    g_cancelAt = 1000000;
-    g_pfnContinue = CancelAtCall;
+    ContinueCounter::Reset();
+    g_pfnContinue = ContinueCounter::Continue;
     ASSERT_EQ(0, Collect(u"C:\\c", {u"DOC"}));
-    EXPECT_EQ(22, g_calls);  // one poll per entry, "." and ".." included
+    EXPECT_EQ(22, ContinueCounter::calls);  // one poll per entry, "." and ".." included
     result.clear();
-    g_calls = 0;
-    g_cancelAt = 6;
+    ContinueCounter::Reset(6);
     EXPECT_EQ(1, Collect(u"C:\\c", {u"DOC"}));
-    EXPECT_EQ(6, g_calls);
+    EXPECT_EQ(6, ContinueCounter::calls);
+    EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     EXPECT_GE(result.size(), 3u);
     EXPECT_LE(result.size(), 5u);
 }
@@ -200,11 +192,11 @@ TEST_F(FolderScanTest, CancellationInASubFolderStopsTheLevelsAbove) {
 
     // Cancel at the fifth entry of the sub-folder: the top level stops at its next entry, if any.
     g_nOperation = OP_AUTO_SELECTION;
-    g_calls = 0;
-    g_cancelAt = static_cast<int>(subAt) + 1 + 5;
-    g_pfnContinue = CancelAtCall;
+    ContinueCounter::Reset(static_cast<int>(subAt) + 1 + 5);
+    g_pfnContinue = ContinueCounter::Continue;
     EXPECT_EQ(subIsLast ? 0 : 1, Collect(u"C:\\c", {u"DOC"}));
-    EXPECT_EQ(g_cancelAt + (subIsLast ? 0 : 1), g_calls);
+    EXPECT_EQ(ContinueCounter::cancelAt + (subIsLast ? 0 : 1), ContinueCounter::calls);
+    EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     Paths expected;
     ReferenceWalk(u"C:\\c", {u"DOC"}, expected);
     ASSERT_LT(result.size(), expected.size());

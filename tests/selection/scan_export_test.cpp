@@ -217,19 +217,12 @@ TEST_F(ScanExportTest, SecondOperationIsRefused) {
     EXPECT_EQ(3u, categories.size());
 }
 
-int g_calls = 0;
-int g_cancelAt = 0;
-int CALLBACK CancelAtCall(int* operation) {
-    EXPECT_EQ(OP_AUTO_SELECTION, *operation);
-    return ++g_calls < g_cancelAt ? 1 : 0;
-}
-
 TEST_F(ScanExportTest, CancelledScanKeepsWhatItFoundAndReportsNoCount) {
     for (int i = 0; i < 30; ++i) drives.Write(CString(u"C:\\c\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
-    g_calls = 0;
-    g_cancelAt = 10;
+    ContinueCounter::Reset(10);
     Names categories{u"documents"};
-    EXPECT_EQ(1, Scan(u"C:\\c", categories, CancelAtCall));
+    EXPECT_EQ(1, Scan(u"C:\\c", categories, ContinueCounter::Continue));
+    EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     EXPECT_EQ(0u, count);
     auto posted = host.Drain();
     EXPECT_TRUE(Codes(posted, host.errorStr).empty());  // a cancellation is not an error
@@ -246,16 +239,15 @@ TEST_F(ScanExportTest, CancelledScanKeepsWhatItFoundAndReportsNoCount) {
 TEST_F(ScanExportTest, CancellingWhileTheListIsWrittenLeavesNoList) {
     for (int i = 0; i < 5; ++i) drives.Write(CString(u"C:\\c\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
     Names categories{u"documents"};
-    g_calls = 0;
-    g_cancelAt = 1000000;
-    ASSERT_EQ(0, Scan(u"C:\\c", categories, CancelAtCall));
+    ContinueCounter::Reset();
+    ASSERT_EQ(0, Scan(u"C:\\c", categories, ContinueCounter::Continue));
     ASSERT_EQ(5u, count);
-    const int scanPolls = g_calls - 5;  // one poll per list line follows the walk
+    const int scanPolls = ContinueCounter::calls - 5;  // one poll per list line follows the walk
     host.Drain();
 
-    g_calls = 0;
-    g_cancelAt = scanPolls + 1;
-    EXPECT_EQ(1, Scan(u"C:\\c", categories, CancelAtCall));
+    ContinueCounter::Reset(scanPolls + 1);
+    EXPECT_EQ(1, Scan(u"C:\\c", categories, ContinueCounter::Continue));
+    EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     EXPECT_EQ(5u, count);
     EXPECT_FALSE(HostExists(Work("SourceFileList.log")));
     auto posted = host.Drain();

@@ -282,4 +282,20 @@ std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath) {
     return messages;
 }
 
+int ContinueCounter::calls = 0;
+int ContinueCounter::cancelAt = 0;
+std::set<int> ContinueCounter::operations;
+
+void ContinueCounter::Reset(int cancelAtCall) {
+    calls = 0;
+    cancelAt = cancelAtCall;
+    operations.clear();
+}
+
+int CALLBACK ContinueCounter::Continue(int* operation) {
+    operations.insert(*operation);
+    ++calls;
+    return cancelAt == 0 || calls < cancelAt ? 1 : 0;
+}
+
 }  // namespace qxtest

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -121,5 +122,18 @@ private:
 
 // The debug log's entries (timestamp line + message line) as messages, from a host path.
 std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath);
+
+// A continue callback that counts its calls, keeps every operation it was
+// asked about, and answers "stop" from call number cancelAt on, as a host
+// whose user pressed Cancel keeps answering.
+struct ContinueCounter {
+    // Starts a new count that stops at call number cancelAtCall (0: never).
+    static void Reset(int cancelAtCall = 0);
+    static int CALLBACK Continue(int* operation);
+
+    static int calls;
+    static int cancelAt;
+    static std::set<int> operations;
+};
 
 }  // namespace qxtest
