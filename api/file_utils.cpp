@@ -2,6 +2,16 @@
 
 #include "api/state.h"
 
+bool IsExistingFile(const CString& path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsExistingFolder(const CString& path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 ULONGLONG GetFileSize64(const CString& path) {
     if (path.IsEmpty()) return 0;
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -5,6 +5,9 @@
 
 #include "atlstr.h"
 
+// True when path names an existing file (not a folder), or an existing folder.
+bool IsExistingFile(const CString& path);
+bool IsExistingFolder(const CString& path);
 // Size of a file looked up in the file system (nothing is opened); 0 for an
 // empty path, a path that does not exist, or a folder.
 ULONGLONG GetFileSize64(const CString& path);

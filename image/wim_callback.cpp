@@ -1,6 +1,7 @@
 // WimMessageCallback: picks the files of a capture, cancels, turns the image
 // percentage into the overall one and collects the part names of a split.
 #include "api/dbglog.h"
+#include "api/file_utils.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
 #include "image/capture_context.h"
@@ -12,24 +13,12 @@ namespace {
 
 const WCHAR* const kFileErrorLine = u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d";
 
-bool IsFolder(const CString& path) {
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-ULONGLONG FileSizeOf(const CString& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return 0;
-    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 bool HasWantedExtension(const CString& upperPath) {
     return MatchExtension(ExtensionOf(upperPath), &g_capture.extensions) != 0;
 }
 
 void ListFile(const CString& path, const CString& upperPath) {
-    ULONGLONG size = FileSizeOf(path);
+    ULONGLONG size = GetFileSize64(path);
     CString sizeLine;
     sizeLine.Format(u"File Size : %llu bytes", size);
     g_capture.listLog.Append(upperPath);
@@ -68,7 +57,7 @@ DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
     *take = FALSE;
     try {
         if (IsExcludedPath(upperPath)) return WIM_MSG_SUCCESS;
-        if (IsFolder(path)) {
+        if (IsExistingFolder(path)) {
             std::vector<CString> found;
             ScanFolder(path, &g_capture.extensions, 0, nullptr, &found, nullptr);
             *take = !found.empty();

@@ -1,5 +1,7 @@
 #include "largefiles/file_copy.h"
 
+#include "api/file_utils.h"
+
 bool ScopedFile::Close() {
     if (!IsOpen()) return true;
     bool closed = CloseHandle(m_handle) != FALSE;
@@ -13,9 +15,7 @@ HANDLE OpenForReading(LPCWSTR path) {
 }
 
 HANDLE CreateForWriting(LPCWSTR path) {
-    DWORD attributes = GetFileAttributesW(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    if (IsExistingFile(path)) SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }

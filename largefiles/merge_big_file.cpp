@@ -1,4 +1,5 @@
 // Rebuilding big files from their pieces after an image was applied.
+#include "api/file_utils.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
 #include "catalog/serialization.h"
@@ -6,11 +7,6 @@
 #include "largefiles/relocation.h"
 
 namespace {
-
-bool IsExistingFile(const CString& path) {
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 enum class MergeResult {
     NothingFound, // no piece exists: nothing written

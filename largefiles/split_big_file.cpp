@@ -1,14 +1,10 @@
 // Cutting a big file into numbered pieces beside it.
+#include "api/file_utils.h"
 #include "api/notify.h"
 #include "catalog/serialization.h"
 #include "largefiles/file_copy.h"
 
 namespace {
-
-bool IsExistingFile(const CString& path) {
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 CString PiecePath(const CString& path, ULONGLONG number) {
     CString piece;
