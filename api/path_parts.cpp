@@ -2,12 +2,6 @@
 
 #include <string>
 
-namespace {
-
-bool IsSeparator(WCHAR ch) { return ch == u'\\' || ch == u'/'; }
-
-}  // namespace
-
 PathParts SplitPath(const CString& path) {
     PathParts parts;
     int start = 0;
@@ -17,7 +11,7 @@ PathParts SplitPath(const CString& path) {
     }
     int lastSep = -1;
     for (int i = path.GetLength() - 1; i >= start; --i)
-        if (IsSeparator(path[i])) {
+        if (IsPathSeparator(path[i])) {
             lastSep = i;
             break;
         }
@@ -47,6 +41,13 @@ CString DriveRootOf(const CString& path) {
     CString drive = SplitPath(path).drive;
     if (drive.IsEmpty()) return drive;
     return drive.MakeUpper() + u"\\";
+}
+
+bool IsDotsOnlyName(const CString& name) {
+    if (name.IsEmpty()) return false;
+    for (int i = 0; i < name.GetLength(); ++i)
+        if (name[i] != u'.' && name[i] != u' ') return false;
+    return true;
 }
 
 std::vector<CString> PathComponents(const CString& path, const WCHAR* separators) {

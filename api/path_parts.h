@@ -13,6 +13,13 @@ struct PathParts {
     CString ext;   // from the last dot of the name, dot included, or empty
 };
 
+// Both separators Windows accepts in a path.
+inline constexpr WCHAR kPathSeparators[] = u"\\/";
+inline bool IsPathSeparator(WCHAR ch) { return ch == u'\\' || ch == u'/'; }
+// A name of dots and spaces only: Windows drops trailing dots and spaces, so
+// it names the folder itself ("...", ". ") or, as "..", its parent.
+bool IsDotsOnlyName(const CString& name);
+
 // Splits like _wsplitpath_s: "/" counts as a separator, the drive is a letter and a colon.
 PathParts SplitPath(const CString& path);
 // The extension of path's file name with all leading dots removed ("tar.gz" -> "gz").

@@ -6,21 +6,10 @@
 
 namespace {
 
-const WCHAR kSeparators[] = u"\\/";
-
-bool IsSeparator(WCHAR ch) { return ch == u'\\' || ch == u'/'; }
-
 bool StartsWithDrive(const CString& path) {
     if (path.GetLength() < 2 || path[1] != u':') return false;
     WCHAR letter = QxToUpper(path[0]);
     return letter >= u'A' && letter <= u'Z';
-}
-
-// Windows drops trailing dots and spaces of a name, so "..." and ". " name the folder itself.
-bool NamesSameFolder(const CString& name) {
-    for (int i = 0; i < name.GetLength(); ++i)
-        if (name[i] != u'.' && name[i] != u' ') return false;
-    return true;
 }
 
 // Components left below the first rootCount once "." and ".." are resolved.
@@ -31,7 +20,7 @@ size_t DepthBelowRoot(const std::vector<CString>& parts, size_t rootCount) {
         name.TrimRight(u' ');
         if (name == u"..") {
             if (depth > 0) --depth;
-        } else if (!NamesSameFolder(name)) {
+        } else if (!IsDotsOnlyName(parts[i])) {
             ++depth;
         }
     }
@@ -42,26 +31,26 @@ size_t DepthBelowRoot(const std::vector<CString>& parts, size_t rootCount) {
 
 bool IsRootPath(const CString& path) {
     CString rest = path;
-    bool prefixed = rest.GetLength() >= 4 && IsSeparator(rest[0]) && IsSeparator(rest[1]) &&
-                    (rest[2] == u'?' || rest[2] == u'.') && IsSeparator(rest[3]);
+    bool prefixed = rest.GetLength() >= 4 && IsPathSeparator(rest[0]) && IsPathSeparator(rest[1]) &&
+                    (rest[2] == u'?' || rest[2] == u'.') && IsPathSeparator(rest[3]);
     if (prefixed) rest = rest.Mid(4);
 
-    if (StartsWithDrive(rest)) return DepthBelowRoot(PathComponents(rest.Mid(2), kSeparators), 0) == 0;
-    std::vector<CString> parts = PathComponents(rest, kSeparators);
+    if (StartsWithDrive(rest)) return DepthBelowRoot(PathComponents(rest.Mid(2), kPathSeparators), 0) == 0;
+    std::vector<CString> parts = PathComponents(rest, kPathSeparators);
     if (prefixed) {
         // \\?\UNC\server\share\... or \\?\Volume{...}\...
         size_t rootCount = !parts.empty() && parts[0].CompareNoCase(u"UNC") == 0 ? 3 : 1;
         return DepthBelowRoot(parts, rootCount) == 0;
     }
-    if (rest.GetLength() >= 2 && IsSeparator(rest[0]) && IsSeparator(rest[1]))
+    if (rest.GetLength() >= 2 && IsPathSeparator(rest[0]) && IsPathSeparator(rest[1]))
         return DepthBelowRoot(parts, 2) == 0;  // \\server\share\...
-    if (!rest.IsEmpty() && IsSeparator(rest[0])) return DepthBelowRoot(parts, 0) == 0;
+    if (!rest.IsEmpty() && IsPathSeparator(rest[0])) return DepthBelowRoot(parts, 0) == 0;
 
     WCHAR current[4096];
     DWORD length = GetCurrentDirectoryW(4096, current);
     if (length == 0 || length >= 4096) return true;  // cannot tell where it leads: refuse
     CString absolute(current);
-    if (absolute.IsEmpty() || !(StartsWithDrive(absolute) || IsSeparator(absolute[0]))) return true;
-    if (!IsSeparator(absolute[absolute.GetLength() - 1])) absolute += u'\\';
+    if (absolute.IsEmpty() || !(StartsWithDrive(absolute) || IsPathSeparator(absolute[0]))) return true;
+    if (!IsPathSeparator(absolute[absolute.GetLength() - 1])) absolute += u'\\';
     return IsRootPath(absolute + rest);
 }
