@@ -16,6 +16,7 @@
 #include "file_info.h"
 #include "last_error.h"
 #include "path_map.h"
+#include "win_path.h"
 #include "wildcard.h"
 
 namespace {
@@ -147,8 +148,6 @@ FindState* Lookup(HANDLE h) {
     return it == g_finds.end() ? nullptr : *it;
 }
 
-bool IsSeparator(WCHAR c) { return c == u'\\' || c == u'/'; }
-
 bool ValidPattern(const std::u16string& pattern) {
     for (WCHAR c : pattern)
         if (c < 0x20 || c == u'|' || c == u':') return false;
@@ -160,7 +159,7 @@ void SplitSearchPath(const std::u16string& s, std::u16string& dir, std::u16strin
     size_t start = QxHasLongPrefix(s.c_str()) ? 4 : 0;
     size_t p = std::u16string::npos;
     for (size_t i = s.size(); i-- > start;)
-        if (IsSeparator(s[i])) {
+        if (QxIsPathSeparator(s[i])) {
             p = i;
             break;
         }

@@ -13,15 +13,13 @@ namespace {
 
 constexpr BYTE kPartitionTypeIfs = 0x07;
 
-bool IsSeparator(WCHAR c) { return c == u'\\' || c == u'/'; }
-
 }  // namespace
 
 HANDLE QxOpenVolumeDevice(LPCWSTR path, bool* isDevice) {
     *isDevice = false;
     if (!path || !QxHasLongPrefix(path) || path[2] != u'.') return INVALID_HANDLE_VALUE;
     for (const WCHAR* p = path + 4; *p; ++p)
-        if (IsSeparator(*p)) return INVALID_HANDLE_VALUE;  // a file below a device path
+        if (QxIsPathSeparator(*p)) return INVALID_HANDLE_VALUE;  // a file below a device path
     *isDevice = true;
     const WCHAR* name = path + 4;
     const QxDrive* drive = name[0] && name[1] == u':' && !name[2] ? QxFindDrive(name[0]) : nullptr;

@@ -6,10 +6,9 @@
 
 #include "last_error.h"
 #include "path_map.h"
+#include "win_path.h"
 
 namespace {
-
-bool IsSeparator(WCHAR c) { return c == u'\\' || c == u'/'; }
 
 // The drive a root path ("C:\", "C:", "\\?\C:\") names, or nullptr.
 const QxDrive* DriveOfRoot(LPCWSTR root) {
@@ -19,7 +18,7 @@ const QxDrive* DriveOfRoot(LPCWSTR root) {
     }
     if (QxHasLongPrefix(root)) root += 4;
     if (!root[0] || root[1] != u':') return nullptr;
-    if (root[2] && !(IsSeparator(root[2]) && !root[3])) return nullptr;
+    if (root[2] && !(QxIsPathSeparator(root[2]) && !root[3])) return nullptr;
     return QxFindDrive(root[0]);
 }
 

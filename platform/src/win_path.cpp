@@ -10,8 +10,6 @@
 
 namespace {
 
-bool IsSeparator(WCHAR c) { return c == u'\\' || c == u'/'; }
-
 bool IsLetter(WCHAR c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 
 WCHAR Upper(WCHAR c) { return c >= u'a' && c <= u'z' ? static_cast<WCHAR>(c - u'a' + u'A') : c; }
@@ -20,9 +18,9 @@ WCHAR Upper(WCHAR c) { return c >= u'a' && c <= u'z' ? static_cast<WCHAR>(c - u'
 void AppendParts(const std::u16string& text, std::vector<std::u16string>& parts) {
     size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && IsSeparator(text[i])) ++i;
+        while (i < text.size() && QxIsPathSeparator(text[i])) ++i;
         size_t start = i;
-        while (i < text.size() && !IsSeparator(text[i])) ++i;
+        while (i < text.size() && !QxIsPathSeparator(text[i])) ++i;
         if (i == start) break;
         std::u16string part = text.substr(start, i - start);
         if (part == u".") continue;
@@ -43,8 +41,8 @@ WCHAR CurrentDrive(const QxResolvedPath& cwd) {
 }  // namespace
 
 bool QxHasLongPrefix(const WCHAR* path) {
-    return path && IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == u'?' || path[2] == u'.') &&
-           IsSeparator(path[3]);
+    return path && QxIsPathSeparator(path[0]) && QxIsPathSeparator(path[1]) && (path[2] == u'?' || path[2] == u'.') &&
+           QxIsPathSeparator(path[3]);
 }
 
 QxResolvedPath QxCurrentDirectory() {
@@ -68,23 +66,23 @@ bool QxResolveWinPath(const WCHAR* path, QxResolvedPath& out, DWORD* error) {
     std::u16string s = path;
     if (QxHasLongPrefix(path)) {
         s.erase(0, 4);
-        if (s.size() >= 4 && Upper(s[0]) == u'U' && Upper(s[1]) == u'N' && Upper(s[2]) == u'C' && IsSeparator(s[3]))
+        if (s.size() >= 4 && Upper(s[0]) == u'U' && Upper(s[1]) == u'N' && Upper(s[2]) == u'C' && QxIsPathSeparator(s[3]))
             return fail(ERROR_PATH_NOT_FOUND);
         if (s.empty()) return fail(ERROR_PATH_NOT_FOUND);
-    } else if (s.size() >= 2 && IsSeparator(s[0]) && IsSeparator(s[1])) {
+    } else if (s.size() >= 2 && QxIsPathSeparator(s[0]) && QxIsPathSeparator(s[1])) {
         return fail(ERROR_PATH_NOT_FOUND);  // network paths are not mapped
     }
     out = QxResolvedPath();
-    out.trailingSeparator = IsSeparator(s.back());
+    out.trailingSeparator = QxIsPathSeparator(s.back());
     if (s.size() >= 2 && s[1] == u':' && IsLetter(s[0])) {
         out.drive = Upper(s[0]);
         std::u16string rest = s.substr(2);
-        if (rest.empty() || !IsSeparator(rest[0])) {
+        if (rest.empty() || !QxIsPathSeparator(rest[0])) {
             QxResolvedPath cwd = QxCurrentDirectory();
             if (cwd.drive == out.drive) out.parts = cwd.parts;
         }
         AppendParts(rest, out.parts);
-    } else if (IsSeparator(s[0])) {
+    } else if (QxIsPathSeparator(s[0])) {
         out.drive = CurrentDrive(QxCurrentDirectory());
         AppendParts(s, out.parts);
     } else {

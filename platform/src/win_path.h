@@ -24,5 +24,8 @@ QxResolvedPath QxCurrentDirectory();
 // "C:\a\b" (with the trailing backslash when set); empty when drive is 0.
 std::u16string QxFormatWinPath(const QxResolvedPath& path);
 
+// Both separators of a Windows path.
+inline bool QxIsPathSeparator(WCHAR c) { return c == u'\\' || c == u'/'; }
+
 // True for "\\?\" and "\\.\" prefixed paths, which Windows leaves as they are.
 bool QxHasLongPrefix(const WCHAR* path);
