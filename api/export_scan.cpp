@@ -134,9 +134,10 @@ int ScanFileArraySizeByPredefinedType(HWND* hostWindow, CString scanPath, CStrin
                                          : ScanForFiles(scanPath, typeListFile, categories, fileCount);
         }
     } catch (...) {
+        const DWORD cause = GetLastError();
         lock.Release();
         CloseDbgLog();
-        PostLastSystemError();
+        PostLastSystemError(cause);
         return 1;
     }
     CloseDbgLog();

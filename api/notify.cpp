@@ -37,7 +37,7 @@ void PostError(int code, LPARAM lParam) { NotifyHost(ErrorStrMessage, CodeParam(
 
 void PostErrorPath(int code, const CString& path) { PostWithString(ErrorStrMessage, CodeParam(code), 0, path, false); }
 
-void PostLastSystemError() { NotifyHost(ErrorStrMessage, GetLastError(), 0); }
+void PostLastSystemError(DWORD code) { NotifyHost(ErrorStrMessage, code, 0); }
 
 void PostErrorText(const WCHAR* text) { NotifyHost(ErrorStrMessage, reinterpret_cast<WPARAM>(text), 0); }
 

@@ -14,8 +14,10 @@ void PostOperation(int code);
 void PostOperationPath(int code, const CString& path);
 void PostError(int code, LPARAM lParam = 0);
 void PostErrorPath(int code, const CString& path);
-// ErrorStrMessage with the thread's last system error code (the exception handlers' report).
-void PostLastSystemError();
+// ErrorStrMessage with a system error code (the exception handlers' report),
+// by default the thread's last one. A handler that releases or closes anything
+// first takes the code on entry, since those calls overwrite it.
+void PostLastSystemError(DWORD code = GetLastError());
 // A notification whose wParam is the address of one of the module's constant texts.
 void PostErrorText(const WCHAR* text);
 void PostOperationText(const WCHAR* text);

@@ -73,8 +73,9 @@ public:
         try {
             return Work();
         } catch (...) {
+            const DWORD cause = GetLastError();
             CloseDbgLog();
-            PostLastSystemError();
+            PostLastSystemError(cause);
             return 1;
         }
     }

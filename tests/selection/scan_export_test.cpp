@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 
 #include "testhost.h"
 
@@ -253,6 +254,21 @@ TEST_F(ScanExportTest, CancellingWhileTheListIsWrittenLeavesNoList) {
     auto posted = host.Drain();
     EXPECT_TRUE(Codes(posted, host.errorStr).empty());
     EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
+}
+
+// A host callback that fails with a system error and throws: the scan ends
+// and the host is told that error, not one left by the scan's own clean-up.
+int CALLBACK FailWithDiskFull(int*) {
+    SetLastError(ERROR_DISK_FULL);
+    throw std::runtime_error("host failure");
+}
+
+TEST_F(ScanExportTest, AnExceptionReportsItsOwnSystemError) {
+    drives.Write(u"C:\\c\\a.doc", "x");
+    Names categories{u"documents"};
+    EXPECT_EQ(1, Scan(u"C:\\c", categories, FailWithDiskFull));
+    EXPECT_EQ((std::vector<long long>{ERROR_DISK_FULL}), Codes(host.Drain(), host.errorStr));
+    EXPECT_EQ(0, Scan(u"C:\\c", categories));  // the lock was released
 }
 
 TEST_F(ScanExportTest, UserSelectionOnlyFramesTheHostsPicker) {
