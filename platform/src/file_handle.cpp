@@ -25,6 +25,16 @@ QxAccess AccessFrom(DWORD desired) {
     return a;
 }
 
+// A folder opened for its times (the backup-semantics open of a folder); nullptr
+// when the path names no folder, so that it is opened as a file instead.
+HANDLE OpenFolder(const QxHostPath& mapped) {
+    if (!mapped.exists) return nullptr;
+    int fd = open(mapped.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    SetLastError(ERROR_SUCCESS);
+    return new QxFileHandle(fd, QxAccess{});
+}
+
 }  // namespace
 
 bool QxFileHandle::Close() {
@@ -53,6 +63,8 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
             SetLastError(error);
             return INVALID_HANDLE_VALUE;
         }
+        if ((dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) && dwCreationDisposition == OPEN_EXISTING)
+            if (HANDLE folder = OpenFolder(mapped)) return folder;
         QxOpenRequest request;
         request.access = AccessFrom(dwDesiredAccess);
         request.shareMode = dwShareMode;

@@ -1,9 +1,10 @@
-// DeleteFileW, CreateDirectoryW, RemoveDirectoryW.
+// DeleteFileW, MoveFileExW, CreateDirectoryW, RemoveDirectoryW.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "file_info.h"
 #include "last_error.h"
@@ -50,6 +51,27 @@ BOOL Delete(LPCWSTR name) {
     return TRUE;
 }
 
+// A file renamed within its volume; an existing target file is replaced only when asked.
+BOOL Move(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    QxHostPath source, target;
+    QxFileInfo info;
+    if (!MapExisting(from, source, info)) return FALSE;
+    DWORD error = 0;
+    if (!QxMapPath(to, target, &error)) return QxFail(error);
+    if (target.parentMissing) return QxFail(ERROR_PATH_NOT_FOUND);
+    if (source.drive != target.drive) return QxFail(ERROR_NOT_SAME_DEVICE);
+    if (target.exists) {
+        QxFileInfo existing;
+        if (!(flags & MOVEFILE_REPLACE_EXISTING)) return QxFail(ERROR_ALREADY_EXISTS);
+        if (!QxQueryFileInfo(AT_FDCWD, target.path.c_str(), existing, false)) return QxFail(target.ErrorFromErrno(errno));
+        if (S_ISDIR(existing.mode) || S_ISDIR(info.mode) || (existing.attributes & FILE_ATTRIBUTE_READONLY))
+            return QxFail(ERROR_ACCESS_DENIED);
+    }
+    if (rename(source.path.c_str(), target.path.c_str()) != 0) return QxFail(target.ErrorFromErrno(errno));
+    QxNoteCreated(target.path);
+    return TRUE;
+}
+
 BOOL CreateFolder(LPCWSTR name) {
     QxHostPath mapped;
     DWORD error = 0;
@@ -88,6 +110,14 @@ BOOL RemoveFolder(LPCWSTR name) {
 BOOL DeleteFileW(LPCWSTR lpFileName) {
     try {
         return Delete(lpFileName);
+    } catch (...) {
+        return QxFail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+}
+
+BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags) {
+    try {
+        return Move(lpExistingFileName, lpNewFileName, dwFlags);
     } catch (...) {
         return QxFail(ERROR_NOT_ENOUGH_MEMORY);
     }

@@ -168,3 +168,40 @@ TEST(FileOps, FoldersCreateRemoveDelete) {
     EXPECT_TRUE(RemoveDirectoryW(u"C:\\a"));
     EXPECT_FALSE(qxtest::HostExists(drives.Root('C') + "/a"));
 }
+
+TEST(FileHandle, MoveReplacesOnlyWhenAskedAndNeverAFolder) {
+    TestDrives drives({"C", "D"});
+    drives.Write(u"C:\\a.txt", "new");
+    drives.Write(u"C:\\b.txt", "old");
+    drives.Write(u"C:\\dir\\x", "");
+    drives.Write(u"D:\\d.txt", "");
+    EXPECT_FALSE(MoveFileExW(u"C:\\a.txt", u"C:\\b.txt", 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_FALSE(MoveFileExW(u"C:\\a.txt", u"C:\\dir", MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(MoveFileExW(u"C:\\a.txt", u"D:\\a.txt", 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SAME_DEVICE));
+    EXPECT_FALSE(MoveFileExW(u"C:\\none", u"C:\\c.txt", 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    ASSERT_TRUE(MoveFileExW(u"C:\\a.txt", u"C:\\b.txt", MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ("new", qxtest::ReadHostFile(drives.Host(u"C:\\b.txt")));
+    EXPECT_FALSE(qxtest::HostExists(drives.Host(u"C:\\a.txt")));
+}
+
+TEST(FileHandle, AFolderOpenedWithBackupSemanticsTakesItsTimesBack) {
+    TestDrives drives({"C"});
+    drives.Write(u"C:\\dir\\x", "");
+    HANDLE folder = CreateFileW(u"C:\\dir", FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(folder, INVALID_HANDLE_VALUE);
+    FILETIME old;
+    old.dwHighDateTime = 0x01C00000;
+    old.dwLowDateTime = 0;
+    ASSERT_TRUE(SetFileTime(folder, nullptr, nullptr, &old));
+    CloseHandle(folder);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExW(u"C:\\dir", GetFileExInfoStandard, &data));
+    EXPECT_EQ(old.dwHighDateTime, data.ftLastWriteTime.dwHighDateTime);
+    EXPECT_EQ(old.dwLowDateTime, data.ftLastWriteTime.dwLowDateTime);
+    // Without the flag a folder is no file to open.
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileW(u"C:\\dir", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+}
