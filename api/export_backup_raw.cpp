@@ -25,7 +25,7 @@ extern "C" QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileLi
     try {
         g_pHostWnd = hostWindow;
         if (!lock.Acquire()) {
-            ReportOperationConflict(false);
+            ReportOperationRefused(false);
             return 1;
         }
         DbgLog(OperationText(MSG_OPERATION_BACKUPRAW_START));

@@ -1,5 +1,6 @@
 // Exports: the read-only queries on a stored backup.
 #include "api/dbglog.h"
+#include "api/drive_presence.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
 #include "catalog/serialization.h"
@@ -38,6 +39,7 @@ int CheckImageFiles(const CString& folder) {
 
 extern "C" QXFM_API int IsDataValid(CString folder) {
     try {
+        if (!DrivesPresent()) return 1;
         DbgLog(OperationText(MSG_OPERATION_ISDATAVALID_START));
         g_nOperation = OP_ISDATAVALID;
         PostOperation(MSG_OPERATION_ISDATAVALID_START);
@@ -50,6 +52,7 @@ extern "C" QXFM_API int IsDataValid(CString folder) {
 extern "C" QXFM_API int GetCategoriesFromSerializationData(CString folder, std::vector<CString>* categories) {
     if (!categories || categories->capacity() == 0) return 0;
     try {
+        if (!DrivesPresent()) return 0;
         CQXSerialization catalog;
         if (!catalog.Load(folder)) return 0;
         const std::vector<TypeEntry> types = catalog.GetTypeList();

@@ -113,7 +113,7 @@ int ScanFileArraySizeByPredefinedType(HWND* hostWindow, CString scanPath, CStrin
     }
     OperationLock lock;
     if (!lock.Acquire()) {
-        ReportOperationConflict(true);
+        ReportOperationRefused(true);
         return 1;
     }
     int result = 1;

@@ -1,6 +1,7 @@
 #include "api/operation_lock.h"
 
 #include "api/dbglog.h"
+#include "api/drive_presence.h"
 #include "api/notify.h"
 
 namespace {
@@ -14,6 +15,7 @@ const WCHAR* const kOperationMutexName = u"Mutex_Operation";
 // it counts as taken as well.
 bool OperationLock::Acquire() {
     Release();
+    if (GetLogicalDriveStringsW(0, nullptr) == 0) return false;
     SetLastError(ERROR_SUCCESS);
     HANDLE mutex = CreateMutexW(nullptr, FALSE, kOperationMutexName);
     const DWORD error = GetLastError();
@@ -33,8 +35,10 @@ void OperationLock::Release() {
     m_hMutex = nullptr;
 }
 
-void ReportOperationConflict(bool dbgLogOpened) {
-    DbgLog(u"%s", ErrorText(MSG_ERROR_OPERATION_CONFLICT));
+void ReportOperationRefused(bool dbgLogOpened) {
+    if (DrivesPresent()) {
+        DbgLog(u"%s", ErrorText(MSG_ERROR_OPERATION_CONFLICT));
+        PostError(MSG_ERROR_OPERATION_CONFLICT);
+    }
     if (dbgLogOpened) CloseDbgLog();
-    PostError(MSG_ERROR_OPERATION_CONFLICT);
 }

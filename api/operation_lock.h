@@ -10,8 +10,8 @@ public:
     OperationLock& operator=(const OperationLock&) = delete;
     ~OperationLock() { Release(); }
 
-    // Creates the mutex. False when it already existed: another operation runs
-    // (the handle is closed again at once).
+    // Creates the mutex. False when there is no drive to work on, or when it
+    // already existed: another operation runs (the handle is closed again at once).
     bool Acquire();
     // ReleaseMutex and CloseHandle; safe to call more than once.
     void Release();
@@ -20,6 +20,7 @@ private:
     HANDLE m_hMutex = nullptr;
 };
 
-// A locked operation refused because another runs: logs the conflict, closes
-// the debug log when the operation had opened it, and posts -229.
-void ReportOperationConflict(bool dbgLogOpened);
+// A locked operation refused: logs and posts why (no drive to work on, or
+// another operation runs: -229) and closes the debug log when the operation
+// had opened it.
+void ReportOperationRefused(bool dbgLogOpened);

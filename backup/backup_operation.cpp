@@ -56,7 +56,7 @@ public:
         g_pHostWnd = m_req.hostWindow;
         OpenDbgLogForOperation();
         if (!m_lock.Acquire()) {
-            ReportOperationConflict(true);
+            ReportOperationRefused(true);
             return 1;
         }
         if (!m_req.fileList) {

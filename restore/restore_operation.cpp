@@ -73,7 +73,7 @@ public:
     int Run() {
         OpenDbgLogForOperation();
         if (!m_lock.Acquire()) {
-            ReportOperationConflict(true);
+            ReportOperationRefused(true);
             return 1;
         }
         DbgLog(OperationText(MSG_OPERATION_RESTORE_START));

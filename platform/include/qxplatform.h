@@ -22,9 +22,16 @@ struct QxDrive {
     ULONGLONG freeBytes = 0;
 };
 
+// A malformed QXFM_DRIVES leaves the process without drives:
+// GetLogicalDriveStringsW then fails with ERROR_BAD_CONFIGURATION, whose
+// FormatMessageW text names the entry and what is wrong with it.
+//
 // Re-reads the drive table from a text in the QXFM_DRIVES syntax; an empty
-// text restores the default (host mounts). Returns false for a malformed text.
+// text restores the default. Returns false for a malformed text (the table is
+// kept) and when the default is a malformed QXFM_DRIVES.
 QXPLATFORM_API bool QxSetDriveTable(const std::string& tableText);
+// What is wrong with the drive table ("QXFM_DRIVES entry ...: ..."); "" when it is sound.
+QXPLATFORM_API std::string QxDriveTableProblem();
 // The drive a letter names, or nullptr.
 QXPLATFORM_API const QxDrive* QxFindDrive(WCHAR letter);
 

@@ -15,8 +15,9 @@ std::atomic<const QxDriveTable*> g_table{nullptr};
 // Replaced tables stay alive: callers may still hold QxDrive pointers into them.
 std::vector<std::unique_ptr<QxDriveTable>> g_tables;
 
-std::unique_ptr<QxDriveTable> MakeTable(std::vector<QxDrive> drives) {
+std::unique_ptr<QxDriveTable> MakeTable(std::vector<QxDrive> drives, std::string problem) {
     auto table = std::make_unique<QxDriveTable>();
+    table->problem = std::move(problem);
     std::sort(drives.begin(), drives.end(), [](const QxDrive& a, const QxDrive& b) { return a.letter < b.letter; });
     table->drives = std::move(drives);
     for (const QxDrive& d : table->drives) {
@@ -30,16 +31,19 @@ std::unique_ptr<QxDriveTable> MakeTable(std::vector<QxDrive> drives) {
     return table;
 }
 
-// The process default: QXFM_DRIVES when it is set and well formed, else the host's mounts.
-std::vector<QxDrive> DefaultDrives() {
-    std::vector<QxDrive> drives;
+// The process default: QXFM_DRIVES when it is set, else the host's mounts. A
+// malformed QXFM_DRIVES gives no drives at all, never the host's mounts: a typo
+// must not turn C: into the host's root.
+std::vector<QxDrive> DefaultDrives(std::string& problem) {
     const char* env = getenv("QXFM_DRIVES");
-    if (env && *env && QxParseDriveSpec(env, drives)) return drives;
-    return QxDrivesFromHostMounts();
+    if (!env || !*env) return QxDrivesFromHostMounts();
+    std::vector<QxDrive> drives;
+    if (!QxParseDriveSpec(env, drives, &problem)) problem = "QXFM_DRIVES " + problem;
+    return drives;
 }
 
-const QxDriveTable* Install(std::vector<QxDrive> drives) {
-    std::unique_ptr<QxDriveTable> table = MakeTable(std::move(drives));
+const QxDriveTable* Install(std::vector<QxDrive> drives, std::string problem = std::string()) {
+    std::unique_ptr<QxDriveTable> table = MakeTable(std::move(drives), std::move(problem));
     const QxDriveTable* raw = table.get();
     g_tables.push_back(std::move(table));
     g_table.store(raw, std::memory_order_release);
@@ -61,7 +65,9 @@ const QxDriveTable& QxCurrentDriveTable() {
     table = g_table.load(std::memory_order_acquire);
     if (table) return *table;
     try {
-        return *Install(DefaultDrives());
+        std::string problem;
+        std::vector<QxDrive> drives = DefaultDrives(problem);
+        return *Install(std::move(drives), std::move(problem));
     } catch (...) {
         static const QxDriveTable kEmpty;  // out of memory: no drives until the next try
         return kEmpty;
@@ -71,15 +77,17 @@ const QxDriveTable& QxCurrentDriveTable() {
 bool QxSetDriveTable(const std::string& tableText) {
     try {
         std::vector<QxDrive> drives;
-        if (tableText.empty()) drives = DefaultDrives();
+        std::string problem;
+        if (tableText.empty()) drives = DefaultDrives(problem);
         else if (!QxParseDriveSpec(tableText, drives)) return false;
         std::lock_guard<std::mutex> lock(g_tableMutex);
-        Install(std::move(drives));
-        return true;
+        return Install(std::move(drives), std::move(problem))->problem.empty();
     } catch (...) {
         return false;
     }
 }
+
+std::string QxDriveTableProblem() { return QxCurrentDriveTable().problem; }
 
 const QxDrive* QxFindDrive(WCHAR letter) {
     if (letter >= u'a' && letter <= u'z') letter = static_cast<WCHAR>(letter - u'a' + u'A');

@@ -10,13 +10,15 @@ struct QxDriveTable {
     std::vector<QxDrive> drives;          // ordered by letter
     std::vector<std::string> realRoots;   // drives[i].hostRoot with symlinks resolved
     const QxDrive* byLetter[26] = {};
+    std::string problem;                  // why the table has no drives: a malformed QXFM_DRIVES; "" when sound
 };
 
 // The current table (never null; valid for the life of the process).
 const QxDriveTable& QxCurrentDriveTable();
 
-// Parses the QXFM_DRIVES syntax; false for a malformed text.
-bool QxParseDriveSpec(const std::string& tableText, std::vector<QxDrive>& drives);
+// Parses the QXFM_DRIVES syntax; false for a malformed text, with *problem
+// naming the entry and what is wrong with it.
+bool QxParseDriveSpec(const std::string& tableText, std::vector<QxDrive>& drives, std::string* problem = nullptr);
 
 // The host's mounts as drives: "/" is C:, further file systems D:, E:, ...
 std::vector<QxDrive> QxDrivesFromHostMounts();

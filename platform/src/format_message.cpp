@@ -1,4 +1,5 @@
 // FormatMessageW for system error codes: the English texts of the common ones.
+#include "drive_table.h"
 #include "last_error.h"
 #include "wide_buffer.h"
 
@@ -48,8 +49,18 @@ const Text kTexts[] = {
     {ERROR_OPERATION_ABORTED, u"The I/O operation has been aborted because of either a thread exit or an application request."},
     {ERROR_INVALID_WINDOW_HANDLE, u"Invalid window handle."},
     {ERROR_NOT_ENOUGH_QUOTA, u"Not enough quota is available to process this command."},
+    {ERROR_BAD_CONFIGURATION, u"The configuration data for this product is corrupt. Contact your support personnel."},
     {1921, u"The name of the file cannot be resolved by the system."},
 };
+
+// The text of a code; the configuration error names what is wrong with the drive table.
+std::u16string TextOf(const Text& t) {
+    if (t.code == ERROR_BAD_CONFIGURATION) {
+        std::string problem = QxCurrentDriveTable().problem;
+        if (!problem.empty()) return u"The drive table is malformed: " + CString::FromUtf8(problem).str() + u".";
+    }
+    return t.text;
+}
 
 }  // namespace
 
@@ -60,7 +71,7 @@ DWORD FormatMessageW(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPWSTR lp
     }
     for (const Text& t : kTexts) {
         if (t.code != dwMessageId) continue;
-        std::u16string text = std::u16string(t.text) + u"\r\n";
+        std::u16string text = TextOf(t) + u"\r\n";
         DWORD n = QxCopyToBuffer(text, nSize, lpBuffer);
         if (n > text.size()) {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);

@@ -38,6 +38,10 @@ UINT GetDriveTypeW(LPCWSTR lpRootPathName) {
 
 DWORD GetLogicalDriveStringsW(DWORD nBufferLength, LPWSTR lpBuffer) {
     const QxDriveTable& table = QxCurrentDriveTable();
+    if (!table.problem.empty()) {
+        SetLastError(ERROR_BAD_CONFIGURATION);
+        return 0;
+    }
     DWORD needed = static_cast<DWORD>(table.drives.size()) * 4;  // "C:\" and its null each
     if (nBufferLength < needed + 1 || !lpBuffer) return needed + 1;
     WCHAR* p = lpBuffer;

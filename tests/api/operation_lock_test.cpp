@@ -56,7 +56,7 @@ TEST(OperationLock, ConflictIsLoggedAndPosted) {
     g_strDebugLogFile = u"Dbg.log";
     g_pHostWnd = host.handle();
     OpenDbgLogForOperation();
-    ReportOperationConflict(true);
+    ReportOperationRefused(true);
     g_pHostWnd = nullptr;
 
     const std::vector<Posted> posted = host.Drain();

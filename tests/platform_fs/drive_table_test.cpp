@@ -103,3 +103,44 @@ TEST(DriveTable, FreeSpaceOverride) {
     EXPECT_FALSE(GetDiskFreeSpaceExW(u"C:\\missing\\", nullptr, &total, &freeBytes));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
+
+// A malformed QXFM_DRIVES leaves no drive at all, never the host's mounts, and
+// says which entry is wrong and why.
+TEST(DriveTable, MalformedEnvironmentVariableGivesNoDrives) {
+    struct Case {
+        std::string table, problem;
+    };
+    const std::vector<Case> cases = {
+        {"C=/srv/c,fixed,actve", "QXFM_DRIVES entry \"C=/srv/c,fixed,actve\": unknown kind or option \"actve\""},
+        {"C=/srv/c;C=/srv/d", "QXFM_DRIVES entry \"C=/srv/d\": the drive letter is given twice"},
+        {"C=srv", "QXFM_DRIVES entry \"C=srv\": the folder is not an absolute host path"},
+        {"CD=/srv", "QXFM_DRIVES entry \"CD=/srv\": not LETTER=/FOLDER[,OPTION...]"},
+        {"1=/srv", "QXFM_DRIVES entry \"1=/srv\": the drive is not a letter A to Z"},
+        {"C=/srv,free=1k", "QXFM_DRIVES entry \"C=/srv,free=1k\": free= wants a number of bytes"},
+        {";", "QXFM_DRIVES no drive is given"},
+    };
+    for (const Case& c : cases) {
+        setenv("QXFM_DRIVES", c.table.c_str(), 1);
+        EXPECT_FALSE(QxSetDriveTable(""));
+        EXPECT_EQ(QxDriveTableProblem(), c.problem);
+    }
+    setenv("QXFM_DRIVES", "C=/srv/c,fixed,actve", 1);
+    QxSetDriveTable("");
+    EXPECT_EQ(QxFindDrive(u'C'), nullptr);
+    WCHAR buf[64];
+    EXPECT_EQ(GetLogicalDriveStringsW(64, buf), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_CONFIGURATION));
+    WCHAR text[256];
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_BAD_CONFIGURATION, 0, text, 256, nullptr);
+    EXPECT_EQ(CString(text, static_cast<int>(n)),
+              CString(u"The drive table is malformed: QXFM_DRIVES entry \"C=/srv/c,fixed,actve\": unknown kind or "
+                      u"option \"actve\".\r\n"));
+    EXPECT_EQ(GetFileAttributesW(u"C:\\etc"), INVALID_FILE_ATTRIBUTES);
+
+    // A sound table set explicitly replaces it; the sound default comes back without the variable.
+    TestDrives drives({"C"});
+    EXPECT_EQ(QxDriveTableProblem(), "");
+    unsetenv("QXFM_DRIVES");
+    EXPECT_TRUE(QxSetDriveTable(""));
+    EXPECT_NE(GetLogicalDriveStringsW(64, buf), 0u);
+}

@@ -163,6 +163,19 @@ TEST_F(QxfmTool, FailuresEndWithOneLineReasonAndTheirStatus) {
     EXPECT_TRUE(HostExists(drives.Root('D') + "/Empty/readme.txt"));
 }
 
+TEST_F(QxfmTool, MalformedDriveTableIsAUsageErrorNamingTheEntry) {
+    options.drives = "C=" + drives.Root('C') + ",fixed,actve";
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"scan", "--folder", "C:\\etc", "--types",
+                                                                          "C:\\types.txt", "--list"},
+                                                 std::vector<std::string>{"delete", "C:\\etc"}}) {
+        ToolRun run = Run(args);
+        EXPECT_EQ(run.status, 2) << run.err;
+        EXPECT_EQ(run.LastErrLine(), "qxfm: QXFM_DRIVES entry \"C=" + drives.Root('C') +
+                                         ",fixed,actve\": unknown kind or option \"actve\"");
+        EXPECT_TRUE(run.out.empty()) << run.out;
+    }
+}
+
 // Pieces of big files sit beside them as NAME.000, NAME.001 ...
 bool HasPieces(const std::string& hostRoot) {
     for (const std::string& f : FilesBelow(hostRoot)) {

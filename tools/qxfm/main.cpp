@@ -6,6 +6,7 @@
 #include "cancel.h"
 #include "commands.h"
 #include "outcome.h"
+#include "qxplatform.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
             std::fputs(command.help, stdout);
             return kExitOk;
         }
+        if (const std::string problem = QxDriveTableProblem(); !problem.empty()) return Fail(kExitUsage, problem);
         InstallInterruptHandler();
         Host host;
         if (!host.Open(&error)) return Fail(kExitFailed, error);
