@@ -132,6 +132,8 @@ typedef HWND__* HWND;
 #define OPEN_ALWAYS 4
 #define TRUNCATE_EXISTING 5
 #define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+// Names are matched as spelled: entries whose names differ only by case are other files.
+#define FILE_FLAG_POSIX_SEMANTICS 0x01000000
 #define FILE_WRITE_ATTRIBUTES 0x0100
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1

@@ -59,7 +59,7 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         if (isDevice) return volume;
         QxHostPath mapped;
         DWORD error = 0;
-        if (!QxMapPath(lpFileName, mapped, &error)) {
+        if (!QxMapPath(lpFileName, mapped, &error, (dwFlagsAndAttributes & FILE_FLAG_POSIX_SEMANTICS) != 0)) {
             SetLastError(error);
             return INVALID_HANDLE_VALUE;
         }

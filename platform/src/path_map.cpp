@@ -63,7 +63,7 @@ DWORD QxHostPath::ErrorFromErrno(int err) const {
     return QxWin32FromErrno(err);
 }
 
-bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error) {
+bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error, bool exactCase) {
     auto fail = [&](DWORD code) {
         if (error) *error = code;
         return false;
@@ -102,6 +102,11 @@ bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error) {
     // Mostly only the last component is missing (a file about to be created).
     std::string parent = full.substr(0, full.size() - parts.back().size() - 1);
     std::string parentDir = parent.empty() ? "/" : parent;
+    if (exactCase) {
+        out.parentMissing = !IsDir(parentDir);
+        out.path = std::move(full);
+        return true;
+    }
     if (errno == ENOENT && IsDir(parentDir)) {
         std::string actual;
         out.exists = QxFindNameNoCase(parentDir, parts.back(), actual);
@@ -112,10 +117,10 @@ bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error) {
     return true;
 }
 
-bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error) {
+bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error, bool exactCase) {
     QxResolvedPath win;
     if (!QxResolveWinPath(winPath, win, error)) return false;
-    return QxMapResolved(win, out, error);
+    return QxMapResolved(win, out, error, exactCase);
 }
 
 bool QxToHostPath(LPCWSTR winPath, std::string& hostPath, DWORD* error) {

@@ -20,8 +20,9 @@ struct QxHostPath {
 };
 
 // Maps a Windows path; components that do not exist as spelled are matched
-// ignoring case. False with *error for a path that cannot name a host file.
-bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error);
+// ignoring case, unless exactCase is set. False with *error for a path that
+// cannot name a host file.
+bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error, bool exactCase = false);
 
 // The same for a resolved path.
-bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error);
+bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error, bool exactCase = false);

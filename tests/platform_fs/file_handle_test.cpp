@@ -79,6 +79,31 @@ TEST(FileHandle, DispositionsAndErrors) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
+TEST(FileHandle, PosixSemanticsMatchNamesAsSpelled) {
+    TestDrives drives({"C"});
+    qxtest::WriteHostFile(drives.Root('C') + "/Docs/Case.txt", "first");
+    const DWORD posix = FILE_FLAG_POSIX_SEMANTICS;
+    auto create = [](const WCHAR* path, DWORD flags) {
+        return CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, flags, nullptr);
+    };
+
+    // Without the flag a name that differs only by case is the existing file.
+    EXPECT_EQ(create(u"C:\\Docs\\case.txt", 0), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    // With it, that name is another file.
+    HANDLE h = create(u"C:\\Docs\\case.txt", posix);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(qxtest::ReadHostFile(drives.Root('C') + "/Docs/Case.txt"), "first");
+    EXPECT_TRUE(qxtest::HostExists(drives.Root('C') + "/Docs/case.txt"));
+    EXPECT_EQ(create(u"C:\\Docs\\case.txt", posix), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    // Folders on the way are matched as spelled too.
+    EXPECT_EQ(create(u"C:\\docs\\new.txt", posix), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(qxtest::HostExists(drives.Root('C') + "/Docs/new.txt"));
+}
+
 TEST(FileHandle, ShareModesWithinAndAcrossProcesses) {
     TestDrives drives({"C"});
     drives.Write(u"C:\\locked.txt", "data");
