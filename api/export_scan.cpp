@@ -29,8 +29,9 @@ std::vector<CString> PatternsOf(const std::vector<TypeEntry>& types) {
     return patterns;
 }
 
-// The roots to walk: the accepted drives, or scanPath alone (given a trailing
-// backslash and upper-cased in place).
+// The roots to walk: the accepted drives, or scanPath alone, spelled as given
+// (the found paths keep the names as they are on disk). scanPath gets a
+// trailing backslash and is upper-cased in place for the list-log copy.
 std::vector<CString> ScanRoots(CString& scanPath) {
     std::vector<CString> roots;
     if (scanPath.IsEmpty()) {
@@ -40,8 +41,8 @@ std::vector<CString> ScanRoots(CString& scanPath) {
     scanPath = WithBackslash(scanPath);
     DbgLog(OperationText(MSG_OPERATION_SCAN_DRIVE), scanPath.GetString());
     PostOperationPath(MSG_OPERATION_SCAN_DRIVE, scanPath);
-    scanPath.MakeUpper();
     roots.push_back(scanPath);
+    scanPath.MakeUpper();
     return roots;
 }
 
