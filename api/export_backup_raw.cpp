@@ -1,19 +1,24 @@
 // BackupRaw: copies a file list into a new time-stamped folder, without an image.
 #include "api/dbglog.h"
-#include "api/local_time.h"
 #include "api/notify.h"
 #include "api/operation_lock.h"
-#include "api/path_parts.h"
 #include "backup/raw_copy.h"
+#include "backup/raw_folder.h"
 
 namespace {
 
+// A raw backup either completes, with its list log, or leaves its folder with
+// the copies made and without a list (some file not copied), or, cancelled or
+// out of space, leaves nothing of this run behind.
 int RunBackupRaw(std::vector<CString>* fileList, const CString& destinationFolder) {
-    const CString targetFolder = WithBackslash(destinationFolder) + LocalTimeText(u"%Y-%m-%d %H%M%S");
     if (!fileList) return 1;
+    CRawBackupFolder folder(destinationFolder);
     std::vector<CString> copied = *fileList;
-    if (RawCopy(&copied, targetFolder, TRUE) != 0) return 1;
-    return WriteFileListLog(&copied, targetFolder, FALSE, FALSE) ? 0 : 1;
+    const RawCopyResult copy = RawCopy(&copied, folder.Path());
+    if (copy == RAW_COPY_DONE && WriteFileListLog(&copied, folder.Path(), FALSE, FALSE)) return 0;
+    // The list writer stops at a cancel as at a write error; a cancel keeps answering.
+    if (copy == RAW_COPY_STOPPED || (copy == RAW_COPY_DONE && !AskContinue())) folder.Remove();
+    return 1;
 }
 
 }  // namespace

@@ -77,3 +77,7 @@ CString FullPathOf(const CString& path) {
     buffer.resize(length);
     return CString(std::move(buffer));
 }
+
+CString NormalFullPathOf(const CString& path) {
+    return FullPathOf(path.Find(u"\\\\?\\") == 0 ? path.Mid(4) : path);
+}

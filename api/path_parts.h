@@ -34,3 +34,5 @@ CString WithBackslash(CString folder);
 CString WithLongPathPrefix(const CString& path);
 // The full path of path (GetFullPathNameW at any length); empty when it cannot be formed.
 CString FullPathOf(const CString& path);
+// The full path of path without a leading long-path prefix, "." and ".." resolved.
+CString NormalFullPathOf(const CString& path);

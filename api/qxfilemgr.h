@@ -178,12 +178,16 @@ inline const QxfmCodeText* QxfmFindErrorCode(int code) {
     return nullptr;
 }
 
-// Notifications whose lParam is a receiver-owned BSTR (the receiver frees it
-// with SysFreeString). ProgressStrMessage always carries one in wParam.
+// Notifications whose lParam, when not 0, is a receiver-owned BSTR (the
+// receiver frees it with SysFreeString). ProgressStrMessage always carries one
+// in wParam. The raw backup names every file it did not copy this way (-239,
+// -240, -242).
 inline bool QxfmOperationLParamIsString(int code) { return code == MSG_OPERATION_SCAN_DRIVE; }
 inline bool QxfmErrorLParamIsString(int code) {
     return code == MSG_ERROR_DELETE_FOLDER_DANGEROUS || code == MSG_ERROR_PATH_LONGER_THAN_260 ||
-           code == MSG_ERROR_DRIVE_INFO_FAILED || code == MSG_ERROR_DRIVE_INVALID;
+           code == MSG_ERROR_DRIVE_INFO_FAILED || code == MSG_ERROR_DRIVE_INVALID ||
+           code == MSG_ERROR_COPYDATA_CANNOT_FIND || code == MSG_ERROR_COPYDATA_FAILED ||
+           code == MSG_ERROR_COPYDATA_NOSPACE_FAILED;
 }
 // True when a wParam is the address of one of the module's constant texts
 // (kQxfmTextNoFileInList, kQxfmTextFileListSizeFailed) rather than a code.
@@ -205,6 +209,19 @@ QXFM_API int Backup(HWND* hostWindow, std::vector<CString>* fileList, CString ty
                     std::vector<CString>* categories, CString destinationFolder, CString imageName, BOOL splitImage,
                     int splitSizeMB, int compressionType, std::vector<CString>* imageFiles,
                     ContinueCallback continueCallback);
+// BackupRaw copies the files into destinationFolder\<"%Y-%m-%d %H%M%S">, a
+// folder of its own (" (2)" ... is added when a backup of the same second has
+// that name), below <drive letter>\<path> with the names, and the attributes of
+// files and folders, as on disk. Listed files that do not exist are named by
+// -239 and left out. The outcome is one of three:
+//   0  every existing file was copied, and SourceFileList.log lists them;
+//   1  no listed file exists, or some could not be copied (each named by -240):
+//      the folder stays with the copies made, without a list;
+//   1  cancelled at any continue-callback call (after a copy or during the list
+//      write), or a file larger than the free space (-242): nothing of this
+//      run is left, neither the time-stamped folder nor the destination
+//      folders it made.
+// -239, -240 and -242 carry the file's path as lParam.
 QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileList, CString destinationFolder,
                        ContinueCallback continueCallback);
 QXFM_API int Restore(HWND* hostWindow, CString backupFolder, std::vector<CString>* categories, CString restoreTarget,

@@ -1,30 +1,16 @@
 #include "backup/raw_copy.h"
 
-#include <string>
-
 #include "api/dbglog.h"
+#include "api/file_utils.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
-#include "api/file_utils.h"
+#include "backup/disk_names.h"
 #include "restore/directories.h"
 
 namespace {
 
-const WCHAR kLongPathPrefix[] = u"\\\\?\\";
-
-// The absolute, normalised form of path ("." and ".." resolved, long-path
-// prefix dropped); empty when it cannot be formed.
-CString FullSourcePath(const CString& path) {
-    return FullPathOf(path.Find(kLongPathPrefix) == 0 ? path.Mid(4) : path);
-}
-
-// <targetFolder><drive letter><rest of the path>: E:\Users\a.txt -> <target>E\Users\a.txt.
-// The source is normalised first, so ".." in it cannot lead out of the target folder.
-CString MirrorPath(const CString& targetFolder, const CString& fullSource) {
-    const int colon = fullSource.Find(u':');
-    if (colon < 0) return targetFolder + fullSource;
-    return targetFolder + fullSource.Left(colon) + fullSource.Mid(colon + 1);
-}
+const DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // False only when the volume of folder reports fewer free bytes than size.
 bool FitsOnVolume(const CString& folder, ULONGLONG size) {
@@ -33,81 +19,98 @@ bool FitsOnVolume(const CString& folder, ULONGLONG size) {
     return size <= free.QuadPart;
 }
 
-// CopyFileW, which gives the copy the source's attributes. When overwriting,
-// an earlier copy that refuses to be replaced (read-only) is ours: it gets
-// normal attributes for a second try, and its own back if that fails too.
-BOOL CopyTo(const CString& from, const CString& to, BOOL overwrite) {
-    if (CopyFileW(from, to, !overwrite)) return TRUE;
-    if (!overwrite || GetLastError() != ERROR_ACCESS_DENIED) return FALSE;
-    const DWORD attributes = GetFileAttributesW(to);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return FALSE;
-    SetFileAttributesW(to, FILE_ATTRIBUTE_NORMAL);
+// CopyFileW (which gives the copy the source's attributes and times) to a
+// new file. A file already there whose name differs only by case is another
+// copy: this one then gets a file of its own name first. A file of exactly
+// this name is the copy of this very source, listed once more.
+BOOL CopyToNewFile(const CString& from, const CString& to) {
+    if (CopyFileW(from, to, TRUE)) return TRUE;
+    if (GetLastError() != ERROR_FILE_EXISTS) return FALSE;
+    const HANDLE own = CreateFileW(to, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_POSIX_SEMANTICS, nullptr);
+    if (own == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
+    CloseHandle(own);
     if (CopyFileW(from, to, FALSE)) return TRUE;
-    SetFileAttributesW(to, attributes);
+    DeleteFileForced(to);
     return FALSE;
 }
 
-int ReportCopyFailed(const CString& source) {
-    DbgLog(ErrorText(MSG_ERROR_COPYDATA_FAILED), source.GetString());
-    PostError(MSG_ERROR_COPYDATA_FAILED);
-    return 1;
+void ReportFailed(int code, const CString& source) {
+    DbgLog(ErrorText(code), source.GetString());
+    PostErrorPath(code, source);
 }
+
+// Where the copies of the files of one source folder go.
+struct TargetFolder {
+    CString path;      // target of the folder, with a trailing backslash
+    bool made = false; // all its levels exist, with the source folders' attributes
+};
 
 }  // namespace
 
-int RawCopy(std::vector<CString>* paths, CString targetFolder, BOOL overwrite) {
-    if (!paths) return 1;
+RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) {
+    if (!paths) return RAW_COPY_INCOMPLETE;
     const std::vector<CString> sources = *paths;
-    targetFolder = WithBackslash(targetFolder);
-    int result = 1;
+    const CString target = WithBackslash(targetFolder);
+    bool complete = true, copiedAny = false;
     size_t position = 0;  // index of the current source in *paths
-    CString madeFolder;   // the folder of the previous copy, known to exist
+    CDiskNames diskNames;
+    std::vector<DiskEntry> levels;
+    TargetFolder folder;
     for (const CString& source : sources) {
-        if (GetFileAttributesW(source) == INVALID_FILE_ATTRIBUTES) {
+        const CString fullSource = NormalFullPathOf(source);
+        if (!diskNames.Lookup(fullSource, &levels)) {
             paths->erase(paths->begin() + static_cast<std::ptrdiff_t>(position));
-            DbgLog(ErrorText(MSG_ERROR_COPYDATA_CANNOT_FIND), source.GetString());
-            PostError(MSG_ERROR_COPYDATA_CANNOT_FIND);
+            ReportFailed(MSG_ERROR_COPYDATA_CANNOT_FIND, source);
             continue;
         }
         ++position;
 
-        const CString fullSource = FullSourcePath(source);
-        if (fullSource.IsEmpty()) {
-            result = ReportCopyFailed(source);
+        // <target><drive letter>\<names as on disk>; links on the way are not followed.
+        CString from = DriveRootOf(fullSource), to = target + from.Left(1) + u"\\";
+        bool throughLink = false;
+        for (size_t i = 0; i + 1 < levels.size(); ++i) {
+            from += levels[i].name + u"\\";
+            to += levels[i].name + u"\\";
+            throughLink = throughLink || (levels[i].attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        }
+        if (throughLink) {
+            complete = false;
+            ReportFailed(MSG_ERROR_COPYDATA_FAILED, source);
             continue;
         }
-        const CString target = MirrorPath(targetFolder, fullSource);
-        // Files of one folder come one after another: their folder is made once.
-        const CString folder = target.Left(target.ReverseFind(u'\\') + 1);
-        if (folder != madeFolder) {
-            result = CreateDirectories(target);
-            if (result != 0) continue;
-            madeFolder = folder;
+        if (to != folder.path) {
+            folder.path = to;
+            folder.made = CreateDirectories(to) == 0;
+            // Folder levels take their source's attributes, as copied files do.
+            CString level = target + from.Left(1);
+            for (size_t i = 0; folder.made && i + 1 < levels.size(); ++i) {
+                level += u"\\" + levels[i].name;
+                if (levels[i].attributes & kCopiedAttributes)
+                    SetFileAttributesW(WithLongPathPrefix(level), levels[i].attributes & kCopiedAttributes);
+            }
         }
-
-        if (!FitsOnVolume(targetFolder, GetFileSize64(source))) {
-            DbgLog(ErrorText(MSG_ERROR_COPYDATA_NOSPACE_FAILED), source.GetString());
-            PostError(MSG_ERROR_COPYDATA_NOSPACE_FAILED);
-            DeleteFolderTree(targetFolder);
-            return 1;
-        }
-
-        // The source is only read, so its attributes are never touched; the
-        // copy takes them over from it.
-        const CString from = WithLongPathPrefix(fullSource);
-        const CString to = WithLongPathPrefix(target);
-        if (!CopyTo(from, to, overwrite)) {
-            result = ReportCopyFailed(source);
+        if (!folder.made) {
+            complete = false;
+            ReportFailed(MSG_ERROR_COPYDATA_FAILED, source);
             continue;
         }
+        from = WithLongPathPrefix(from + levels.back().name);
+        to = WithLongPathPrefix(to + levels.back().name);
+
+        if (!FitsOnVolume(target, GetFileSize64(from))) {
+            ReportFailed(MSG_ERROR_COPYDATA_NOSPACE_FAILED, source);
+            return RAW_COPY_STOPPED;
+        }
+        if (!CopyToNewFile(from, to)) {
+            complete = false;
+            ReportFailed(MSG_ERROR_COPYDATA_FAILED, source);
+            continue;
+        }
+        copiedAny = true;
         PostProgressPath(from);
         DbgLog(u"Copy %s to %s successfully!", from.GetString(), to.GetString());
-        result = 0;
-        if (!AskContinue()) {
-            DeleteFolderTree(targetFolder);
-            return 1;
-        }
+        if (!AskContinue()) return RAW_COPY_STOPPED;
     }
     DbgLog(u"Copy raw data end!");
-    return result;
+    return complete && copiedAny ? RAW_COPY_DONE : RAW_COPY_INCOMPLETE;
 }

@@ -1,17 +1,20 @@
 // The copy loop of the raw backup: every listed file is copied to
-// <target folder>\<drive letter>\<path> with its attributes.
+// <target folder>\<drive letter>\<path>, named and with attributes as on disk.
 #pragma once
 
 #include <vector>
 
 #include "atlstr.h"
 
-// Copies each existing file of *paths below targetFolder, overwriting existing
-// copies when overwrite is set. Paths that name nothing are removed from *paths
-// (-239). A file larger than the free space of the target volume (-242) and a
-// cancel of the continue callback, asked after every copy, remove the whole
-// target folder. Source files are never changed.
-// Returns 0 when the last existing file was copied; 1 for a null list, no
-// existing file, a failed last copy (-240), lack of space or cancellation; the
-// folder-creation result when that failed for the last file.
-int RawCopy(std::vector<CString>* paths, CString targetFolder, BOOL overwrite);
+enum RawCopyResult {
+    RAW_COPY_DONE = 0,       // every existing file was copied, at least one
+    RAW_COPY_INCOMPLETE = 1, // no file existed, or some could not be copied (each named by -240)
+    RAW_COPY_STOPPED = 2,    // cancelled, or a file larger than the free space (-242): nothing is worth keeping
+};
+
+// Copies each existing file of *paths below targetFolder, a folder this run
+// has to itself. Paths that name nothing are removed from *paths (-239). The
+// continue callback is asked after every copy. Copies never replace one
+// another: names that differ only by case give separate copies. Source files
+// are never changed. The folder is left as it is for the caller to keep or remove.
+RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder);

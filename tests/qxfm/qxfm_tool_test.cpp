@@ -131,6 +131,18 @@ TEST_F(QxfmTool, RawBackupCopiesIntoATimeStampedFolder) {
     EXPECT_EQ(Below(u"D:\\Raw", "/C/Users/ann/Documents/report.doc").size(), 1u);
 }
 
+TEST_F(QxfmTool, RawBackupPrintsWhatWasCopiedAndWhatWasNot) {
+    drives.Write(u"C:\\a.txt", "a");
+    drives.Write(u"C:\\folder\\inside.txt", "a folder is not copied as a file");
+    drives.Write(u"C:\\z.txt", "z");
+    ToolRun raw = Run({"raw", "--to", "D:\\Raw", "C:\\a.txt", "C:\\folder", "C:\\missing.txt", "C:\\z.txt"});
+
+    EXPECT_EQ(raw.status, 1) << raw.err;
+    EXPECT_EQ(raw.out, "not copied: C:\\folder\nnot copied: C:\\missing.txt\n2 files copied below D:\\Raw\\\n");
+    EXPECT_EQ(raw.LastErrLine().rfind("qxfm: raw backup failed: ", 0), 0u) << raw.err;
+    EXPECT_EQ(Below(u"D:\\Raw").size(), 2u);
+}
+
 TEST_F(QxfmTool, FailuresEndWithOneLineReasonAndTheirStatus) {
     MakeSampleTree(drives);
     drives.Write(u"D:\\Empty\\readme.txt", "no backup here");

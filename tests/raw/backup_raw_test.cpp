@@ -124,6 +124,36 @@ TEST_F(BackupRawTest, CopiesEachFileBelowTheTimeStampedFolderByDriveAndPath) {
     EXPECT_EQ(files.size(), 3u);
 }
 
+TEST_F(BackupRawTest, CopiesKeepTheNamesAndAttributesOnDiskAndNeverMerge) {
+    drives.Write(u"C:\\Users\\Ann\\Case.txt", "Case");
+    drives.Write(u"C:\\Users\\Ann\\case.txt", "case");
+    drives.Write(u"C:\\Users\\Ann\\CASE.TXT", "CASE");
+    drives.Write(u"C:\\Users\\Ann\\Sub\\x.txt", "x");
+    const DWORD folderBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\Users\\Ann", folderBits));
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\Users\\Ann\\Sub", FILE_ATTRIBUTE_SYSTEM));
+    // Spelled as a scan of "C:\USERS\ANN" used to hand them over; the Case.txt
+    // listed a second time is the same file.
+    std::vector<CString> files = {u"C:\\USERS\\ANN\\Case.txt", u"C:\\Users\\Ann\\case.txt", u"c:\\users\\ann\\CASE.TXT",
+                                  u"C:\\USERS\\ANN\\SUB\\x.txt", u"C:\\Users\\Ann\\Case.txt"};
+
+    ASSERT_EQ(Run(&files, u"D:\\backup"), 0);
+
+    const std::string stamp = StampFolder(drives.Root('D') + "/backup");
+    EXPECT_EQ(FilesBelow(stamp), (std::vector<std::string>{"C/Users/Ann/CASE.TXT", "C/Users/Ann/Case.txt",
+                                                           "C/Users/Ann/Sub/x.txt", "C/Users/Ann/case.txt",
+                                                           "SourceFileList.log"}));
+    EXPECT_EQ(ReadHostFile(stamp + "/C/Users/Ann/Case.txt"), "Case");
+    EXPECT_EQ(ReadHostFile(stamp + "/C/Users/Ann/case.txt"), "case");
+    EXPECT_EQ(ReadHostFile(stamp + "/C/Users/Ann/CASE.TXT"), "CASE");
+    EXPECT_TRUE(Errors().empty());
+
+    const CString copy = CString(u"D:\\backup\\") + CString::FromUtf8(fs::path(stamp).filename().string());
+    EXPECT_EQ(GetFileAttributesW(copy + u"\\C\\Users\\Ann"), FILE_ATTRIBUTE_DIRECTORY | folderBits);
+    EXPECT_EQ(GetFileAttributesW(copy + u"\\C\\Users\\Ann\\Sub"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_EQ(GetFileAttributesW(copy + u"\\C\\Users"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+}
+
 TEST_F(BackupRawTest, DestinationWithOrWithoutTrailingBackslashGivesTheSameTree) {
     drives.Write(u"C:\\docs\\a.txt", "a");
     drives.Write(u"C:\\docs\\deep\\b.txt", "b");
@@ -208,32 +238,32 @@ TEST_F(BackupRawTest, AttributesOfTheSourceAreKeptOnSourceAndCopy) {
     EXPECT_EQ(ReadHostFile(drives.Host(stamp + u"\\C\\ro.txt")), "read only");
 }
 
-TEST_F(BackupRawTest, SecondCallInTheSameSecondOverwritesEvenReadOnlyCopies) {
+TEST_F(BackupRawTest, SecondCallInTheSameSecondGetsAFolderOfItsOwn) {
     drives.Write(u"C:\\ro.txt", "first");
     ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_READONLY));
     std::vector<CString> files = {u"C:\\ro.txt"};
 
     // Both calls must fall into one second; a second boundary between them means another try.
+    std::vector<std::string> folders;
     for (int attempt = 0; attempt < 5; ++attempt) {
         fs::remove_all(drives.Root('D') + "/backup");
         ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_NORMAL));
         drives.Write(u"C:\\ro.txt", "first");
-        ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_READONLY));
         ASSERT_EQ(Run(&files, u"D:\\backup"), 0);
-        ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_NORMAL));
         drives.Write(u"C:\\ro.txt", "second");
-        ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.txt", FILE_ATTRIBUTE_READONLY));
         ASSERT_EQ(Run(&files, u"D:\\backup"), 0);
-        if (SubFolders(drives.Root('D') + "/backup").size() == 1) break;
+        folders = SubFolders(drives.Root('D') + "/backup");
+        if (folders.size() == 2 && folders[1] == folders[0] + " (2)") break;
     }
 
-    const std::string stamp = StampFolder(drives.Root('D') + "/backup");
-    EXPECT_EQ(ReadHostFile(stamp + "/C/ro.txt"), "second");
+    ASSERT_EQ(folders.size(), 2u);
+    ASSERT_EQ(folders[1], folders[0] + " (2)");
+    const std::string backup = drives.Root('D') + "/backup/";
+    EXPECT_EQ(ReadHostFile(backup + folders[0] + "/C/ro.txt"), "first");
+    EXPECT_EQ(ReadHostFile(backup + folders[1] + "/C/ro.txt"), "second");
+    EXPECT_TRUE(HostExists(backup + folders[0] + "/SourceFileList.log"));
+    EXPECT_TRUE(HostExists(backup + folders[1] + "/SourceFileList.log"));
     EXPECT_TRUE(Errors().empty());
-    const CString copy = CString(u"D:\\backup\\") + CString::FromUtf8(fs::path(stamp).filename().string()) +
-                         u"\\C\\ro.txt";
-    EXPECT_TRUE(GetFileAttributesW(copy) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(GetFileAttributesW(u"C:\\ro.txt") & FILE_ATTRIBUTE_READONLY);
 }
 
 TEST_F(BackupRawTest, FileLargerThanTheFreeSpaceRemovesTheWholeFolder) {
@@ -257,55 +287,85 @@ TEST_F(BackupRawTest, FileLargerThanTheFreeSpaceRemovesTheWholeFolder) {
     EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\small.txt")), "small");
 }
 
-TEST_F(BackupRawTest, CancelRemovesTheWholeFolderAndLeavesSourcesAsTheyWere) {
+TEST_F(BackupRawTest, CancelAtAnyCallbackLeavesNothingOfTheRunAndSourcesAsTheyWere) {
     drives.Write(u"C:\\one.txt", "1");
-    drives.Write(u"C:\\two.txt", "2");
-    drives.Write(u"C:\\three.txt", "3");
-    ASSERT_TRUE(SetFileAttributesW(u"C:\\two.txt", FILE_ATTRIBUTE_READONLY));
-    const DWORD twoBefore = GetFileAttributesW(u"C:\\two.txt");
-    std::vector<CString> files = {u"C:\\one.txt", u"C:\\two.txt", u"C:\\three.txt"};
-    ContinueCounter::Reset(2);
+    drives.Write(u"C:\\dir\\two.txt", "2");
+    drives.Write(u"C:\\dir\\three.txt", "3");
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\dir\\two.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\dir", FILE_ATTRIBUTE_HIDDEN));
+    const DWORD twoBefore = GetFileAttributesW(u"C:\\dir\\two.txt");
+    // An earlier backup and a file of the user's in the destination, and a destination
+    // path of which this run makes two levels.
+    drives.Write(u"D:\\backup\\2001-01-01 000000\\C\\one.txt", "earlier");
+    drives.Write(u"D:\\backup\\mine.txt", "mine");
+    std::vector<CString> files = {u"C:\\one.txt", u"C:\\dir\\two.txt", u"C:\\dir\\three.txt"};
+    const int callbacks = 6;  // three copies, then three list lines
 
-    EXPECT_EQ(Run(&files, u"D:\\backup", ContinueCounter::Continue), 1);
+    for (const CString& destination : {CString(u"D:\\backup"), CString(u"D:\\new\\deeper")}) {
+        for (int cancelAt = 1; cancelAt <= callbacks; ++cancelAt) {
+            SCOPED_TRACE(destination.ToUtf8() + ", cancelled at call " + std::to_string(cancelAt));
+            ContinueCounter::Reset(cancelAt);
 
-    EXPECT_EQ(ContinueCounter::calls, 2);
-    EXPECT_TRUE(SubFolders(drives.Root('D') + "/backup").empty());
-    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_BACKUPRAW_FAILED}));
-    EXPECT_EQ(Operations(), (std::vector<long long>{MSG_OPERATION_BACKUPRAW_START}));
-    EXPECT_EQ(GetFileAttributesW(u"C:\\two.txt"), twoBefore);
-    EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\two.txt")), "2");
-    EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\three.txt")), "3");
+            EXPECT_EQ(Run(&files, destination, ContinueCounter::Continue), 1);
+
+            EXPECT_GE(ContinueCounter::calls, cancelAt);
+            EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_BACKUPRAW_FAILED}));
+            EXPECT_EQ(SubFolders(drives.Root('D')), (std::vector<std::string>{"backup"}));
+            EXPECT_EQ(SubFolders(drives.Root('D') + "/backup"), (std::vector<std::string>{"2001-01-01 000000"}));
+            EXPECT_EQ(FilesBelow(drives.Root('D') + "/backup"),
+                      (std::vector<std::string>{"2001-01-01 000000/C/one.txt", "mine.txt"}));
+            EXPECT_EQ(GetFileAttributesW(u"C:\\dir\\two.txt"), twoBefore);
+            EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\dir\\two.txt")), "2");
+        }
+    }
+
+    // One call more and it completes, with its list.
+    ContinueCounter::Reset(callbacks + 1);
+    EXPECT_EQ(Run(&files, u"D:\\new", ContinueCounter::Continue), 0);
+    EXPECT_EQ(ReadUtf16Lines(StampFolder(drives.Root('D') + "/new") + "/SourceFileList.log"), files);
 }
 
-TEST_F(BackupRawTest, CancelWhileWritingTheListLogLeavesNoListLog) {
-    drives.Write(u"C:\\one.txt", "1");
-    drives.Write(u"C:\\two.txt", "2");
-    std::vector<CString> files = {u"C:\\one.txt", u"C:\\two.txt"};
-    ContinueCounter::Reset(3);  // two copies, then the first list line
-
-    EXPECT_EQ(Run(&files, u"D:\\backup", ContinueCounter::Continue), 1);
-
-    const std::string stamp = StampFolder(drives.Root('D') + "/backup");
-    EXPECT_FALSE(HostExists(stamp + "/SourceFileList.log"));
-    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_BACKUPRAW_FAILED}));
-}
-
-TEST_F(BackupRawTest, ResultFollowsTheLastExistingFile) {
-    // A folder in the list exists but cannot be copied.
+TEST_F(BackupRawTest, AnyFileNotCopiedFailsTheBackupAndIsNamed) {
+    // A folder in the list exists but cannot be copied as a file.
     drives.Write(u"C:\\folder\\inside.txt", "x");
     drives.Write(u"C:\\good.txt", "good");
 
-    std::vector<CString> failedThenCopied = {u"C:\\folder", u"C:\\good.txt"};
-    EXPECT_EQ(Run(&failedThenCopied, u"D:\\first"), 0);
-    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_FAILED}));
-    EXPECT_TRUE(Contains(DbgLogMessages(), "MSG_ERROR_COPYDATA_FAILED - Copy C:\\folder file failed!"));
-    EXPECT_EQ(ReadUtf16Lines(StampFolder(drives.Root('D') + "/first") + "/SourceFileList.log"), failedThenCopied);
+    for (const std::vector<CString>& order : {std::vector<CString>{u"C:\\folder", u"C:\\good.txt"},
+                                              std::vector<CString>{u"C:\\good.txt", u"C:\\folder"}}) {
+        fs::remove_all(drives.Root('D') + "/backup");
+        std::vector<CString> files = order;
+        EXPECT_EQ(Run(&files, u"D:\\backup"), 1);
 
-    std::vector<CString> copiedThenFailed = {u"C:\\good.txt", u"C:\\folder"};
-    EXPECT_EQ(Run(&copiedThenFailed, u"D:\\second"), 1);
+        EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_FAILED, MSG_ERROR_BACKUPRAW_FAILED}));
+        EXPECT_EQ(Texts(posted, host.errorStr), (std::vector<CString>{u"C:\\folder", CString()}));
+        EXPECT_TRUE(Contains(DbgLogMessages(), "MSG_ERROR_COPYDATA_FAILED - Copy C:\\folder file failed!"));
+        EXPECT_EQ(Operations(), (std::vector<long long>{MSG_OPERATION_BACKUPRAW_START}));
+        // The folder stays with what was copied, without a list log.
+        EXPECT_EQ(FilesBelow(StampFolder(drives.Root('D') + "/backup")), (std::vector<std::string>{"C/good.txt"}));
+    }
+}
+
+TEST_F(BackupRawTest, DestinationThatFillsUpMidCopyFailsAndNamesEachFileNotCopied) {
+    // E: claims plenty of free space, so every file passes the free-space check,
+    // but it is a tmpfs of 64 KiB.
+    TestDrives small{{"C", "E,fixed,free=1000000000"}};
+    TmpfsMount tmpfs(small.Root('E'), "64k");
+    if (!tmpfs.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    small.Write(u"C:\\one.bin", std::string(40 << 10, '1'));
+    small.Write(u"C:\\two.bin", std::string(40 << 10, '2'));
+    small.Write(u"C:\\three.txt", "3");
+    std::vector<CString> files = {u"C:\\one.bin", u"C:\\two.bin", u"C:\\three.txt"};
+
+    EXPECT_EQ(Run(&files, u"E:\\backup"), 1);
+
     EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_FAILED, MSG_ERROR_BACKUPRAW_FAILED}));
-    // The folder stays with what was copied, without a list log.
-    EXPECT_EQ(FilesBelow(StampFolder(drives.Root('D') + "/second")), (std::vector<std::string>{"C/good.txt"}));
+    EXPECT_EQ(Texts(posted, host.errorStr)[0], CString(u"C:\\two.bin"));
+    EXPECT_TRUE(Contains(ReadDbgLogMessages(small.WorkDir() + "/Dbg.log"),
+                         "MSG_ERROR_COPYDATA_FAILED - Copy C:\\two.bin file failed!"));
+    // What was copied stays, whole; no part of two.bin and no list log.
+    const std::string stamp = StampFolder(small.Root('E') + "/backup");
+    EXPECT_EQ(FilesBelow(stamp), (std::vector<std::string>{"C/one.bin", "C/three.txt"}));
+    EXPECT_EQ(ReadHostFile(stamp + "/C/one.bin"), std::string(40 << 10, '1'));
 }
 
 TEST_F(BackupRawTest, ReadOnlySourceThatCannotBeReadFailsAndKeepsItsAttributes) {
@@ -333,7 +393,9 @@ TEST_F(BackupRawTest, DestinationBelowAFileFailsToCreateFolders) {
 
     EXPECT_EQ(Run(&files, u"D:\\blocker"), 1);
 
-    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_CREATE_DIRECTORY_FAILED, MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_CREATE_DIRECTORY_FAILED, MSG_ERROR_COPYDATA_FAILED,
+                                                MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(Texts(posted, host.errorStr)[1], CString(u"C:\\a.txt"));
     EXPECT_EQ(ReadHostFile(drives.Root('D') + "/blocker"), "user data");
 }
 

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +49,14 @@ TempDir::~TempDir() {
     std::error_code ec;
     MakeWritable(m_path);
     fs::remove_all(m_path, ec);
+}
+
+TmpfsMount::TmpfsMount(const std::string& hostFolder, const std::string& size) : m_folder(hostFolder) {
+    m_mounted = mount("qxfm-test", hostFolder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+}
+
+TmpfsMount::~TmpfsMount() {
+    if (m_mounted) umount2(m_folder.c_str(), MNT_DETACH);
 }
 
 void WriteHostFile(const std::string& hostPath, const std::string& content) {

@@ -37,6 +37,21 @@ bool HostExists(const std::string& hostPath);
 // A UTF-16 LE file (with or without BOM) decoded into lines, CR LF removed.
 std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom = nullptr, bool* crlf = nullptr);
 
+// A tmpfs of the given size ("64k") mounted on an existing host folder for one
+// test (needs root), unmounted at destruction, so also when the test fails.
+class TmpfsMount {
+public:
+    TmpfsMount(const std::string& hostFolder, const std::string& size);
+    ~TmpfsMount();
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+    bool mounted() const { return m_mounted; }
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+};
+
 // Runs a shell command and returns what it printed (stdout and stderr).
 std::string RunCommand(const std::string& command, int* status = nullptr);
 // Host paths of the regular files below root whose names end in suffix (all when empty).

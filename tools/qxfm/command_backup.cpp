@@ -110,9 +110,15 @@ int RunRaw(Host& host, const Args& args) {
         files.push_back(path);
     }
     const int result = host.module().BackupRaw(host.window(), &files, AsFolder(destination), &Host::Continue);
-    if ((status = Conclude(host, result != 0, "raw backup")) != kExitOk) return status;
-    std::printf("%zu files copied below %s\n", files.size(), AsFolder(destination).ToUtf8().c_str());
-    return kExitOk;
+    if ((status = Conclude(host, result != 0, "raw backup")) == kExitCancelled) return status;
+    // A file larger than the free space makes the module remove every copy.
+    size_t copied = host.FilesReported();
+    for (const Host::NamedFile& file : host.FilesInErrors()) {
+        if (file.code == MSG_ERROR_COPYDATA_NOSPACE_FAILED) copied = 0;
+        std::printf("not copied: %s\n", file.path.c_str());
+    }
+    std::printf("%zu files copied below %s\n", copied, AsFolder(destination).ToUtf8().c_str());
+    return status;
 }
 
 }  // namespace qxfm

@@ -51,6 +51,7 @@ void Host::Drain() {
             m_display.Progress(static_cast<int>(code), static_cast<int>(msg.lParam));
         } else if (msg.message == m_progressStr) {
             if (msg.wParam) m_display.CurrentFile(TakeBstr(static_cast<LPARAM>(msg.wParam)));
+            ++m_filesReported;
         } else if (msg.message == m_operationStr) {
             if (QxfmWParamIsText(msg.wParam)) {
                 m_display.Warning(ConstantText(reinterpret_cast<const WCHAR*>(msg.wParam)));
@@ -64,7 +65,9 @@ void Host::Drain() {
             if (QxfmWParamIsText(msg.wParam)) {
                 text = ConstantText(reinterpret_cast<const WCHAR*>(msg.wParam));
             } else if (msg.lParam && QxfmErrorLParamIsString(static_cast<int>(code))) {
-                text = ErrorText(code, TakeBstr(msg.lParam));
+                const std::string path = TakeBstr(msg.lParam);
+                text = ErrorText(code, path);
+                m_filesInErrors.push_back({code, path});
             } else {
                 text = ErrorText(code, "", static_cast<long long>(msg.lParam));
             }

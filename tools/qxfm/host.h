@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "display.h"
 #include "module.h"
@@ -30,6 +31,14 @@ public:
     std::string TakeLastError();
     // An error code shown and remembered no more (a notice that does not apply to this run).
     void Ignore(long long errorCode) { m_ignored = errorCode; }
+    // Files reported by a progress-string notification (copied, taken) so far.
+    size_t FilesReported() const { return m_filesReported; }
+    // The files that error notifications named, with their codes, in order.
+    struct NamedFile {
+        long long code;
+        std::string path;
+    };
+    const std::vector<NamedFile>& FilesInErrors() const { return m_filesInErrors; }
 
 private:
     Module m_module;
@@ -38,6 +47,8 @@ private:
     UINT m_progressInt = 0, m_progressStr = 0, m_operationStr = 0, m_errorStr = 0;
     std::string m_lastError;
     long long m_ignored = 0;
+    size_t m_filesReported = 0;
+    std::vector<NamedFile> m_filesInErrors;
 };
 
 }  // namespace qxfm
