@@ -10,6 +10,7 @@
 #include "api/path_parts.h"
 #include "backup/file_preparation.h"
 #include "api/file_utils.h"
+#include "api/local_time.h"
 #include "backup/over_length.h"
 #include "catalog/serialization.h"
 #include "image/capture_context.h"
@@ -94,6 +95,7 @@ private:
         m_destination = WithBackslash(m_req.destinationFolder);
         CreateDirectories(m_destination);
         m_imagePath = m_destination + m_req.imageName + u".wim";
+        m_imageDescription = m_req.imageName + u", " + LocalTimeText(u"%Y-%m-%d %H:%M:%S");
 
         LoadTypeList(m_req.typeListFile, m_req.categories, &m_types);
         catalog.SetTypeList(m_types);
@@ -177,6 +179,8 @@ private:
                 g_capture.categoryBytes = 0;
                 m_wim.reset();
                 m_wim = std::make_unique<CWimFile>(m_req.compressionType, WimMessageCallback);
+                m_wim->m_strImageName = driveRoot.Left(2) + u" " + type.Category;  // "C: DOCUMENTS"
+                m_wim->m_strImageDescription = m_imageDescription;
                 g_capture.extensions = type.Extension;
                 g_capture.category = type.Category;
                 g_capture.listLog.Reset(u"[" + type.Category + u"]");
@@ -294,6 +298,7 @@ private:
     std::unique_ptr<CWimFile> m_wim;
     CString m_destination;
     CString m_imagePath;
+    CString m_imageDescription;  // the backup's name and start time, given to every image
     ULONGLONG m_splitBytes = 0;
     bool m_anyAppended = false;
 };

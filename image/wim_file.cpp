@@ -54,6 +54,30 @@ CString FirstPartPath(const CString& wimPath) {
     return wimPath + u".swm";
 }
 
+// Text for an XML element: the markup characters as entities.
+CString XmlText(const CString& text) {
+    CString out;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        switch (text[i]) {
+            case u'&': out += u"&amp;"; break;
+            case u'<': out += u"&lt;"; break;
+            case u'>': out += u"&gt;"; break;
+            default: out += text[i];
+        }
+    }
+    return out;
+}
+
+// Gives a captured image its name and description; a failure is logged and the image kept.
+void SetImageInformation(HANDLE image, const CString& name, const CString& description) {
+    CString xml;
+    xml.Format(u"\xFEFF<IMAGE><NAME>%s</NAME><DESCRIPTION>%s</DESCRIPTION></IMAGE>", XmlText(name).GetString(),
+               XmlText(description).GetString());
+    if (!WIMSetImageInformation(image, const_cast<WCHAR*>(xml.GetString()),
+                                static_cast<DWORD>(xml.GetLength() * sizeof(WCHAR))))
+        Log(u"%d, Set image information fail.\n", static_cast<int>(GetLastError()));
+}
+
 }  // namespace
 
 CWimFile::CWimFile(DWORD compression, FARPROC_WIM_CALLBACK callback) : m_dwCompression(compression) {
@@ -112,6 +136,7 @@ int CWimFile::Capture(CString sourceFolder, CString wimPath, CString tempFolder,
         }
         m_hImage = WIMCaptureImage(m_hWim, sourceFolder, WIM_FLAG_VERIFY);
         const bool captured = m_hImage != nullptr;
+        if (captured && !m_strImageName.IsEmpty()) SetImageInformation(m_hImage, m_strImageName, m_strImageDescription);
         if (m_bSetBoot && !WIMSetBootImage(m_hWim, 1)) Log(u"%d, Set boot fail.\n", static_cast<int>(GetLastError()));
         CloseHandles();
         DWORD error = GetLastError();

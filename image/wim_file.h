@@ -29,6 +29,9 @@ public:
     CString m_strCapturePath;
     CString m_strApplyPath;
     bool m_bSetBoot = false;
+    // Name and description that Capture gives the new image (none when the name is empty).
+    CString m_strImageName;
+    CString m_strImageDescription;
 };
 
 // The callback registered by the last constructed wrapper.

@@ -108,10 +108,19 @@ QXPLATFORM_API HANDLE WIMLoadImage(HANDLE hWim, DWORD dwImageIndex);
 QXPLATFORM_API BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags);
 QXPLATFORM_API HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags);
 QXPLATFORM_API BOOL WIMSetBootImage(HANDLE hWim, DWORD dwImageIndex);
+// Image information is the WIMGAPI <IMAGE> XML in UTF-16 LE (a byte-order mark first). Set reads
+// <NAME> and <DESCRIPTION> and writes them into the file; Get gives an image's <IMAGE INDEX="n">
+// element, or for a file handle <WIM> with every image's, in a buffer freed with LocalFree.
+QXPLATFORM_API BOOL WIMSetImageInformation(HANDLE hImage, PVOID pvImageInfo, DWORD cbImageInfo);
+QXPLATFORM_API BOOL WIMGetImageInformation(HANDLE hImage, PVOID* ppvImageInfo, PDWORD pcbImageInfo);
 QXPLATFORM_API BOOL WIMSplitFile(HANDLE hWim, PCWSTR pszPartPath, PLARGE_INTEGER pliPartSize, DWORD dwFlags);
 QXPLATFORM_API DWORD WIMRegisterMessageCallback(HANDLE hWim, FARPROC_WIM_CALLBACK fpMessageProc, PVOID pvUserData);
 QXPLATFORM_API BOOL WIMUnregisterMessageCallback(HANDLE hWim, FARPROC_WIM_CALLBACK fpMessageProc);
 }
+
+// Not part of WIMGAPI: the unescaped text of the first <name> element of image information XML
+// ("" when there is none).
+QXPLATFORM_API CString QxImageInfoElement(const CString& xml, PCWSTR name);
 
 // Not part of WIMGAPI: the messages the underlying library wrote since the
 // last call (lines ending in "\n"), for the caller's own log; empty when none.

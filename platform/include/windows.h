@@ -93,6 +93,7 @@ typedef HWND__* HWND;
 #define ERROR_BAD_CONFIGURATION 1610L
 #define ERROR_NOT_ENOUGH_QUOTA 1816L
 #define ERROR_INVALID_DATA 13L
+#define ERROR_FILE_CORRUPT 1392L
 
 // HRESULTs.
 #define S_OK ((HRESULT)0L)
@@ -318,6 +319,10 @@ QXPLATFORM_API BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOI
                                     LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned,
                                     LPVOID lpOverlapped);
 QXPLATFORM_API BOOL GlobalMemoryStatusEx(LPMEMORYSTATUSEX lpBuffer);
+
+// Local memory: only what WIMGAPI hands out (WIMGetImageInformation) is freed here.
+typedef void* HLOCAL;
+QXPLATFORM_API HLOCAL LocalFree(HLOCAL hMem);
 
 // Time.
 QXPLATFORM_API void GetLocalTime(SYSTEMTIME* lpSystemTime);

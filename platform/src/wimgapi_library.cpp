@@ -54,6 +54,8 @@ DWORD FromWimlib(int wimlibError, int errnoValue) {
         case WIMLIB_ERR_SPLIT_INVALID:
         case WIMLIB_ERR_IMAGE_COUNT:
             return ERROR_INVALID_PARAMETER;
+        case WIMLIB_ERR_IMAGE_NAME_COLLISION:
+            return ERROR_ALREADY_EXISTS;
         case WIMLIB_ERR_NOT_A_WIM_FILE:
         case WIMLIB_ERR_INVALID_HEADER:
         case WIMLIB_ERR_UNKNOWN_VERSION:

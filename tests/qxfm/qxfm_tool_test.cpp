@@ -4,36 +4,12 @@
 
 #include <filesystem>
 
-#include "sample_tree.h"
-#include "testhost.h"
-#include "tool_runner.h"
+#include "qxfm_fixture.h"
 
 using namespace qxtest;
 using namespace qxfmtest;
 
 namespace {
-
-class QxfmTool : public ::testing::Test {
-protected:
-    QxfmTool() : drives({"C", "D"}) {
-        options.cwd = drives.WorkDir();
-        options.drives = "C=" + drives.Root('C') + ",fixed,active;D=" + drives.Root('D') + ",fixed";
-    }
-    ToolRun Run(const std::vector<std::string>& args) { return RunTool(args, options); }
-    // Host paths of the files below a drive folder whose names end in suffix.
-    std::vector<std::string> Below(const CString& winFolder, const std::string& suffix = "") {
-        return FilesBelow(drives.Host(winFolder), suffix);
-    }
-
-    TestDrives drives;
-    ToolOptions options;
-};
-
-size_t Count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 TEST_F(QxfmTool, HelpForTheToolAndEveryCommand) {
     ToolRun general = Run({"--help"});

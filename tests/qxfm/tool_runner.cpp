@@ -91,6 +91,12 @@ ToolRun RunWithPipes(const std::vector<std::string>& args, const ToolOptions& op
 
 }  // namespace
 
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
 std::string ToolRun::LastErrLine() const {
     std::string text = err;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();

@@ -21,6 +21,9 @@ struct ToolOptions {
     std::vector<std::string> extraEnv;  // "NAME=value"
 };
 
+// How often what occurs in text.
+size_t Count(const std::string& text, const std::string& what);
+
 // Runs qxfm to its end with stdout and stderr on pipes (plain output).
 ToolRun RunTool(const std::vector<std::string>& args, const ToolOptions& options);
 // Runs qxfm with both streams on a pseudo-terminal; out holds all it wrote.
