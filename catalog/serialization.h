@@ -64,7 +64,9 @@ public:
 
     // Big files (cut before a capture, merged after a restore).
     int SplitBigFile(ULONGLONG pieceSize, FileNode& node);
+    // 1 when every big file of image whose pieces lie below target was rebuilt, else 0.
     int RestoreBigFiles(CString target, CString drive, int image);
+    void DeleteRestoredPieces(CString target, CString drive, int image);
     int MergeBigFile(FileNode* node);
     int DeleteSplitFiles(FileNode* node);
     int DeleteAllSplitFiles();

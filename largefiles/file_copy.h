@@ -31,6 +31,10 @@ HANDLE CreateForWriting(LPCWSTR path);
 // ERROR_FILE_EXISTS when the name is taken.
 HANDLE CreateNewForWriting(LPCWSTR path);
 
+// The attributes a big file hands to its pieces and gets back from them.
+// 0 when they cannot be read.
+DWORD PieceAttributesOf(LPCWSTR path);
+
 // A copy buffer of a few MiB.
 class CopyBuffer {
 public:

@@ -1,17 +1,17 @@
 // Rebuilding big files from their pieces after an image was applied.
+#include "api/contained_path.h"
 #include "api/file_utils.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
 #include "catalog/serialization.h"
 #include "largefiles/file_copy.h"
-#include "largefiles/relocation.h"
 
 namespace {
 
 enum class MergeResult {
     NothingFound, // no piece exists: nothing written
-    Complete,     // written without error, exactly node.size bytes
-    Failed,       // an I/O failure or a size other than node.size
+    Complete,     // exactly node.size bytes, now under the node's path
+    Failed,       // an I/O failure or a size other than node.size; nothing under the node's path changed
 };
 
 bool AnyPieceExists(const FileNode& node) {
@@ -26,32 +26,61 @@ bool OutputIsAPiece(const FileNode& node) {
     return false;
 }
 
+// A new file beside path under a name no entry holds yet.
+HANDLE CreateBeside(const CString& path, CString* temp) {
+    for (unsigned n = 0; n < 1000; ++n) {
+        temp->Format(u"%s.~merge%u", path.GetString(), n);
+        HANDLE file = CreateNewForWriting(*temp);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 class Merger {
 public:
     Merger(ULONGLONG& doneSize, ULONGLONG totalSize) : m_doneSize(doneSize), m_totalSize(totalSize) {}
 
-    // Missing pieces are skipped; the others are appended in order.
+    // Missing pieces are skipped; the others are appended in order to a file
+    // beside the node's path, which takes that name only when it is complete.
+    // It gets the pieces' last-write time and attributes, which the cut gave
+    // them from the original.
     MergeResult Run(const FileNode& node) {
         if (!AnyPieceExists(node)) return MergeResult::NothingFound;
         if (OutputIsAPiece(node)) return MergeResult::Failed;
-        ScopedFile output(CreateForWriting(node.suszPath));
+        CString temp;
+        ScopedFile output(CreateBeside(node.suszPath, &temp));
         if (!output.IsOpen()) return MergeResult::Failed;
-        ULONGLONG written = 0;
-        for (const CString& piece : node.splitPathArray) {
-            if (!IsExistingFile(piece)) continue;
-            ULONGLONG copied = 0;
-            if (!AppendPiece(piece, output.Get(), &copied)) return MergeResult::Failed;
-            written += copied;
-        }
-        if (!output.Close()) return MergeResult::Failed;
-        return written == node.size ? MergeResult::Complete : MergeResult::Failed;
+        bool complete = Fill(node, output.Get()) && SetFileTime(output.Get(), nullptr, nullptr, &m_lastWrite);
+        complete = output.Close() && complete;
+        if (complete && m_attributes) complete = SetFileAttributesW(temp, m_attributes) != FALSE;
+        if (complete && IsExistingFile(node.suszPath)) SetFileAttributesW(node.suszPath, FILE_ATTRIBUTE_NORMAL);
+        if (complete && MoveFileExW(temp, node.suszPath, MOVEFILE_REPLACE_EXISTING)) return MergeResult::Complete;
+        DeleteFileForced(temp);
+        return MergeResult::Failed;
     }
 
 private:
-    bool AppendPiece(const CString& piecePath, HANDLE output, ULONGLONG* copied) {
+    bool Fill(const FileNode& node, HANDLE output) {
+        ULONGLONG written = 0;
+        bool first = true;
+        for (const CString& piece : node.splitPathArray) {
+            if (!IsExistingFile(piece)) continue;
+            ULONGLONG copied = 0;
+            if (!AppendPiece(piece, output, first, &copied)) return false;
+            first = false;
+            written += copied;
+        }
+        return written == node.size;
+    }
+
+    bool AppendPiece(const CString& piecePath, HANDLE output, bool first, ULONGLONG* copied) {
         ScopedFile piece(OpenForReading(piecePath));
         ULONGLONG size = 0;
         if (!piece.IsOpen() || !OpenFileSize(piece.Get(), &size)) return false;
+        if (first) {
+            if (!GetFileTime(piece.Get(), nullptr, nullptr, &m_lastWrite)) return false;
+            m_attributes = PieceAttributesOf(piecePath);
+        }
         m_doneSize += size;
         if (m_totalSize != 0) PostProgress(static_cast<UINT>(m_doneSize * 100 / m_totalSize), PHASE_MERGE);
         return CopyBytes(piece.Get(), output, size, m_buffer, copied) && *copied == size;
@@ -60,6 +89,8 @@ private:
     ULONGLONG& m_doneSize;
     ULONGLONG m_totalSize;
     CopyBuffer m_buffer;
+    FILETIME m_lastWrite{};
+    DWORD m_attributes = 0;
 };
 
 // Merges one node and posts -245 when the result is not the whole file.
@@ -69,13 +100,19 @@ MergeResult MergeAndReport(const FileNode& node, ULONGLONG& doneSize, ULONGLONG 
     return result;
 }
 
-// The node with its path and pieces moved below target; false when any of
-// them would leave it.
+// The node with its path and pieces moved below target; false, with -245
+// posted, when any of them would leave it or pass through a link on the way.
 bool RelocateNode(const FileNode& node, const CString& target, const CString& drive, FileNode* relocated) {
     *relocated = node;
-    if (!RelocateBelow(target, drive, node.suszPath, &relocated->suszPath)) return false;
-    for (CString& piece : relocated->splitPathArray)
-        if (!RelocateBelow(target, drive, piece, &piece)) return false;
+    bool below = RelocateBelow(target, drive, node.suszPath, &relocated->suszPath);
+    for (CString& piece : relocated->splitPathArray) below = below && RelocateBelow(target, drive, piece, &piece);
+    if (!below) {
+        PostError(MSG_ERROR_BIGFILES_MERGE_FAILED);
+        return false;
+    }
+    if (!UsableBelow(target, relocated->suszPath, MSG_ERROR_BIGFILES_MERGE_FAILED)) return false;
+    for (const CString& piece : relocated->splitPathArray)
+        if (!UsableBelow(target, piece, MSG_ERROR_BIGFILES_MERGE_FAILED)) return false;
     return true;
 }
 
@@ -88,23 +125,41 @@ bool NamesImage(const FileNode& node, int image) {
 }  // namespace
 
 // Merges the big files whose pieces image brought back below target. The
-// pieces are deleted only after a complete rebuild; otherwise they are the
-// only copy and stay. Stored nodes keep their original paths.
+// pieces are deleted only after a complete rebuild; otherwise they stay and
+// the result is 0. Stored nodes keep their original paths.
 int CQXSerialization::RestoreBigFiles(CString target, CString drive, int image) {
     target = WithBackslash(target);
     drive = WithBackslash(drive);
+    int result = 1;
     for (const FileNode& stored : m_arBigFile) {
         if (!NamesImage(stored, image) || stored.splitPathArray.empty()) continue;
         FileNode node;
         if (!RelocateNode(stored, target, drive, &node)) {
-            PostError(MSG_ERROR_BIGFILES_MERGE_FAILED);
+            result = 0;
             continue;
         }
         m_bigFileDoneSize = 0;
-        if (MergeAndReport(node, m_bigFileDoneSize, m_bigFileTotalSize) == MergeResult::Complete)
-            DeleteSplitFiles(&node);
+        switch (MergeAndReport(node, m_bigFileDoneSize, m_bigFileTotalSize)) {
+        case MergeResult::Complete: DeleteSplitFiles(&node); break;
+        case MergeResult::Failed: result = 0; break;
+        case MergeResult::NothingFound: break;
+        }
     }
-    return 1;
+    return result;
+}
+
+// Deletes the pieces of image's big files that an apply left below target.
+void CQXSerialization::DeleteRestoredPieces(CString target, CString drive, int image) {
+    target = WithBackslash(target);
+    drive = WithBackslash(drive);
+    for (const FileNode& stored : m_arBigFile) {
+        if (!NamesImage(stored, image)) continue;
+        for (const CString& piece : stored.splitPathArray) {
+            CString relocated;
+            if (RelocateBelow(target, drive, piece, &relocated) && CheckBelow(target, relocated).usable())
+                DeleteFileForced(relocated);
+        }
+    }
 }
 
 int CQXSerialization::MergeBigFile(FileNode* node) {

@@ -12,16 +12,25 @@ CString PiecePath(const CString& path, ULONGLONG number) {
     return piece;
 }
 
+// What every piece takes from the big file, so that the merge can give it back.
+struct SourceStamp {
+    FILETIME lastWrite{};
+    DWORD attributes = 0;
+};
+
 // Writes the next length bytes of source into a new piece; a piece left
 // incomplete is removed again. A file that already has the piece's name may be
 // the user's own and is never overwritten: the piece then fails.
-bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, CopyBuffer& buffer) {
+bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, const SourceStamp& stamp,
+                CopyBuffer& buffer) {
     ScopedFile piece(CreateNewForWriting(piecePath));
     if (!piece.IsOpen()) return false;
     ULONGLONG copied = 0;
-    bool complete = CopyBytes(source, piece.Get(), length, buffer, &copied) && copied == length;
+    bool complete = CopyBytes(source, piece.Get(), length, buffer, &copied) && copied == length &&
+                    SetFileTime(piece.Get(), nullptr, nullptr, &stamp.lastWrite);
     complete = piece.Close() && complete;
-    if (!complete) DeleteFileW(piecePath);
+    if (complete && stamp.attributes) complete = SetFileAttributesW(piecePath, stamp.attributes) != FALSE;
+    if (!complete) DeleteFileForced(piecePath);
     return complete;
 }
 
@@ -33,16 +42,19 @@ int CQXSerialization::SplitBigFile(ULONGLONG pieceSize, FileNode& node) {
     if (pieceSize == 0 || !IsExistingFile(node.suszPath)) return 1;
     ScopedFile source(OpenForReading(node.suszPath));
     ULONGLONG size = 0;
-    if (!source.IsOpen() || !OpenFileSize(source.Get(), &size)) {
+    SourceStamp stamp;
+    if (!source.IsOpen() || !OpenFileSize(source.Get(), &size) ||
+        !GetFileTime(source.Get(), nullptr, nullptr, &stamp.lastWrite)) {
         PostError(MSG_ERROR_BIGFILES_SPLIT_FAILED);
         return 1;
     }
+    stamp.attributes = PieceAttributesOf(node.suszPath);
     CopyBuffer buffer;
     const ULONGLONG fullPieces = size / pieceSize;
     for (ULONGLONG k = 0; k <= fullPieces; ++k) {
         CString piecePath = PiecePath(node.suszPath, k);
         ULONGLONG length = k < fullPieces ? pieceSize : size % pieceSize;
-        if (!WritePiece(source.Get(), piecePath, length, buffer)) {
+        if (!WritePiece(source.Get(), piecePath, length, stamp, buffer)) {
             PostError(MSG_ERROR_BIGFILES_SPLIT_FAILED);
             return 1;
         }

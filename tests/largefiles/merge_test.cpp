@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "big_file_fixture.h"
@@ -32,6 +33,13 @@ protected:
         return catalog.m_arBigFile.back();
     }
     static CString Restored(const CString& rest) { return u"D:\\Restore\\" + rest; }
+    // The names in a folder, sorted.
+    std::vector<std::string> Names(const CString& folder) const {
+        std::vector<std::string> names;
+        for (auto& e : fs::directory_iterator(Host(folder))) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 };
 
 TEST_F(MergeTest, PiecesAreJoinedInOrderThenDeleted) {
@@ -80,13 +88,15 @@ TEST_F(MergeTest, StoredNodesKeepTheirOriginalPaths) {
     EXPECT_TRUE(Errors().empty());
 }
 
-// The rebuild from the remaining pieces is kept, but it is shorter than the
-// stored size: the merge is reported as failed and the pieces found stay.
-TEST_F(MergeTest, MissingFirstPieceRebuildsFromTheRestAndKeepsThePieces) {
+// The rebuild from the remaining pieces is shorter than the stored size: the
+// merge is reported as failed, nothing stands under the file's name and the
+// pieces found stay.
+TEST_F(MergeTest, MissingFirstPieceIsAFailureThatKeepsThePieces) {
     AddNode(u"C:\\Media\\film.avi", {nullptr, "efgh", ""});
     catalog.m_arBigFile[0].size = 8;
-    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
-    EXPECT_EQ("efgh", Read(Restored(u"Media\\film.avi")));
+    EXPECT_EQ(0, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    EXPECT_FALSE(Exists(Restored(u"Media\\film.avi")));
+    EXPECT_EQ((std::vector<std::string>{"film.avi.001", "film.avi.002"}), Names(Restored(u"Media")));
     EXPECT_EQ("efgh", Read(Restored(u"Media\\film.avi.001")));
     EXPECT_TRUE(Exists(Restored(u"Media\\film.avi.002")));
     EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
@@ -134,7 +144,7 @@ TEST_F(MergeTest, PathsThatWouldLeaveTheTargetAreRefused) {
     // What an unchecked relocation below D:\Restore\ would reach.
     drives.Write(u"D:\\escape.bin.000", "xy");
 
-    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    EXPECT_EQ(0, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
     EXPECT_FALSE(Exists(u"D:\\escape.bin"));
     EXPECT_EQ("xy", Read(u"D:\\escape.bin.000"));
     EXPECT_FALSE(Exists(Restored(u"Media\\fine.avi")));
