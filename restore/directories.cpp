@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "api/contained_path.h"
 #include "api/dbglog.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
@@ -50,24 +51,30 @@ void AddAttributes(const CString& longPath, DWORD attributes) {
     if (old != INVALID_FILE_ATTRIBUTES && (old & attributes) == 0) SetFileAttributesW(longPath, old | attributes);
 }
 
+// Names an entry the deletion had to leave.
+void ReportStayed(const CString& path) {
+    DbgLog(u"MSG_ERROR_DELETE_FOLDER_FAILED - %s could not be deleted, error %u", path.GetString(),
+           static_cast<unsigned>(GetLastError()));
+}
+
 // A link met inside the tree: only the link goes, never what it points to.
 void RemoveLink(const CString& path, DWORD attributes) {
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     // A directory link may be removable only as a file on some file systems, and the reverse.
     bool isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (isDirectory ? RemoveDirectoryW(path) : DeleteFileW(path)) return;
-    if (isDirectory) DeleteFileW(path);
-    else RemoveDirectoryW(path);
+    if (isDirectory ? DeleteFileW(path) : RemoveDirectoryW(path)) return;
+    ReportStayed(path);
 }
 
 void RemoveFile(const CString& path) {
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path);
+    if (!DeleteFileW(path)) ReportStayed(path);
 }
 
 void RemoveEmptyFolder(const CString& path) {
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(path);
+    if (!RemoveDirectoryW(path)) ReportStayed(path);
 }
 
 // Deletes the files and links of folder; returns its real sub-folders.
@@ -76,7 +83,7 @@ std::vector<CString> ClearFolder(const CString& folder) {
     CString prefix = WithBackslash(folder);
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(prefix + u"*.*", &data);
-    if (find == INVALID_HANDLE_VALUE) return subFolders;
+    if (find == INVALID_HANDLE_VALUE) return subFolders;  // a folder that cannot be listed stays, and is named then
     std::vector<std::pair<CString, DWORD>> entries;
     do {
         CString name(data.cFileName);
@@ -117,10 +124,6 @@ int CreateDirectories(CString path, DWORD attributes, CString* failed) {
             DbgLog(u"Path of directory has been created before!");
             continue;
         }
-        if (level.GetLength() > MAX_PATH) {
-            DbgLog(u"Path of directory are too long!");
-            continue;
-        }
         CString longPath = WithLongPathPrefix(level);
         if (!CreateDirectoryW(longPath, nullptr)) return ReportCreateFailure(longPath, failed);
         AddAttributes(longPath, attributes);
@@ -139,7 +142,7 @@ int DeleteFolderTree(CString folder) {
     DWORD attributes = GetFileAttributesW(folder);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         RemoveLink(folder, attributes);
-        return 0;
+        return GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES ? 0 : 1;
     }
 
     // Depth first without recursion: a folder is removed on its second visit,
@@ -158,5 +161,11 @@ int DeleteFolderTree(CString folder) {
         stack.back().listed = true;
         for (CString& sub : ClearFolder(stack.back().path)) stack.push_back({std::move(sub), false});
     }
-    return 0;
+    // Whatever could not go was named above; the folder must be gone as a whole.
+    return GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES ? 0 : 1;
+}
+
+int CreateDirectoriesBelow(const CString& root, const CString& path) {
+    if (!UsableBelow(root, path, MSG_ERROR_CREATE_DIRECTORY_FAILED)) return 1;
+    return CreateDirectories(path);
 }

@@ -9,6 +9,12 @@
 // failed level's long-path form stored into *failed when given).
 int CreateDirectories(CString path, DWORD attributes = 0, CString* failed = nullptr);
 
+// CreateDirectories for a path below root (ending in a backslash) whose
+// existing levels are real folders, none a link or mount point; otherwise
+// nothing is created, -230 is posted and the result is 1.
+int CreateDirectoriesBelow(const CString& root, const CString& path);
+
 // Removes a folder tree without following links met inside it. 0 when the
-// deletion ran, 1 when the path was refused as dangerous (-224 posted).
+// folder is gone; 1 when the path was refused as dangerous (-224 posted) or
+// when anything of the tree stayed (each entry that could not go is logged).
 int DeleteFolderTree(CString folder);

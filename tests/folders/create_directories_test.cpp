@@ -102,12 +102,35 @@ TEST_F(CreateDirectoriesTest, FileInTheRootOfAMissingDriveFails) {
     EXPECT_TRUE(HasCode(host.Drain(), host.errorStr, MSG_ERROR_CREATE_DIRECTORY_FAILED));
 }
 
-TEST_F(CreateDirectoriesTest, LevelsOverTheLengthLimitAreLoggedAndSkipped) {
-    CString longName(u'n', 256);
-    CString path = u"C:\\short\\" + longName + u"\\deeper\\";
+// The long-path prefix lets a folder deeper than 260 characters be made like any other.
+TEST_F(CreateDirectoriesTest, LevelsDeeperThan260CharactersAreCreated) {
+    CString path = u"C:\\deep";
+    for (int i = 0; i < 4; ++i) path += u"\\" + CString(u'n', 100);
+    path += u"\\file.txt";
+    ASSERT_GT(path.GetLength(), 400);
     EXPECT_EQ(0, CreateDirectories(path));
-    EXPECT_TRUE(fs::is_directory(drives.Root('C') + "/short"));
-    EXPECT_EQ(2u, CountLines("Path of directory are too long!"));
+    std::string folder = drives.Host(path.Left(path.ReverseFind(u'\\')));
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_FALSE(HostExists(drives.Host(path)));
+    EXPECT_EQ(0u, CountLines("Path of directory are too long!"));
+    EXPECT_EQ(5u, CountLines("Create directory successfully!"));
+}
+
+// A folder path below a root whose way passes a link creates nothing, there or behind the link.
+TEST_F(CreateDirectoriesTest, BelowARootNothingIsCreatedThroughALink) {
+    fs::create_directories(drives.Root('C') + "/root/real");
+    fs::create_directories(drives.Root('C') + "/elsewhere");
+    fs::create_directory_symlink("../elsewhere", drives.Root('C') + "/root/link");
+    EXPECT_EQ(1, CreateDirectoriesBelow(u"C:\\root\\", u"C:\\root\\link\\new\\file.lnk"));
+    EXPECT_FALSE(HostExists(drives.Root('C') + "/elsewhere/new"));
+    EXPECT_TRUE(HasCode(host.Drain(), host.errorStr, MSG_ERROR_CREATE_DIRECTORY_FAILED));
+    EXPECT_EQ(1u, CountLines("Refused C:\\root\\link\\new\\file.lnk: C:\\root\\link is a link or mount point "
+                             "(reparse tag 0xA000000C)"));
+
+    EXPECT_EQ(0, CreateDirectoriesBelow(u"C:\\root\\", u"C:\\root\\real\\new\\file.lnk"));
+    EXPECT_TRUE(fs::is_directory(drives.Root('C') + "/root/real/new"));
+    EXPECT_EQ(1, CreateDirectoriesBelow(u"C:\\root\\", u"C:\\root\\..\\up\\"));
+    EXPECT_FALSE(HostExists(drives.Root('C') + "/up"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "testhost.h"
@@ -108,10 +109,39 @@ TEST_F(DeleteFolderTest, MountPointInsideTheTreeIsNotEntered) {
     int result = module.DeleteFolder(u"C:\\tree");
     bool stillMounted = HostExists(C("tree/mounted/keep.txt"));
     umount2(C("tree/mounted").c_str(), MNT_DETACH);
-    EXPECT_EQ(0, result);
+    // The mount point stays, and with it the tree: that is a failure, and the log names what stayed.
+    EXPECT_EQ(1, result);
+    auto log = Log();
+    EXPECT_NE(log.end(), std::find_if(log.begin(), log.end(), [](const std::string& line) {
+                  return line.find("MSG_ERROR_DELETE_FOLDER_FAILED - C:\\tree\\mounted could not be deleted") == 0;
+              }));
     EXPECT_EQ("keep", ReadHostFile(C("volume/keep.txt")));
     EXPECT_TRUE(stillMounted);
     EXPECT_FALSE(HostExists(C("tree/own.txt")));
+}
+
+// A file that cannot be deleted keeps the tree: DeleteFolder says so and names it.
+TEST_F(DeleteFolderTest, WhatStaysMakesItAFailureAndIsNamed) {
+    drives.Write(u"C:\\tree\\sub\\locked.txt", "locked");
+    drives.Write(u"C:\\tree\\free.txt", "free");
+    // An open handle that does not share deletion keeps the file, as on Windows.
+    HANDLE open = CreateFileW(u"C:\\tree\\sub\\locked.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, open);
+    int result = module.DeleteFolder(u"C:\\tree");
+    CloseHandle(open);
+    EXPECT_EQ(1, result);
+    EXPECT_TRUE(HostExists(C("tree/sub/locked.txt")));
+    EXPECT_FALSE(HostExists(C("tree/free.txt")));
+    auto log = Log();
+    for (const char* stayed : {"C:\\tree\\sub\\locked.txt", "C:\\tree\\sub", "C:\\tree"}) {
+        std::string line = std::string("MSG_ERROR_DELETE_FOLDER_FAILED - ") + stayed + " could not be deleted";
+        EXPECT_NE(log.end(), std::find_if(log.begin(), log.end(), [&](const std::string& l) { return l.find(line) == 0; }))
+            << line;
+    }
+
+    EXPECT_EQ(0, module.DeleteFolder(u"C:\\tree"));
+    EXPECT_FALSE(HostExists(C("tree")));
 }
 
 }  // namespace
