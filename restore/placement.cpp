@@ -1,5 +1,6 @@
 #include "restore/placement.h"
 
+#include "api/contained_path.h"
 #include "api/dbglog.h"
 #include "api/notify.h"
 #include "restore/shortcut.h"
@@ -8,17 +9,6 @@ namespace {
 
 const WCHAR kException1[] = u"_Exception1";
 const WCHAR kException2[] = u"_Exception2";
-
-bool HasParentComponent(const CString& path) {
-    int start = 0;
-    while (start <= path.GetLength()) {
-        int end = path.Find(u'\\', start);
-        if (end < 0) end = path.GetLength();
-        if (path.Mid(start, end - start) == u"..") return true;
-        start = end + 1;
-    }
-    return false;
-}
 
 struct ExceptionList {
     std::vector<CString> lines;
@@ -34,12 +24,8 @@ bool WriteIfRestored(ExceptionList& list, const CString& folder) {
 
 bool RebaseOntoDriveFolder(const CString& stored, const CString& driveText, const CString& driveFolder,
                            CString& rebased) {
-    int at = stored.Find(driveText);
-    if (at < 0 || driveText.IsEmpty()) return false;
-    CString rest = stored.Mid(at + driveText.GetLength());
-    if (HasParentComponent(rest)) return false;
-    rebased = driveFolder + rest;
-    return true;
+    if (driveText.IsEmpty() || stored.Left(driveText.GetLength()).CompareNoCase(driveText) != 0) return false;
+    return RelocateBelow(driveFolder, driveText, stored, &rebased);
 }
 
 CString ExceptionKindOf(const CString& path) {
@@ -56,6 +42,7 @@ CString ExceptionKindOf(const CString& path) {
 bool PlaceOverLengthFiles(const CString& driveText, const CString& driveFolder,
                           const std::map<CString, CString>& overLength, const std::vector<CString>& restored) {
     ExceptionList exception1, others;
+    bool placed = true;
     for (const auto& entry : overLength) {
         CString current;
         if (!RebaseOntoDriveFolder(entry.first, driveText, driveFolder, current)) continue;
@@ -67,7 +54,8 @@ bool PlaceOverLengthFiles(const CString& driveText, const CString& driveFolder,
             if (!RebaseOntoDriveFolder(entry.second, driveText, driveFolder, origin)) continue;
             list.restoredOne = true;
             list.lines.push_back(u"Original File Location:" + origin);
-            PlaceShortcut(current, origin);
+            placed = UsableBelow(driveFolder, current, MSG_ERROR_SHORTCUT_FAILED) &&
+                     PlaceShortcut(current, origin, driveFolder) && placed;
             DbgLog(ErrorText(MSG_ERROR_PATH_LONGER_THAN_260), current.GetString());
             PostErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, current);
             break;
@@ -75,5 +63,5 @@ bool PlaceOverLengthFiles(const CString& driveText, const CString& driveFolder,
         list.lines.push_back(u" ");
     }
     bool written = WriteIfRestored(exception1, driveFolder + kException1);
-    return WriteIfRestored(others, driveFolder + kException2) && written;
+    return WriteIfRestored(others, driveFolder + kException2) && written && placed;
 }

@@ -7,9 +7,9 @@
 
 #include "atlstr.h"
 
-// stored re-based onto driveFolder when it lies on driveText ("C:\"), found
-// case-sensitively as the catalog recorded it; false when it is not on that
-// drive or would lead outside driveFolder.
+// stored re-based onto driveFolder when it begins with driveText ("C:\",
+// letter case ignored); false when it is not on that drive or would lead
+// outside driveFolder.
 bool RebaseOntoDriveFolder(const CString& stored, const CString& driveText, const CString& driveFolder,
                            CString& rebased);
 
@@ -17,6 +17,7 @@ bool RebaseOntoDriveFolder(const CString& stored, const CString& driveText, cons
 CString ExceptionKindOf(const CString& path);
 
 // Writes the exception lists of one drive and places a shortcut for every
-// over-length file the last apply restored. False when a list could not be written.
+// over-length file the last apply restored. False when a list could not be
+// written or a restored file got no shortcut.
 bool PlaceOverLengthFiles(const CString& driveText, const CString& driveFolder,
                           const std::map<CString, CString>& overLength, const std::vector<CString>& restored);

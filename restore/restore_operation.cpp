@@ -95,8 +95,7 @@ private:
     int Work() {
         CString drivePart = SplitPath(m_restoreTarget).drive;
         m_tempFolder = drivePart + u"\\";
-        m_restoreRoot = m_restoreTarget + kRecoveryFolder + u"\\" + LocalTimeText(u"%Y-%m-%d %H%M%S") + u"\\";
-        if (CreateDirectories(m_restoreRoot) != 0) {
+        if (!CreateRestoreRoot()) {
             CloseDbgLog();
             return 1;
         }
@@ -121,7 +120,27 @@ private:
         return result;
     }
 
-    // Restores every drive; the result of the last pair, or -1 when the restore stopped.
+    // A dated folder of this run alone: a restore started in the same second
+    // as another one gets " (2)" and so on, so that nothing it writes can meet
+    // a file of the other.
+    bool CreateRestoreRoot() {
+        const CString recovery = m_restoreTarget + kRecoveryFolder + u"\\";
+        if (CreateDirectories(recovery) != 0) return false;
+        const CString dated = recovery + LocalTimeText(u"%Y-%m-%d %H%M%S");
+        for (int number = 1; number < 1000; ++number) {
+            m_restoreRoot = dated;
+            if (number > 1) m_restoreRoot.AppendFormat(u" (%d)", number);
+            m_restoreRoot += u"\\";
+            if (CreateDirectoryW(WithLongPathPrefix(m_restoreRoot), nullptr)) return true;
+            if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+        }
+        DbgLog(ErrorText(MSG_ERROR_CREATE_DIRECTORY_FAILED), m_restoreRoot.GetString());
+        PostError(MSG_ERROR_CREATE_DIRECTORY_FAILED);
+        return false;
+    }
+
+    // Restores every drive. 1 when something stored could not be restored (a
+    // category without an image on a drive is none), or -1 when the restore stopped.
     int RestoreDrives(CQXSerialization& catalog) {
         std::vector<DriveEntry> drives = catalog.GetDriveList();
         std::vector<TypeEntry> types = catalog.GetTypeList();
@@ -133,27 +152,30 @@ private:
         m_wim = std::make_unique<CWimFile>(WIM_COMPRESS_XPRESS, WimMessageCallback);
         g_capture.stepCount = static_cast<int>(m_categories.size());
 
-        int result = 1;
+        if (drives.empty()) return 1;
+        bool failed = false;
         for (const DriveEntry& drive : drives) {
             CString driveFolder = m_restoreRoot + DriveFolderName(drive.Drive) + u"\\";
-            if (CreateDirectories(driveFolder) != 0) return Stop();
-            result = 0;
+            if (CreateDirectoriesBelow(m_restoreRoot, driveFolder) != 0) return Stop();
             for (const CString& category : m_categories) {
                 g_capture.listLog.Reset(u"[" + category + u"]");
-                result = 1;
                 const TypeEntry* type = FindType(types, category);
                 int image = ImageOf(type, drive);
                 if (image == 0) continue;
                 g_capture.extensions = type->Extension;
 
+                int result = 1;
                 if (ApplyImage(images, driveFolder, image)) {
-                    catalog.RestoreBigFiles(driveFolder, drive.Drive, image);
+                    if (images.size() > 1 && !catalog.RestoreBigFiles(driveFolder, drive.Drive, image)) failed = true;
                     DbgLog(OperationText(MSG_OPERATION_RESTORE_END));
                     PostOperation(MSG_OPERATION_RESTORE_END);
                     if (WriteFileListLog(&g_capture.listLog.lines(), m_restoreRoot, m_listWritten, FALSE)) {
                         m_listWritten = TRUE;
                         result = 0;
                     }
+                } else if (images.size() > 1) {
+                    // A cancelled or failed apply may have left pieces of this image's big files.
+                    catalog.DeleteRestoredPieces(driveFolder, drive.Drive, image);
                 }
                 if (result == 1) {
                     if (!g_pfnContinue || g_pfnContinue(&g_nCallbackArg) != 0) {
@@ -164,14 +186,14 @@ private:
                 }
                 if (!overLength.empty() &&
                     !PlaceOverLengthFiles(drive.Drive, driveFolder, overLength, g_capture.listLog.lines()))
-                    result = 1;
+                    failed = true;
                 if (g_capture.stepCount > 0)
                     g_capture.overallCapturePercent =
                         std::min<UINT>(100, g_capture.overallCapturePercent + 100 / g_capture.stepCount);
             }
             CopyFileListLog(kRestoreLogCopy, drive.Drive, m_restoreRoot);
         }
-        return result;
+        return failed ? 1 : 0;
     }
 
     // Applies one image: from the single image file, or from the first part of

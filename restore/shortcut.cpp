@@ -1,5 +1,6 @@
 #include "restore/shortcut.h"
 
+#include "api/contained_path.h"
 #include "api/dbglog.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
@@ -8,26 +9,35 @@
 
 namespace {
 
-const int kMaxLinkPath = MAX_PATH;
 const WCHAR kLinkExtension[] = u".lnk";
-const int kLinkExtensionLength = 4;
 const WCHAR kShortcutDescription[] = u"File backup Shortcut";
 
-// Forms the link path for origin; false when it is too long and has no folder to shorten it to.
-bool LinkPathFor(const CString& origin, CString& link) {
-    int dot = origin.Find(u'.');
-    link = dot >= 0 ? origin.Left(dot) + kLinkExtension : CString(kLinkExtension);
-    if (link.GetLength() <= kMaxLinkPath) return true;
+// The link beside origin, named after its file name without the extension
+// (the part after the last dot); number 2 and on add " (n)" to the name.
+CString LinkPathFor(const CString& origin, int number) {
+    const int nameStart = origin.ReverseFind(u'\\') + 1;
+    CString name = origin.Mid(nameStart);
+    const int dot = name.ReverseFind(u'.');
+    if (dot > 0) name = name.Left(dot);
+    if (number > 1) name.AppendFormat(u" (%d)", number);
+    return origin.Left(nameStart) + name + kLinkExtension;
+}
 
-    bool metBackslash = false;
-    for (int i = link.GetLength() - 1; i >= 0; --i) {
-        if (link[i] != u'\\') continue;
-        if (link.GetLength() <= kMaxLinkPath - kLinkExtensionLength) break;
-        link = link.Left(i);
-        metBackslash = true;
+// The first link name for origin that no entry holds, in any spelling.
+bool FreeLinkPath(const CString& root, const CString& origin, CString& link) {
+    for (int number = 1; number < 10000; ++number) {
+        link = LinkPathFor(origin, number);
+        PathBelow below = CheckBelow(root, link);
+        if (below.usable() && below.firstMissing == link) return true;
+        if (below.refusal != PathBelow::OtherSpelling && !below.usable()) return false;
     }
-    if (metBackslash) link += kLinkExtension;
-    return metBackslash;
+    return false;
+}
+
+bool ReportShortcutFailed(const CString& link) {
+    DbgLog(ErrorText(MSG_ERROR_SHORTCUT_FAILED), link.GetString());
+    PostError(MSG_ERROR_SHORTCUT_FAILED);
+    return false;
 }
 
 }  // namespace
@@ -55,14 +65,10 @@ HRESULT CreateShortcut(const CString& target, const CString& description, const 
     return hr;
 }
 
-int PlaceShortcut(const CString& target, const CString& origin) {
-    CString link;
-    if (!LinkPathFor(origin, link)) {
-        DbgLog(ErrorText(MSG_ERROR_SHORTCUT_FAILED), link.GetString());
-        PostError(MSG_ERROR_SHORTCUT_FAILED);
-        return 0;
-    }
-    CreateDirectories(link);
-    CreateShortcut(target, kShortcutDescription, link);
-    return 1;
+bool PlaceShortcut(const CString& target, const CString& origin, const CString& root) {
+    CString link = LinkPathFor(origin, 1);
+    if (CreateDirectoriesBelow(root, link) != 0) return false;
+    if (!FreeLinkPath(root, origin, link)) return ReportShortcutFailed(link);
+    if (FAILED(CreateShortcut(target, kShortcutDescription, link))) return ReportShortcutFailed(link);
+    return true;
 }

@@ -7,7 +7,8 @@
 // Returns the component-object result code (S_OK on success).
 HRESULT CreateShortcut(const CString& target, const CString& description, const CString& linkPath);
 
-// Creates a shortcut named after origin (cut at its first dot, ".lnk" added,
-// shortened to a folder of origin when over 260 characters) that points at
-// target. 1 when a shortcut was attempted, 0 when no link path could be formed.
-int PlaceShortcut(const CString& target, const CString& origin);
+// Creates a shortcut beside origin, below root, that points at target. It is
+// named after origin's file name with ".lnk" for its extension, or, when an
+// entry holds that name already, "name (2).lnk" and so on: it never replaces
+// anything. False when it could not be made (-230 or -227 posted).
+bool PlaceShortcut(const CString& target, const CString& origin, const CString& root);

@@ -94,8 +94,9 @@ TEST_F(RestoreFixture, ChosenCategoriesComeBackFromOneImageWithShortcutsForOverL
     std::string info = RunCommand("lnkinfo '" + links[0] + "'");
     EXPECT_NE(std::string::npos, info.find("File backup Shortcut")) << info;
     EXPECT_NE(std::string::npos, info.find("_Exception1")) << info;
-    // The long name on D: is linked from the deepest folder whose path fits: Archive.
-    EXPECT_TRUE(HostExists(root + "/D/Archive.lnk"));
+    EXPECT_EQ("deep report.lnk", fs::path(links[0]).filename().string());
+    // The long name on D: is linked beside where it was, under its own name.
+    EXPECT_TRUE(HostExists(root + "/D/Archive/" + std::string(230, 'n') + ".lnk"));
 
     // The restored list, and its copy into the drive's system.sav\logs.
     auto lines = ReadUtf16Lines(root + "/SourceFileList.log");
