@@ -4,53 +4,14 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "catalog/serialization.h"
-#include "wimgapi.h"
-#include "sample_tree.h"
+#include "restore_fixture.h"
 
-using namespace qxtest;
+using namespace restoretest;
 namespace fs = std::filesystem;
 
 namespace {
 
-const ULONGLONG kMiB = 1048576;
-
 bool IsOverLength(const SampleFile& f) { return f.path.GetLength() > 217; }
-
-struct RestoreFixture : ::testing::Test {
-    TestDrives drives{{"C", "D"}};
-    Module module;
-    HostWindow host;
-
-    void BackUp(const SampleTree& tree, BOOL split, int splitMB, int compression) {
-        std::vector<CString> files = tree.Paths(), categories, imageFiles;
-        imageFiles.reserve(8);
-        ASSERT_EQ(0, module.Backup(host.handle(), &files, tree.typeList, &categories, u"D:\\Backups\\Monday",
-                                   u"Image", split, splitMB, compression, &imageFiles, nullptr));
-        host.Drain();
-    }
-
-    int Restore(const CString& backupFolder, std::vector<CString> categories) {
-        return module.Restore(host.handle(), backupFolder, &categories, u"C:\\Restore", nullptr);
-    }
-
-    // Host path of the one dated restore folder below C:\Restore\System Recovery Files.
-    std::string RestoreRoot() {
-        std::string base = drives.Root('C') + "/Restore/System Recovery Files";
-        std::vector<std::string> roots;
-        for (auto& e : fs::directory_iterator(base)) roots.push_back(e.path().string());
-        EXPECT_EQ(1u, roots.size());
-        return roots.empty() ? base : roots[0];
-    }
-
-    // Where a backed-up file lands: <root>/<drive letter>/<path below the drive>.
-    static std::string RestoredHostPath(const std::string& root, const CString& path, const std::string& folder = "") {
-        std::string p = path.ToUtf8();
-        std::string out = root + "/" + (folder.empty() ? std::string(1, p[0]) : folder);
-        for (char c : p.substr(2)) out += c == '\\' ? '/' : c;
-        return out;
-    }
-};
 
 }  // namespace
 

@@ -1,0 +1,73 @@
+// Shared set-up of the restore tests: two drives, the module, a host window,
+// a backup made through the exports and a look at the restored tree.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalog/serialization.h"
+#include "sample_tree.h"
+#include "tree_listing.h"
+#include "wimgapi.h"
+
+namespace restoretest {
+
+using namespace qxtest;
+namespace fs = std::filesystem;
+
+const ULONGLONG kMiB = 1048576;
+
+struct RestoreFixture : ::testing::Test {
+    TestDrives drives{{"C", "D"}};
+    Module module;
+    HostWindow host;
+
+    void BackUp(const SampleTree& tree, BOOL split, int splitMB, int compression) {
+        std::vector<CString> files = tree.Paths(), categories, imageFiles;
+        imageFiles.reserve(8);
+        ASSERT_EQ(0, module.Backup(host.handle(), &files, tree.typeList, &categories, u"D:\\Backups\\Monday",
+                                   u"Image", split, splitMB, compression, &imageFiles, nullptr));
+        host.Drain();
+    }
+
+    int Restore(const CString& backupFolder, std::vector<CString> categories, const CString& target = u"C:\\Restore",
+                ContinueCallback callback = nullptr) {
+        return module.Restore(host.handle(), backupFolder, &categories, target, callback);
+    }
+
+    // The host folder that holds every drive and the work folder of this test.
+    std::string TempRoot() const { return fs::path(drives.Root('C')).parent_path().string(); }
+    // Everything of the temporary tree but the restore target below C: (host
+    // folder name given), the work folder with its logs and the drive's log copy.
+    std::vector<std::string> Outside(const std::string& targetName = "Restore") const {
+        return ListTree(TempRoot(), {"drive_C/" + targetName, "work", "drive_C/system.sav"});
+    }
+    // How often text occurs in the debug log (which the image engine writes to as well).
+    size_t Logged(const std::string& text) const {
+        const std::string log = ReadHostFile(drives.WorkDir() + "/Dbg.log");
+        size_t count = 0;
+        for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
+        return count;
+    }
+
+    // Host path of the one dated restore folder below C:\Restore\System Recovery Files.
+    std::string RestoreRoot(const std::string& targetName = "Restore") {
+        std::string base = drives.Root('C') + "/" + targetName + "/System Recovery Files";
+        std::vector<std::string> roots;
+        for (auto& e : fs::directory_iterator(base)) roots.push_back(e.path().string());
+        EXPECT_EQ(1u, roots.size());
+        return roots.empty() ? base : roots[0];
+    }
+
+    // Where a backed-up file lands: <root>/<drive letter>/<path below the drive>.
+    static std::string RestoredHostPath(const std::string& root, const CString& path, const std::string& folder = "") {
+        std::string p = path.ToUtf8();
+        std::string out = root + "/" + (folder.empty() ? std::string(1, p[0]) : folder);
+        for (char c : p.substr(2)) out += c == '\\' ? '/' : c;
+        return out;
+    }
+};
+
+
+}  // namespace restoretest

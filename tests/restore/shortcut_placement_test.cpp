@@ -1,0 +1,83 @@
+// Shortcuts for restored over-length files: named from the file name, below
+// the restore folder, one for every file.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "restore_fixture.h"
+
+using namespace restoretest;
+
+namespace {
+
+struct ShortcutTest : RestoreFixture {
+    // Ten over-length files below a folder with a dot in its name; pairs of
+    // them differ only in their extension.
+    std::vector<CString> WriteOverLengthFiles() {
+        CString folder = u"C:\\Users\\john.doe";
+        for (int i = 0; i < 9; ++i) folder += u"\\a rather long folder name";
+        std::vector<CString> files;
+        for (const char16_t* name : {u"report.txt", u"report.doc", u"notes.v2.txt", u"notes.v2.doc", u"x.txt",
+                                     u"x.doc", u"y.txt", u"y.doc", u"z.txt", u"z.doc"}) {
+            files.push_back(folder + u"\\" + name);
+            drives.Write(files.back(), "content of " + CString(name).ToUtf8());
+        }
+        EXPECT_GT(files.front().GetLength(), 217);
+        return files;
+    }
+
+    void BackUpFiles(std::vector<CString> files) {
+        std::vector<CString> categories, imageFiles;
+        imageFiles.reserve(8);
+        drives.Write(u"C:\\types.txt", "[Documents]\ndoc, txt\n");
+        ASSERT_EQ(0, module.Backup(host.handle(), &files, u"C:\\types.txt", &categories, u"D:\\Backups\\Monday",
+                                   u"Image", FALSE, 0, WIM_COMPRESS_XPRESS, &imageFiles, nullptr));
+        host.Drain();
+    }
+};
+
+// The target of a shortcut file, as lnkinfo reports it.
+std::string LinkTarget(const std::string& link) {
+    std::string info = RunCommand("lnkinfo '" + link + "'");
+    const std::string key = "Local path";
+    size_t at = info.find(key);
+    if (at == std::string::npos) return info;
+    at = info.find(':', at) + 1;
+    while (info[at] == ' ') ++at;
+    return info.substr(at, info.find('\n', at) - at);
+}
+
+TEST_F(ShortcutTest, EveryOverLengthFileGetsItsOwnShortcutBesideWhereItWas) {
+    std::vector<CString> files = WriteOverLengthFiles();
+    BackUpFiles(files);
+    const std::vector<std::string> before = Outside("Restore.v2");
+
+    ASSERT_EQ(0, Restore(u"D:\\Backups\\Monday", {u"Documents"}, u"C:\\Restore.v2"));
+    EXPECT_EQ(before, Outside("Restore.v2"));
+    EXPECT_FALSE(HostExists(drives.Root('C') + "/Restore.lnk"));
+    EXPECT_FALSE(HostExists(drives.WorkDir() + "/.lnk"));
+
+    std::string root = RestoreRoot("Restore.v2");
+    std::string folder = RestoredHostPath(root, files.front());
+    folder = folder.substr(0, folder.rfind('/'));
+    std::set<std::string> names, contents;
+    for (const std::string& link : FilesBelow(root, ".lnk")) {
+        EXPECT_EQ(folder, link.substr(0, link.rfind('/')));
+        names.insert(link.substr(link.rfind('/') + 1));
+        // Each points to a restored copy of its own file.
+        std::string target = LinkTarget(link);
+        ASSERT_EQ(0u, target.rfind("C:\\Restore.v2\\", 0)) << target;
+        CString targetPath = CString::FromUtf8(target);
+        std::string hostTarget = drives.Host(targetPath);
+        ASSERT_TRUE(HostExists(hostTarget)) << target;
+        contents.insert(ReadHostFile(hostTarget));
+    }
+    std::set<std::string> expected;
+    for (const CString& file : files) expected.insert("content of " + file.Mid(file.ReverseFind(u'\\') + 1).ToUtf8());
+    EXPECT_EQ(expected, contents);
+    EXPECT_EQ((std::set<std::string>{"report.lnk", "report (2).lnk", "notes.v2.lnk", "notes.v2 (2).lnk", "x.lnk",
+                                     "x (2).lnk", "y.lnk", "y (2).lnk", "z.lnk", "z (2).lnk"}),
+              names);
+}
+
+}  // namespace
