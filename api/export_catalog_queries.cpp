@@ -2,33 +2,29 @@
 #include "api/dbglog.h"
 #include "api/drive_presence.h"
 #include "api/notify.h"
-#include "api/path_parts.h"
+#include "catalog/image_files.h"
 #include "catalog/serialization.h"
+#include "image/image_set.h"
 
 namespace {
 
-bool FileFound(const CString& path) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(WithLongPathPrefix(path), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
-}
-
-// 0 when every image file the catalog lists exists, else 1.
+// 0 when the image files the restore will read from folder are there and form
+// one complete set, else 1.
 int CheckImageFiles(const CString& folder) {
     CQXSerialization catalog;
     catalog.SetDebugLogPath(g_strDebugLogFile);
     catalog.Load(folder);  // a catalog that cannot be read has no image to find
     const std::vector<CString>* listed = catalog.GetImageList();
     if (!listed || listed->empty()) return 1;
-    const std::vector<CString> images = *listed;
-    for (const CString& image : images) {
-        if (!FileFound(image)) {
-            DbgLog(ErrorText(MSG_ERROR_DATA_UNVALID), image.GetString());
-            PostError(MSG_ERROR_DATA_UNVALID);
-            return 1;
-        }
+    const ImageSetFault fault = CheckImageSet(ImageFilesIn(folder, *listed));
+    if (fault.kind != ImageSetFault::None) {
+        if (fault.kind == ImageSetFault::Missing)
+            DbgLog(ErrorText(MSG_ERROR_DATA_UNVALID), fault.path.GetString());
+        else
+            DbgLog(u"MSG_ERROR_DATA_UNVALID - Failed to Data Valid testing! Data %s is not a part of this backup",
+                   fault.path.GetString());
+        PostError(MSG_ERROR_DATA_UNVALID);
+        return 1;
     }
     DbgLog(OperationText(MSG_OPERATION_ISDATAVALID_END));
     PostOperation(MSG_OPERATION_ISDATAVALID_END);

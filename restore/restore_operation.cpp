@@ -9,6 +9,7 @@
 #include "api/notify.h"
 #include "api/operation_lock.h"
 #include "api/path_parts.h"
+#include "catalog/image_files.h"
 #include "catalog/serialization.h"
 #include "image/capture_context.h"
 #include "image/wim_file.h"
@@ -53,11 +54,6 @@ const TypeEntry* FindType(const std::vector<TypeEntry>& types, const CString& ca
     for (const TypeEntry& type : types)
         if (type.Category.CompareNoCase(category) == 0) return &type;
     return nullptr;
-}
-
-CString FileNameOf(const CString& path) {
-    PathParts parts = SplitPath(path);
-    return parts.fname + parts.ext;
 }
 
 class RestoreRun {
@@ -144,7 +140,7 @@ private:
     int RestoreDrives(CQXSerialization& catalog) {
         std::vector<DriveEntry> drives = catalog.GetDriveList();
         std::vector<TypeEntry> types = catalog.GetTypeList();
-        std::vector<CString> images = *catalog.GetImageList();
+        std::vector<CString> images = ImageFilesIn(m_backupFolder, *catalog.GetImageList());
         std::map<CString, CString> overLength = catalog.GetOverLengthMap();
 
         g_capture.overallPercent = 0;
@@ -165,15 +161,18 @@ private:
                 g_capture.extensions = type->Extension;
 
                 int result = 1;
+                // An image file that was not split may hold pieces as well: the
+                // backup cuts big files for any split size and keeps the image
+                // whole when it cannot be split.
                 if (ApplyImage(images, driveFolder, image)) {
-                    if (images.size() > 1 && !catalog.RestoreBigFiles(driveFolder, drive.Drive, image)) failed = true;
+                    if (!catalog.RestoreBigFiles(driveFolder, drive.Drive, image)) failed = true;
                     DbgLog(OperationText(MSG_OPERATION_RESTORE_END));
                     PostOperation(MSG_OPERATION_RESTORE_END);
                     if (WriteFileListLog(&g_capture.listLog.lines(), m_restoreRoot, m_listWritten, FALSE)) {
                         m_listWritten = TRUE;
                         result = 0;
                     }
-                } else if (images.size() > 1) {
+                } else {
                     // A cancelled or failed apply may have left pieces of this image's big files.
                     catalog.DeleteRestoredPieces(driveFolder, drive.Drive, image);
                 }
@@ -197,16 +196,13 @@ private:
     }
 
     // Applies one image: from the single image file, or from the first part of
-    // a split set with the other parts as references. Only the file names of
-    // the stored paths are used, so a moved backup folder still restores.
+    // a split set with the other parts as references.
     bool ApplyImage(const std::vector<CString>& images, const CString& driveFolder, int image) {
         if (images.empty()) return false;
-        CString imagePath = m_backupFolder + FileNameOf(images.front());
         if (images.size() == 1)
-            return m_wim->Apply(imagePath, driveFolder, image, 0, m_tempFolder, FALSE, nullptr) != 0;
-        std::vector<CString> references;
-        for (size_t i = 1; i < images.size(); ++i) references.push_back(m_backupFolder + FileNameOf(images[i]));
-        return m_wim->Apply(imagePath, driveFolder, image, 0, m_tempFolder, TRUE, &references) != 0;
+            return m_wim->Apply(images.front(), driveFolder, image, 0, m_tempFolder, FALSE, nullptr) != 0;
+        std::vector<CString> references(images.begin() + 1, images.end());
+        return m_wim->Apply(images.front(), driveFolder, image, 0, m_tempFolder, TRUE, &references) != 0;
     }
 
     int Stop() {

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "catalog_bytes.h"
 #include "testhost.h"
 
 using namespace cattest;
 using namespace qxtest;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -52,8 +54,21 @@ protected:
 
 const std::u16string kParts[] = {u"D:\\backup\\Backup.swm", u"D:\\backup\\Backup2.swm", u"D:\\backup\\Backup3.swm"};
 
+// A real image split into Backup.swm, Backup2.swm and Backup3.swm in hostFolder
+// (or a single image file named name), made with wimlib-imagex from files of seed.
+void MakeImageSet(const std::string& hostFolder, unsigned seed, const std::string& name = "") {
+    const std::string src = hostFolder + "/src" + std::to_string(seed);
+    for (int i = 0; i < 3; ++i) WriteHostFile(src + "/f" + std::to_string(i) + ".bin", std::string(700000, char('a' + seed + i)));
+    const std::string whole = hostFolder + "/" + (name.empty() ? "whole.wim" : name);
+    std::string command = "wimlib-imagex capture '" + src + "' '" + whole + "' --compress=none";
+    if (name.empty()) command += " && wimlib-imagex split '" + whole + "' '" + hostFolder + "/Backup.swm' 1 && rm '" + whole + "'";
+    int status = 0;
+    std::string out = RunCommand(command + " && rm -r '" + src + "'", &status);
+    ASSERT_EQ(0, status) << out;
+}
+
 TEST_F(StoredBackupQueries, ValidWhenEveryImagePartExists) {
-    for (const auto& part : kParts) drives.Write(part, "wim");
+    MakeImageSet(drives.Root('D') + "/backup", 1);
     WriteCatalog(Catalog({u"DOCUMENTS"}, {kParts[0], kParts[1], kParts[2]}));
 
     EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 0);
@@ -66,8 +81,8 @@ TEST_F(StoredBackupQueries, ValidWhenEveryImagePartExists) {
 }
 
 TEST_F(StoredBackupQueries, AMissingPartIsNamedAndMakesTheDataInvalid) {
-    drives.Write(kParts[0], "wim");
-    drives.Write(kParts[2], "wim");
+    MakeImageSet(drives.Root('D') + "/backup", 1);
+    fs::remove(drives.Host(kParts[1]));
     WriteCatalog(Catalog({u"DOCUMENTS"}, {kParts[0], kParts[1], kParts[2]}));
 
     EXPECT_EQ(m.IsDataValid(u"D:\\backup\\"), 1);
@@ -109,11 +124,46 @@ TEST_F(StoredBackupQueries, ADamagedCatalogIsInvalidAndReported) {
 }
 
 TEST_F(StoredBackupQueries, ValidityCheckTakesNoLock) {
-    drives.Write(kParts[0], "wim");
-    WriteCatalog(Catalog({}, {kParts[0]}));
+    MakeImageSet(drives.Root('D') + "/backup", 1, "Image.wim");
+    WriteCatalog(Catalog({}, {u"D:\\backup\\Image.wim"}));
     OtherProcessLock lock;
     ASSERT_TRUE(lock.holding());
     EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 0);
+}
+
+// The check reads the parts where the restore reads them: by name in the folder it is given.
+TEST_F(StoredBackupQueries, TheCheckLooksAtTheFilesTheRestoreWillRead) {
+    MakeImageSet(drives.Root('D') + "/backup", 1);
+    WriteCatalog(Catalog({u"DOCUMENTS"}, {u"D:\\old place\\Backup.swm", u"D:\\old place\\Backup2.swm",
+                                          u"D:\\old place\\Backup3.swm"}));
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 0);  // moved, intact
+
+    // A copy with one part deleted, while the parts at the recorded places are all there.
+    fs::copy(drives.Root('D') + "/backup", drives.Root('D') + "/copy");
+    fs::copy(drives.Root('D') + "/backup", drives.Root('D') + "/old place");
+    fs::remove(drives.Root('D') + "/copy/Backup3.swm");
+    EXPECT_EQ(m.IsDataValid(u"D:\\copy"), 1);
+    EXPECT_EQ(NewLogLines().back(), "MSG_ERROR_DATA_UNVALID - Failed to Data Valid testing! Data D:\\copy\\Backup3.swm not found");
+    EXPECT_EQ(Codes(host.Drain(), host.errorStr), std::vector<long long>{MSG_ERROR_DATA_UNVALID});
+}
+
+// Each part must belong to the set of the first one, with its own part number.
+TEST_F(StoredBackupQueries, APartOfAnotherBackupOrAFileThatIsNoImageIsInvalid) {
+    const std::string backup = drives.Root('D') + "/backup", other = drives.Root('D') + "/other";
+    MakeImageSet(backup, 1);
+    MakeImageSet(other, 2);
+    WriteCatalog(Catalog({u"DOCUMENTS"}, {kParts[0], kParts[1], kParts[2]}));
+    fs::copy_file(other + "/Backup2.swm", backup + "/Backup2.swm", fs::copy_options::overwrite_existing);
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 1);
+    EXPECT_EQ(NewLogLines().back(),
+              "MSG_ERROR_DATA_UNVALID - Failed to Data Valid testing! Data D:\\backup\\Backup2.swm is not a part of this backup");
+
+    fs::copy_file(backup + "/Backup3.swm", backup + "/Backup2.swm", fs::copy_options::overwrite_existing);
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 1);  // part 3 twice
+
+    WriteHostFile(backup + "/Backup2.swm", "wim");
+    EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 1);
+    EXPECT_EQ(Codes(host.Drain(), host.errorStr), std::vector<long long>(3, MSG_ERROR_DATA_UNVALID));
 }
 
 TEST_F(StoredBackupQueries, CategoriesAreAppendedInStoredOrder) {

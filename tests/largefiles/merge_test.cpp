@@ -170,12 +170,69 @@ TEST_F(MergeTest, AFailedWriteKeepsThePieces) {
     small.rlim_cur = 10000;  // the output cannot grow to 16000 bytes
     sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
-    catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1);
+    int result = catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1);
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
 
+    EXPECT_EQ(0, result);
+    // Nothing partial under the file's name or beside it: only the pieces.
+    EXPECT_EQ((std::vector<std::string>{"film.avi.000", "film.avi.001"}), Names(Restored(u"Media")));
     EXPECT_TRUE(first == Read(Restored(u"Media\\film.avi.000")));
     EXPECT_TRUE(second == Read(Restored(u"Media\\film.avi.001")));
+    EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
+}
+
+// The cut gave every piece the original's time and attributes; the rebuilt file gets them back.
+TEST_F(MergeTest, TheRebuiltFileGetsThePiecesTimeAndAttributes) {
+    AddNode(u"C:\\Media\\film.avi", {"ab", "c"});
+    // Whole seconds: the file times keep 100-ns ticks.
+    const fs::file_time_type old =
+        std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() - std::chrono::hours(24 * 4000));
+    for (const CString& piece : {Restored(u"Media\\film.avi.000"), Restored(u"Media\\film.avi.001")}) {
+        fs::last_write_time(Host(piece), old);
+        ASSERT_TRUE(SetFileAttributesW(piece, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    }
+    EXPECT_EQ(1, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    const CString rebuilt = Restored(u"Media\\film.avi");
+    EXPECT_EQ("abc", Read(rebuilt));
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY), GetFileAttributesW(rebuilt));
+    EXPECT_EQ(old, fs::last_write_time(Host(rebuilt)));
+    EXPECT_EQ(std::vector<std::string>{"film.avi"}, Names(Restored(u"Media")));
+}
+
+// A folder link on the way (as an applied image may hold one) refuses the node:
+// nothing behind the link is read, written or deleted.
+TEST_F(MergeTest, ALinkOnTheWayRefusesTheNode) {
+    drives.Write(u"D:\\elsewhere\\film.avi.000", "evil");
+    drives.Write(u"D:\\elsewhere\\film.avi", "the user's own");
+    fs::create_directories(Host(u"D:\\Restore"));
+    fs::create_directory_symlink("../elsewhere", Host(u"D:\\Restore\\Media"));
+    FileNode node;
+    node.suszPath = u"C:\\Media\\film.avi";
+    node.splitPathArray = {u"C:\\Media\\film.avi.000"};
+    node.size = 4;
+    node.IndexofImage = {1};
+    catalog.m_arBigFile.push_back(node);
+    AddNode(u"C:\\Fine\\fine.avi", {"ok"});
+
+    EXPECT_EQ(0, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    EXPECT_EQ("evil", Read(u"D:\\elsewhere\\film.avi.000"));
+    EXPECT_EQ("the user's own", Read(u"D:\\elsewhere\\film.avi"));
+    EXPECT_EQ("ok", Read(Restored(u"Fine\\fine.avi")));
+    EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
+}
+
+// A piece is the file of exactly its name: one that exists only in another spelling is not taken for it.
+TEST_F(MergeTest, APieceInAnotherSpellingIsNotTakenForIt) {
+    drives.Write(u"D:\\Restore\\Media\\FILM.AVI.000", "other");
+    FileNode node;
+    node.suszPath = u"C:\\Media\\film.avi";
+    node.splitPathArray = {u"C:\\Media\\film.avi.000"};
+    node.size = 5;
+    node.IndexofImage = {1};
+    catalog.m_arBigFile.push_back(node);
+    EXPECT_EQ(0, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
+    EXPECT_EQ(std::vector<std::string>{"FILM.AVI.000"}, Names(Restored(u"Media")));
     EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
 }
 

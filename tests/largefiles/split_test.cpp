@@ -36,6 +36,26 @@ protected:
     }
 };
 
+// So that the merge can give the rebuilt file the original's time and attributes.
+TEST_F(SplitTest, PiecesCarryTheOriginalsTimeAndAttributes) {
+    drives.Write(u"C:\\Media\\film.avi", Pattern(5));
+    // Whole seconds: the file times keep 100-ns ticks.
+    const fs::file_time_type old =
+        std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() - std::chrono::hours(24 * 4000));
+    fs::last_write_time(Host(u"C:\\Media\\film.avi"), old);
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\Media\\film.avi", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    FileNode node;
+    node.suszPath = u"C:\\Media\\film.avi";
+    node.size = 5;
+    EXPECT_EQ(1, catalog.SplitBigFile(2, node));
+    ASSERT_EQ(3u, node.splitPathArray.size());
+    for (const CString& piece : node.splitPathArray) {
+        EXPECT_EQ(old, fs::last_write_time(Host(piece))) << piece.ToUtf8();
+        EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE), GetFileAttributesW(piece));
+    }
+    EXPECT_TRUE(Errors().empty());
+}
+
 TEST_F(SplitTest, FullPiecesThenTheRest) {
     std::string data = Pattern(9);
     FileNode node = Cut(data, 4);

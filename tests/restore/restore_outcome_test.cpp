@@ -1,0 +1,135 @@
+// What a restore reports and leaves behind: a drive that fills up during a
+// merge, a cancel at any point, the times of rebuilt files, categories without
+// an image, a restore folder deeper than 260 characters.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "restore_fixture.h"
+
+using namespace restoretest;
+
+namespace {
+
+const CString kBigFile = u"C:\\Users\\ann\\Videos\\holiday.avi";
+
+// Files of the restore that are pieces of a big file or a merge under way.
+std::vector<std::string> PiecesAndPartialFiles(const std::string& root) {
+    static const std::regex piece(".*\\.([0-9]{3,}|~merge[0-9]+)$");
+    std::vector<std::string> found;
+    for (const std::string& file : FilesBelow(root))
+        if (std::regex_match(file, piece)) found.push_back(file);
+    return found;
+}
+
+FILETIME LastWriteTime(const CString& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    EXPECT_TRUE(GetFileAttributesExW(path, GetFileExInfoStandard, &data)) << path.ToUtf8();
+    return data.ftLastWriteTime;
+}
+
+ULONGLONG Ticks(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+TEST_F(RestoreFixture, ARebuiltBigFileGetsTheOriginalsLastWriteTime) {
+    SampleTree tree = MakeSampleTree(drives, 3 * kMiB);
+    fs::last_write_time(drives.Host(kBigFile), fs::file_time_type::clock::now() - std::chrono::hours(24 * 3000));
+    const ULONGLONG original = Ticks(LastWriteTime(kBigFile));
+    BackUp(tree, TRUE, 1, WIM_COMPRESS_NONE);
+
+    ASSERT_EQ(0, Restore(u"D:\\Backups\\Monday", {u"Video"}));
+    std::string restored = RestoredHostPath(RestoreRoot(), kBigFile);
+    EXPECT_TRUE(ReadHostFile(restored) == tree.Find(kBigFile)->content);
+    CString restoredPath = u"C:\\" + CString::FromUtf8(restored.substr(drives.Root('C').size() + 1));
+    restoredPath.Replace(u'/', u'\\');
+    // Whole 100-ns ticks, as the image stores them.
+    EXPECT_EQ(original / 10, Ticks(LastWriteTime(restoredPath)) / 10);
+}
+
+// The apply writes the pieces, the merge has no room for the whole file: no
+// file under its name, the pieces kept, the failure reported.
+TEST_F(RestoreFixture, AMergeOnADriveThatFillsUpLeavesThePiecesAndFails) {
+    TestDrives three{{"C", "D", "E"}};
+    SampleTree tree = MakeSampleTree(three, 3 * kMiB);
+    {
+        std::vector<CString> files = tree.Paths(), categories, imageFiles;
+        imageFiles.reserve(8);
+        ASSERT_EQ(0, module.Backup(host.handle(), &files, tree.typeList, &categories, u"D:\\Backups\\Monday", u"Image",
+                                   TRUE, 1, WIM_COMPRESS_NONE, &imageFiles, nullptr));
+        host.Drain();
+    }
+    TmpfsMount small(three.Root('E'), "5m");
+    if (!small.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+
+    EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Video"}, u"E:\\Restore"));
+    auto posted = host.Drain();
+    EXPECT_TRUE(HasCode(posted, host.errorStr, MSG_ERROR_BIGFILES_MERGE_FAILED));
+    std::vector<std::string> roots;
+    for (auto& e : fs::directory_iterator(three.Root('E') + "/Restore/System Recovery Files")) roots.push_back(e.path());
+    ASSERT_EQ(1u, roots.size());
+    const std::string video = roots[0] + "/C/Users/ann/Videos";
+    EXPECT_FALSE(HostExists(video + "/holiday.avi"));
+    std::vector<std::string> left = PiecesAndPartialFiles(roots[0]);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ((std::vector<std::string>{video + "/holiday.avi.000", video + "/holiday.avi.001",
+                                        video + "/holiday.avi.002", video + "/holiday.avi.003"}),
+              left);
+}
+
+// Every point at which the host can cancel a split restore with a big file:
+// afterwards no piece and no partial big file is left; what was restored stays.
+TEST_F(RestoreFixture, ACancelAtAnyPointLeavesNoPiecesBehind) {
+    SampleTree tree = MakeSampleTree(drives, 3 * kMiB);
+    BackUp(tree, TRUE, 1, WIM_COMPRESS_NONE);
+    const std::string target = drives.Root('C') + "/Restore";
+    int points = 0;
+    for (int cancelAt = 1;; ++cancelAt) {
+        ContinueCounter::Reset(cancelAt);
+        int result = Restore(u"D:\\Backups\\Monday", {u"Documents", u"Video"}, u"C:\\Restore", ContinueCounter::Continue);
+        host.Drain();
+        if (ContinueCounter::calls < cancelAt) {
+            EXPECT_EQ(0, result);  // the whole restore ran without a cancel
+            break;
+        }
+        ++points;
+        EXPECT_EQ(1, result) << "cancelled at call " << cancelAt;
+        EXPECT_EQ(std::vector<std::string>(), PiecesAndPartialFiles(target)) << "cancelled at call " << cancelAt;
+        std::string big = RestoredHostPath(RestoreRoot(), kBigFile);
+        if (HostExists(big)) {
+            EXPECT_TRUE(ReadHostFile(big) == tree.Find(kBigFile)->content);
+        }
+        fs::remove_all(target);
+    }
+    EXPECT_GT(points, 10);
+}
+
+// A category with no image on a drive is nothing that failed to come back.
+TEST_F(RestoreFixture, EveryCategoryOfTheCatalogRestoresWithSuccessWhenTheLastHasNoFiles) {
+    SampleTree tree = MakeSampleTree(drives);
+    drives.Write(tree.typeList, ReadHostFile(drives.Host(tree.typeList)) + "[Empty]\r\nzzz\r\n");
+    BackUp(tree, FALSE, 0, WIM_COMPRESS_XPRESS);
+    std::vector<CString> categories;
+    categories.reserve(8);
+    ASSERT_EQ(1, module.GetCategoriesFromSerializationData(u"D:\\Backups\\Monday", &categories));
+    ASSERT_EQ(CString(u"EMPTY"), categories.back());
+
+    EXPECT_EQ(0, Restore(u"D:\\Backups\\Monday", categories));
+    auto posted = host.Drain();
+    EXPECT_FALSE(HasCode(posted, host.errorStr, MSG_ERROR_WIM_RESTOR_FAILED));
+    EXPECT_EQ("dear sir\n", ReadHostFile(RestoredHostPath(RestoreRoot(), u"D:\\Archive\\old letter.doc")));
+}
+
+TEST_F(RestoreFixture, ARestoreIntoAFolderDeeperThan260CharactersWorks) {
+    SampleTree tree = MakeSampleTree(drives);
+    BackUp(tree, FALSE, 0, WIM_COMPRESS_XPRESS);
+    std::string deep = "Restore";
+    for (int i = 0; i < 3; ++i) deep += "/" + std::string(90, 'd');
+    CString target = u"C:\\" + CString::FromUtf8(deep);
+    target.Replace(u'/', u'\\');
+    ASSERT_GT(target.GetLength() + 40, 260);  // with "System Recovery Files" and the date
+
+    EXPECT_EQ(0, Restore(u"D:\\Backups\\Monday", {u"Documents"}, target));
+    EXPECT_EQ("quarterly report\n",
+              ReadHostFile(RestoredHostPath(RestoreRoot(deep), u"C:\\Users\\ann\\Documents\\report.doc")));
+}
+
+}  // namespace
