@@ -1,6 +1,5 @@
 #include "tree_listing.h"
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -40,15 +39,6 @@ std::vector<std::string> ListTree(const std::string& root, const std::vector<std
     }
     std::sort(lines.begin(), lines.end());
     return lines;
-}
-
-TmpfsMount::TmpfsMount(const std::string& folder, const std::string& size) : m_folder(folder) {
-    fs::create_directories(folder);
-    m_mounted = mount("qxfm-test", folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
-}
-
-TmpfsMount::~TmpfsMount() {
-    if (m_mounted) umount2(m_folder.c_str(), MNT_DETACH);
 }
 
 }  // namespace qxtest
