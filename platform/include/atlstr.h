@@ -100,9 +100,11 @@ private:
     std::u16string m_str;
 };
 
-// Case-insensitive comparison of two wide strings (like _wcsicmp).
+// Case-insensitive comparison of two wide strings (like _wcsicmp): code unit by
+// code unit after upper-casing.
 QXPLATFORM_API int QxCompareNoCase(const WCHAR* a, const WCHAR* b);
-// Upper-cases one UTF-16 code unit as the platform's wide upper-casing does.
+// Upper- and lower-casing of one UTF-16 code unit by Unicode simple case
+// mapping, whatever the locale; surrogates and unmapped characters stay.
 QXPLATFORM_API WCHAR QxToUpper(WCHAR ch);
 QXPLATFORM_API WCHAR QxToLower(WCHAR ch);
 // Formats into a bounded buffer like _vsnwprintf_s with _TRUNCATE: at most

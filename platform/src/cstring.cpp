@@ -2,7 +2,6 @@
 
 #include "utf8_codec.h"
 
-#include <cwctype>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -183,18 +182,6 @@ private:
 };
 
 }  // namespace
-
-WCHAR QxToUpper(WCHAR ch) {
-    if (ch < 0x80) return (ch >= u'a' && ch <= u'z') ? static_cast<WCHAR>(ch - 32) : ch;
-    if (ch >= 0xD800 && ch <= 0xDFFF) return ch;
-    return static_cast<WCHAR>(std::towupper(static_cast<wint_t>(ch)));
-}
-
-WCHAR QxToLower(WCHAR ch) {
-    if (ch < 0x80) return (ch >= u'A' && ch <= u'Z') ? static_cast<WCHAR>(ch + 32) : ch;
-    if (ch >= 0xD800 && ch <= 0xDFFF) return ch;
-    return static_cast<WCHAR>(std::towlower(static_cast<wint_t>(ch)));
-}
 
 int QxCompareNoCase(const WCHAR* a, const WCHAR* b) {
     if (!a) a = u"";

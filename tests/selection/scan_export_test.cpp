@@ -71,6 +71,14 @@ TEST_F(ScanExportTest, ListingModeReturnsTheCategoriesInFileOrder) {
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
 }
 
+TEST_F(ScanExportTest, CategoryNamesAreUpperCasedInEveryScript) {
+    drives.Write(u"C:\\lists\\types.txt", "[D\xc3\xb6k\xc3\xbcmanlar]\r\ndoc\r\n[\xce\xb5\xce\xb9\xce\xba\xcf\x8c\xce\xbd\xce\xb5\xcf\x82]\r\n"
+                                         "jpg\r\n[\xd0\xbc\xd1\x83\xd0\xb7\xd1\x8b\xd0\xba\xd0\xb0]\r\nmp3\r\n");
+    Names categories;
+    EXPECT_EQ(0, Scan(u"", categories));
+    EXPECT_EQ((Names{u"DÖKÜMANLAR", u"ΕΙΚΌΝΕΣ", u"МУЗЫКА"}), categories);
+}
+
 TEST_F(ScanExportTest, ListingModeWithUnreadableTypeList) {
     Names categories;
     EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(host.handle(), u"", u"C:\\missing.txt", &categories, &count,
