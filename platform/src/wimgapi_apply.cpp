@@ -1,30 +1,61 @@
 // WIMApplyImage: announces every item of the image with its target path, then
-// extracts the image below the target folder.
+// extracts the image below the target folder. With WIM_FLAG_NO_APPLY nothing is
+// written: WIM_FLAG_FILEINFO then reports each item's stored metadata, and
+// WIM_FLAG_VERIFY reads every file's data and checks it against its hash.
 #include <cerrno>
 
+#include "file_time.h"
+#include "last_error.h"
 #include "wimgapi_callbacks.h"
 #include "wimgapi_library.h"
 #include "wimgapi_messages.h"
 #include "wimgapi_objects.h"
+#include "wimgapi_verify.h"
 
 namespace {
 
 struct ApplyRun {
     HANDLE fileHandle;
     CString targetWin;
+    bool fileInfo;
     ProgressReporter progress;
     bool aborted = false;
 };
+
+FILETIME FileTimeOf(const wimlib_timespec& time, int32_t high) {
+    return QxFileTimeFrom(static_cast<LONGLONG>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) |
+                                                static_cast<uint32_t>(time.tv_sec)),
+                          time.tv_nsec);
+}
+
+// The stored metadata of an item as a find result: attributes, times, size of its data.
+WIN32_FIND_DATAW FindDataOf(const struct wimlib_dir_entry& entry) {
+    WIN32_FIND_DATAW data{};
+    data.dwFileAttributes = entry.attributes;
+    data.ftCreationTime = FileTimeOf(entry.creation_time, entry.creation_time_high);
+    data.ftLastAccessTime = FileTimeOf(entry.last_access_time, entry.last_access_time_high);
+    data.ftLastWriteTime = FileTimeOf(entry.last_write_time, entry.last_write_time_high);
+    const uint64_t size = entry.streams[0].resource.uncompressed_size;
+    data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(size);
+    const std::u16string name = CString::FromUtf8(entry.filename ? entry.filename : "").str();
+    name.copy(data.cFileName, std::min<size_t>(name.size(), MAX_PATH - 1));
+    return data;
+}
 
 int AnnounceItem(const struct wimlib_dir_entry* entry, void* context) {
     auto& run = *static_cast<ApplyRun*>(context);
     if (entry->depth == 0) return 0;  // the image root is the target folder itself
     try {
         CString winPath = JoinWindowsPath(run.targetWin, entry->full_path);
+        const WPARAM path = reinterpret_cast<WPARAM>(winPath.GetString());
         BOOL take = TRUE;
-        if (SendWimMessage(run.fileHandle, WIM_MSG_PROCESS, reinterpret_cast<WPARAM>(winPath.GetString()),
-                           reinterpret_cast<LPARAM>(&take)) != WIM_MSG_ABORT_IMAGE)
-            return 0;
+        DWORD answer = SendWimMessage(run.fileHandle, WIM_MSG_PROCESS, path, reinterpret_cast<LPARAM>(&take));
+        if (answer != WIM_MSG_ABORT_IMAGE && run.fileInfo) {
+            WIN32_FIND_DATAW data = FindDataOf(*entry);
+            answer = SendWimMessage(run.fileHandle, WIM_MSG_FILEINFO, path, reinterpret_cast<LPARAM>(&data));
+        }
+        if (answer != WIM_MSG_ABORT_IMAGE) return 0;
     } catch (...) {
     }
     run.aborted = true;
@@ -47,22 +78,31 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
     return GuardWimCall<BOOL>(FALSE, [&]() -> BOOL {
         WimImageObject* image = LookupWimImage(hImage);
         if (!image) return FALSE;
+        const bool apply = !(dwApplyFlags & WIM_FLAG_NO_APPLY);
+        // Without applying, the target only prefixes the reported paths.
         std::string targetHost;
-        if (!HostPathOf(pszPath, targetHost)) return FALSE;
+        if (apply && !HostPathOf(pszPath, targetHost)) return FALSE;
         WIMStruct* wim = image->file->wim;
-        ApplyRun run{image->fileHandle, pszPath, ProgressReporter(image->fileHandle)};
+        ApplyRun run{image->fileHandle, pszPath ? pszPath : u"", (dwApplyFlags & WIM_FLAG_FILEINFO) != 0,
+                     ProgressReporter(image->fileHandle)};
 
         errno = 0;
         int ret = wimlib_iterate_dir_tree(wim, image->index, "", WIMLIB_ITERATE_DIR_TREE_FLAG_RECURSIVE,
                                           AnnounceItem, &run);
-        if (ret == 0 && !(dwApplyFlags & WIM_FLAG_NO_APPLY)) {
+        int savedErrno = errno;
+        if (ret == 0 && apply) {
             wimlib_register_progress_function(wim, OnApplyProgress, &run);
             errno = 0;
             ret = wimlib_extract_image(wim, image->index, targetHost.c_str(), WIMLIB_EXTRACT_FLAG_NO_ACLS);
+            savedErrno = errno;
             wimlib_register_progress_function(wim, nullptr, nullptr);
         }
-        int savedErrno = errno;
-        if (ret == 0 && run.progress.Report(1, 1) == WIM_MSG_ABORT_IMAGE) run.aborted = true;
+        if (ret == 0 && !apply && (dwApplyFlags & WIM_FLAG_VERIFY)) {
+            const DWORD result = VerifyImageData(*image, run.targetWin, run.progress);
+            if (result == ERROR_REQUEST_ABORTED) run.aborted = true;
+            else if (result != ERROR_SUCCESS) return QxFail(result);
+        }
+        if (ret == 0 && !run.aborted && run.progress.Report(1, 1) == WIM_MSG_ABORT_IMAGE) run.aborted = true;
         if (run.aborted) {
             SetLastError(ERROR_REQUEST_ABORTED);
             return FALSE;

@@ -42,6 +42,11 @@ bool WriteEmptyWim(const std::string& hostPath, wimlib_compression_type type) {
     return ret == 0;
 }
 
+unsigned PartNumberOf(WIMStruct* wim) {
+    struct wimlib_wim_info info;
+    return wimlib_get_wim_info(wim, &info) == 0 ? info.part_number : 1;
+}
+
 BOOL Fail(DWORD error) {
     SetLastError(error);
     return FALSE;
@@ -104,6 +109,7 @@ HANDLE WIMCreateFile(PCWSTR pszWimPath, DWORD dwDesiredAccess, DWORD dwCreationD
         auto* file = new WimFileObject;
         file->wim = wim;
         file->winPath = pszWimPath;
+        file->partPaths[PartNumberOf(wim)] = pszWimPath;
         file->hostPath = hostPath;
         file->writable = writable;
         if (pdwCreationResult) *pdwCreationResult = create ? WIM_CREATED_NEW : WIM_OPENED_EXISTING;
@@ -177,6 +183,11 @@ BOOL WIMSetReferenceFile(HANDLE hWim, PCWSTR pszPath, DWORD dwFlags) {
             return FALSE;
         }
         file->referencedParts = true;
+        WIMStruct* part = nullptr;
+        if (wimlib_open_wim(hostPath.c_str(), 0, &part) == 0) {
+            file->partPaths[PartNumberOf(part)] = pszPath;
+            wimlib_free(part);
+        }
         return TRUE;
     });
 }

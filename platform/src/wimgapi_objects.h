@@ -5,6 +5,7 @@
 
 #include <wimlib.h>
 
+#include <map>
 #include <string>
 
 #include "atlstr.h"
@@ -22,6 +23,8 @@ struct WimFileObject : WimObject {
     bool writable = false;
     CString tempPath;
     bool referencedParts = false;
+    std::map<unsigned, CString> partPaths;  // this file and its referenced parts, by part number
+    int dataCheck = -1;                     // wimlib's result of reading all data once; -1 before
 };
 
 struct WimImageObject : WimObject {

@@ -15,7 +15,7 @@ TEST_F(QxfmTool, HelpForTheToolAndEveryCommand) {
     ToolRun general = Run({"--help"});
     EXPECT_EQ(general.status, 0);
     for (const char* command :
-         {"categories", "scan", "backup", "raw", "verify", "categories-of", "restore", "delete", "demo"}) {
+         {"categories", "scan", "backup", "raw", "verify", "list", "categories-of", "restore", "delete", "demo"}) {
         EXPECT_NE(general.out.find(std::string("  ") + command + " "), std::string::npos) << command;
         ToolRun help = Run({command, "--help"});
         EXPECT_EQ(help.status, 0) << command;

@@ -1,4 +1,4 @@
-// verify, restore, delete.
+// restore, delete.
 #include <cstdio>
 
 #include "code_text.h"
@@ -8,41 +8,11 @@
 #include "scan_files.h"
 
 namespace qxfm {
-namespace {
-
-bool OneFolder(const char* command, const Args& args, CString* folder, int* status) {
-    if (args.positional.size() != 1) {
-        *status = UsageError(command, "give one folder");
-        return false;
-    }
-    return PathArgument(command, args.positional[0], folder, status);
-}
-
-// A backup folder argument that holds a catalog.
-bool BackupFolder(const char* command, const Args& args, CString* folder, int* status) {
-    if (!OneFolder(command, args, folder, status)) return false;
-    if (HasCatalog(*folder)) return true;
-    *status = Fail(kExitFailed, std::string(command) + " failed: no backup catalog Tarvolen.fbu in " + folder->ToUtf8());
-    return false;
-}
-
-}  // namespace
-
-int RunVerify(Host& host, const Args& args) {
-    CString folder;
-    int status = kExitOk;
-    if (!BackupFolder("verify", args, &folder, &status)) return status;
-    if (host.module().IsDataValid(AsFolder(folder)) != 0)
-        return Fail(kExitFailed, "verify failed: the backup in " + folder.ToUtf8() +
-                                     " is missing image files or has no catalog (see Dbg.log)");
-    std::printf("backup in %s is complete\n", folder.ToUtf8().c_str());
-    return kExitOk;
-}
 
 int RunRestore(Host& host, const Args& args) {
     CString folder, target;
     int status = kExitOk;
-    if (!BackupFolder("restore", args, &folder, &status)) return status;
+    if (!BackupFolderArgument("restore", args, &folder, &status)) return status;
     if (!args.Has("--to")) return UsageError("restore", "--to is required");
     if (!PathArgument("restore", args.Value("--to"), &target, &status)) return status;
     std::vector<CString> categories = ToCStrings(args.Values("--category"));
@@ -62,7 +32,7 @@ int RunRestore(Host& host, const Args& args) {
 int RunDelete(Host& host, const Args& args) {
     CString folder;
     int status = kExitOk;
-    if (!OneFolder("delete", args, &folder, &status)) return status;
+    if (!FolderArgument("delete", args, &folder, &status)) return status;
     const DWORD attributes = GetFileAttributesW(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(kExitFailed, "delete failed: no folder " + folder.ToUtf8());

@@ -30,9 +30,17 @@ const std::vector<Command>& Commands() {
          "Copies the files into a new time-stamped folder below FOLDER.\n",
          {"--to"}, {}, RunRaw},
         {"verify",
-         "usage: qxfm verify FOLDER\n"
-         "Checks that every image file of the backup in FOLDER is there.\n",
-         {}, {}, RunVerify},
+         "usage: qxfm verify FOLDER [--deep]\n"
+         "Checks that every image file of the backup in FOLDER is there. --deep also\n"
+         "reads every part and checks the data of every stored file against its hash;\n"
+         "damaged files and parts are named and the exit status is 1.\n",
+         {}, {"--deep"}, RunVerify},
+        {"list",
+         "usage: qxfm list FOLDER [--category C ...] [--long]\n"
+         "Lists the files stored in the backup in FOLDER, per drive and category, with\n"
+         "their last-write times and sizes as stored; a big file cut into pieces shows\n"
+         "once with its whole size. --long adds the attributes (R H S A, L for a link).\n",
+         {"--category"}, {"--long"}, RunList},
         {"categories-of",
          "usage: qxfm categories-of FOLDER\n"
          "Lists the categories stored in the backup in FOLDER.\n",

@@ -25,6 +25,7 @@ int RunScan(Host& host, const Args& args);
 int RunBackup(Host& host, const Args& args);
 int RunRaw(Host& host, const Args& args);
 int RunVerify(Host& host, const Args& args);
+int RunList(Host& host, const Args& args);
 int RunCategoriesOf(Host& host, const Args& args);
 int RunRestore(Host& host, const Args& args);
 int RunDelete(Host& host, const Args& args);

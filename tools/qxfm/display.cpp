@@ -41,6 +41,7 @@ const char* PhaseName(int phase) {
         case PHASE_SPLIT: return "split";
         case PHASE_APPLY: return "apply";
         case PHASE_MERGE: return "merge";
+        case kPhaseReadImages: return "read";
     }
     return "work";
 }

@@ -35,7 +35,10 @@ private:
     std::chrono::steady_clock::time_point m_lastDraw{};
 };
 
-// Name of a progress phase (lParam of ProgressIntMessage).
+// The phase of qxfm's own reading of image files, beside the module's phases.
+constexpr int kPhaseReadImages = 100;
+
+// Name of a progress phase (lParam of ProgressIntMessage, or kPhaseReadImages).
 const char* PhaseName(int phase);
 
 }  // namespace qxfm

@@ -37,4 +37,19 @@ bool PathArgument(const char* command, const std::string& arg, CString* out, int
     return false;
 }
 
+bool FolderArgument(const char* command, const Args& args, CString* folder, int* status) {
+    if (args.positional.size() != 1) {
+        *status = UsageError(command, "give one folder");
+        return false;
+    }
+    return PathArgument(command, args.positional[0], folder, status);
+}
+
+bool BackupFolderArgument(const char* command, const Args& args, CString* folder, int* status) {
+    if (!FolderArgument(command, args, folder, status)) return false;
+    if (HasCatalog(*folder)) return true;
+    *status = Fail(kExitFailed, std::string(command) + " failed: no backup catalog Tarvolen.fbu in " + folder->ToUtf8());
+    return false;
+}
+
 }  // namespace qxfm

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "args.h"
 #include "host.h"
 
 namespace qxfm {
@@ -24,5 +25,9 @@ namespace qxfm {
 int UsageError(const char* command, const std::string& reason);
 // Maps a path argument, or reports a usage error into *status.
 bool PathArgument(const char* command, const std::string& arg, CString* out, int* status);
+// The one positional argument as a folder path, or a usage error into *status.
+bool FolderArgument(const char* command, const Args& args, CString* folder, int* status);
+// As FolderArgument, for a folder that must hold a backup catalog (a failure otherwise).
+bool BackupFolderArgument(const char* command, const Args& args, CString* folder, int* status);
 
 }  // namespace qxfm
