@@ -187,7 +187,7 @@ inline bool QxfmErrorLParamIsString(int code) {
     return code == MSG_ERROR_DELETE_FOLDER_DANGEROUS || code == MSG_ERROR_PATH_LONGER_THAN_260 ||
            code == MSG_ERROR_DRIVE_INFO_FAILED || code == MSG_ERROR_DRIVE_INVALID ||
            code == MSG_ERROR_COPYDATA_CANNOT_FIND || code == MSG_ERROR_COPYDATA_FAILED ||
-           code == MSG_ERROR_COPYDATA_NOSPACE_FAILED;
+           code == MSG_ERROR_COPYDATA_NOSPACE_FAILED || code == MSG_ERROR_WIM_SPLIT_FAILED;
 }
 // True when a wParam is the address of one of the module's constant texts
 // (kQxfmTextNoFileInList, kQxfmTextFileListSizeFailed) rather than a code.
@@ -195,6 +195,14 @@ inline bool QxfmWParamIsText(WPARAM wParam) {
     const LONG_PTR v = static_cast<LONG_PTR>(wParam);
     return v > 0xFFFF || v < -0xFFFF;
 }
+
+// Backup's result when the backup is complete and usable but its image could
+// not be split into parts: imageFiles holds the one unsplit ".wim", the catalog
+// names it, and -234 was posted with the path that kept the split from working
+// (a file larger than the part size, or a piece name already taken). 0 is a
+// complete backup, split as asked; 1 a failure, which leaves an earlier backup
+// in the same folder as it was.
+#define QXFM_BACKUP_NOT_SPLIT 2
 
 extern "C" {
 QXFM_API int SetDebugLogFileName(CString fileName);

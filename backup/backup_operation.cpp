@@ -5,16 +5,20 @@
 #include <memory>
 
 #include "api/dbglog.h"
+#include "api/file_utils.h"
+#include "api/local_time.h"
 #include "api/notify.h"
 #include "api/operation_lock.h"
 #include "api/path_parts.h"
+#include "api/run_journal.h"
+#include "backup/capture_selection.h"
 #include "backup/file_preparation.h"
-#include "api/file_utils.h"
-#include "api/local_time.h"
+#include "backup/on_disk_names.h"
 #include "backup/over_length.h"
 #include "catalog/serialization.h"
 #include "image/capture_context.h"
 #include "image/wim_file.h"
+#include "largefiles/piece_path.h"
 #include "restore/directories.h"
 #include "selection/type_list.h"
 
@@ -24,29 +28,39 @@ const ULONGLONG kMiB = 1048576;
 const ULONGLONG kSmallestSplitBytes = 99 * kMiB;
 const WCHAR kCaptureTempFolder[] = u"C:\\tmp";
 const WCHAR kBackupLogCopy[] = u"%ssystem.sav\\logs\\Backup_%s";
+const WCHAR kCatalogName[] = u"Tarvolen.fbu";
+const WCHAR kSourceListName[] = u"SourceFileList.log";
+const WCHAR kWorkFolderSuffix[] = u".incomplete";
 
-CString Upper(CString s) { return s.MakeUpper(); }
+CString FileNameOf(const CString& path) { return path.Mid(path.ReverseFind(u'\\') + 1); }
 
-// Removes what the backup made beside the user's files - the pieces of big
-// files and the copies of over-length files - on whatever path the backup ends.
-class MadeFilesCleanup {
+bool IsImageFileName(const CString& name) {
+    const CString ext = name.Right(4);
+    return ext.CompareNoCase(u".wim") == 0 || ext.CompareNoCase(u".swm") == 0;
+}
+
+// Replays the run's journal on whatever path the backup ends: what the run
+// made beside the user's files goes, a committed new set moves into place.
+class JournalReplay {
 public:
-    MadeFilesCleanup(CQXSerialization& catalog, std::vector<CString>& copies) : m_catalog(catalog), m_copies(copies) {}
-    ~MadeFilesCleanup() {
+    explicit JournalReplay(RunJournal& journal) : m_journal(journal) {}
+    ~JournalReplay() {
         try {
             Run();
         } catch (...) {
         }
     }
-    void Run() {
-        m_catalog.DeleteAllSplitFiles();
-        DeleteFiles(&m_copies);
-        m_copies.clear();
+    bool Run() {
+        if (m_done) return m_replayed;
+        m_done = true;
+        m_replayed = m_journal.Replay();
+        return m_replayed;
     }
 
 private:
-    CQXSerialization& m_catalog;
-    std::vector<CString>& m_copies;
+    RunJournal& m_journal;
+    bool m_done = false;
+    bool m_replayed = false;
 };
 
 class BackupRun {
@@ -84,7 +98,6 @@ public:
 private:
     int Work() {
         CQXSerialization catalog;
-        MadeFilesCleanup cleanup(catalog, m_relocatedCopies);
         catalog.SetDebugLogPath(g_strDebugLogFile);
         g_pfnContinue = m_req.continueCallback;
 
@@ -94,7 +107,18 @@ private:
 
         m_destination = WithBackslash(m_req.destinationFolder);
         CreateDirectories(m_destination);
-        m_imagePath = m_destination + m_req.imageName + u".wim";
+        RunJournal journal(m_destination);
+        m_journal = &journal;
+        if (!StartJournal()) {
+            const DWORD cause = GetLastError();
+            DbgLog(u"The backup folder %s cannot keep a journal, error %d", m_destination.GetString(),
+                   static_cast<int>(cause));
+            PostLastSystemError(cause);
+            CloseDbgLog();
+            return 1;
+        }
+        JournalReplay replay(journal);
+        m_imagePath = m_work + m_req.imageName + u".wim";
         m_imageDescription = m_req.imageName + u", " + LocalTimeText(u"%Y-%m-%d %H:%M:%S");
 
         LoadTypeList(m_req.typeListFile, m_req.categories, &m_types);
@@ -109,14 +133,33 @@ private:
         bool failed = CaptureAll(catalog);
         PostProgress(100, PHASE_CAPTURE);
         DbgLog(u"WIM_MSG_PROGRESS - now capture percentage: %d%%", 100);
-        if (m_anyAppended && !failed) failed = Finish(catalog, cleanup);
+        if (m_anyAppended && !failed) failed = Finish(catalog);
 
         m_wim.reset();
-        cleanup.Run();
+        if (!replay.Run()) failed = true;
         m_types.clear();
         PostOperation(MSG_OPERATION_BACKUP_END);
         CloseDbgLog();
-        return failed ? 1 : 0;
+        if (failed) return 1;
+        return m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0;
+    }
+
+    // Finishes what a killed earlier run left, starts this run's journal and
+    // makes the work folder that receives the new set.
+    bool StartJournal() {
+        if (!RunJournal::ReplayLeft(m_destination) || !m_journal->Open()) return false;
+        for (int n = 1;; ++n) {
+            CString folder = m_destination + m_req.imageName + kWorkFolderSuffix;
+            if (n > 1) folder.AppendFormat(u"%d", n);
+            if (GetFileAttributesW(folder) != INVALID_FILE_ATTRIBUTES) continue;
+            if (!m_journal->WillCreateWorkFolder(folder)) return false;
+            if (CreateDirectoryW(folder, nullptr)) {
+                m_work = WithBackslash(folder);
+                return true;
+            }
+            if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+            m_journal->NotCreated(folder);
+        }
     }
 
     // Enters every input file into the catalog. False when the host cancelled.
@@ -129,14 +172,12 @@ private:
 
         for (size_t i = 0; i < m_working.size();) {
             if (!AskContinue()) return false;
-            CString sourcePath = m_working[i];
+            CString sourcePath = m_names.Of(m_working[i]);
             CString current = sourcePath;
             if (IsOverLength(sourcePath)) {
                 DbgLog(ErrorText(MSG_ERROR_PATH_LONGER_THAN_260), sourcePath.GetString());
                 PostErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, sourcePath);
-                int copied = RelocateOverLength(current);
-                if (current != sourcePath) m_relocatedCopies.push_back(current);
-                if (copied) {
+                if (RelocateOverLength(current, *m_journal)) {
                     m_overLength[current] = sourcePath;
                     sourcePath = current;
                 } else {
@@ -144,15 +185,19 @@ private:
                     PostError(MSG_ERROR_COPYDATA_CANNOT_FIND);
                 }
             }
-            if (!EnterFile(catalog, current, threshold)) {
+            const size_t bigFilesBefore = catalog.m_arBigFile.size();
+            if (!EnterFile(catalog, current, threshold, *m_journal)) {
                 DbgLog(ErrorText(MSG_ERROR_SERIALIZATION_FAILED));
                 PostError(MSG_ERROR_SERIALIZATION_FAILED);
                 m_working.erase(m_working.begin() + static_cast<long>(i));
                 continue;
             }
+            const ULONGLONG size = GetFileSize64(current);
+            if (m_splitBytes > 0 && size > m_splitBytes && catalog.m_arBigFile.size() == bigFilesBefore)
+                m_wholeBigFiles.push_back({current, size});
             PostProgressPath(current);
             if (m_req.splitImage) {
-                doneBytes += GetFileSize64(sourcePath);
+                doneBytes += size;
                 if (totalBytes > 0) percent = static_cast<UINT>(doneBytes * 100 / totalBytes);
                 PostProgress(percent, PHASE_BACKUP_PREPARE);
             }
@@ -162,16 +207,16 @@ private:
         return true;
     }
 
-    // One capture per drive and category. Returns the failed flag.
+    // One capture per drive and category into the work folder. Returns the failed flag.
     bool CaptureAll(CQXSerialization& catalog) {
         std::vector<DriveEntry> drives = catalog.GetDriveList();
+        const CaptureSelection selection(catalog);
         int imageIndex = 1;
         DWORD disposition = WIM_CREATE_ALWAYS;
         bool failed = true;
         g_capture.overallCapturePercent = 0;
         g_capture.overallPercent = 0;
         g_capture.stepCount = static_cast<int>(m_types.size() * drives.size());
-        SetBigFileRules(catalog);
 
         for (const DriveEntry& drive : drives) {
             const CString& driveRoot = drive.Drive;
@@ -182,7 +227,7 @@ private:
                 m_wim->m_strImageName = driveRoot.Left(2) + u" " + type.Category;  // "C: DOCUMENTS"
                 m_wim->m_strImageDescription = m_imageDescription;
                 g_capture.extensions = type.Extension;
-                g_capture.category = type.Category;
+                g_capture.taken = &selection.Of(driveRoot, type.Category);
                 g_capture.listLog.Reset(u"[" + type.Category + u"]");
                 catalog.GetCategoryFiles(g_arScanResult, type.Category);
                 if (g_arScanResult.empty()) {
@@ -191,14 +236,16 @@ private:
                 }
                 DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_START), m_imagePath.GetString());
                 PostOperation(MSG_OPERATION_BACKUP_APPEND_START);
-                if (m_wim->Capture(driveRoot, m_imagePath, kCaptureTempFolder, disposition)) {
+                const bool captured = m_wim->Capture(driveRoot, m_imagePath, kCaptureTempFolder, disposition) != 0;
+                g_capture.taken = nullptr;
+                if (captured) {
                     DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_END), driveRoot.GetString(),
                            type.Category.GetString());
                     PostOperation(MSG_OPERATION_BACKUP_APPEND_END);
                     CString totalLine;
                     totalLine.Format(u"File Total Size : %llu bytes", g_capture.categoryBytes);
                     g_capture.listLog.Append(totalLine);
-                    WriteFileListLog(&g_capture.listLog.lines(), m_destination, m_anyAppended, FALSE);
+                    WriteFileListLog(&g_capture.listLog.lines(), m_work, m_anyAppended, FALSE);
                     disposition = WIM_OPEN_EXISTING;
                     m_anyAppended = true;
                     catalog.AddImageToDrive(driveRoot, imageIndex);
@@ -213,72 +260,104 @@ private:
                                type.Category.GetString());
                         PostError(MSG_ERROR_BACKUP_APPEND_FAILED);
                     }
-                    DeleteFileForced(m_imagePath);
                     failed = true;
                     break;
                 }
             }
             if (failed) break;
-            CopyFileListLog(kBackupLogCopy, driveRoot, m_destination);
+            CopyFileListLog(kBackupLogCopy, driveRoot, m_work);
         }
         return failed;
     }
 
-    // Split, image list, over-length map and catalog. Returns the failed flag.
-    bool Finish(CQXSerialization& catalog, MadeFilesCleanup& cleanup) {
-        g_capture.splitTemplate = m_destination + m_req.imageName + u".swm";
+    // Split, image list, over-length map and catalog, all in the work folder,
+    // then the commit of the new set. Returns the failed flag.
+    bool Finish(CQXSerialization& catalog) {
+        g_capture.splitTemplate = m_work + m_req.imageName + u".swm";
         g_capture.imageFiles = {m_imagePath};
-        bool splitOk = true;
         if (m_splitBytes > kSmallestSplitBytes) {
             if (GetFileSize64(m_imagePath) > m_splitBytes) {
                 PostProgress(0, PHASE_SPLIT);
                 DbgLog(u"WIM_MSG_SPLIT - now splitting percentage: %d%%", 0);
                 g_capture.splitProgress = 0;
                 if (!m_wim->Split(m_imagePath, static_cast<LONGLONG>(m_splitBytes))) {
-                    PostError(MSG_ERROR_WIM_SPLIT_FAILED);
-                    DeleteFileForced(m_imagePath);
-                    DeleteFiles(&g_capture.imageFiles);
-                    g_capture.imageFiles.clear();
-                    splitOk = false;
+                    const DWORD error = GetLastError();
+                    if (!AskContinue()) return true;  // cancelled while splitting
+                    ReportSplitFailure(error);
+                    g_capture.imageFiles = {m_imagePath};  // the unsplit image stays and is the backup
+                    m_notSplit = true;
                 }
             }
         } else {
             DbgLog(ErrorText(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL));
             PostError(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);
         }
-        if (splitOk) {
+        if (!m_notSplit) {
             PostProgress(100, PHASE_SPLIT);
             DbgLog(u"WIM_MSG_SPLIT - now splitting percentage: %d%%", 100);
         }
-        if (!g_capture.imageFiles.empty()) {
-            catalog.AppendImages(&g_capture.imageFiles);
-            if (m_req.imageFiles) *m_req.imageFiles = g_capture.imageFiles;
+        std::vector<std::pair<CString, CString>> moves;
+        std::vector<CString> finalNames;
+        for (const CString& made : g_capture.imageFiles) {
+            finalNames.push_back(m_destination + FileNameOf(made));
+            moves.push_back({made, finalNames.back()});
         }
+        catalog.AppendImages(&finalNames);
+        if (m_req.imageFiles) *m_req.imageFiles = finalNames;
         if (!m_overLength.empty()) catalog.SetOverLengthMap(m_overLength);
-        cleanup.Run();
-        if (splitOk && catalog.Save(m_destination)) {
-            DbgLog(u"Do serialization successfully!");
-            return false;
+        if (!catalog.Save(m_work)) return true;
+        DbgLog(u"Do serialization successfully!");
+        if (IsExistingFile(m_work + kSourceListName))
+            moves.push_back({m_work + kSourceListName, m_destination + kSourceListName});
+        moves.push_back({m_work + kCatalogName, m_destination + kCatalogName});
+        // The host's last chance to cancel: until here the old backup is untouched.
+        if (!AskContinue()) return true;
+        return !m_journal->Commit(moves, ObsoleteImages(finalNames));
+    }
+
+    // -234 names the cause: the first file stored whole although it is larger
+    // than the part size, or the piece name that kept it from being cut.
+    void ReportSplitFailure(DWORD error) {
+        for (const WholeBigFile& file : m_wholeBigFiles) {
+            for (ULONGLONG k = 0; k <= file.size / m_splitBytes; ++k) {
+                const CString piece = PiecePath(file.path, k);
+                if (!IsExistingFile(piece)) continue;
+                DbgLog(u"MSG_ERROR_WIM_SPLIT_FAILED - The image stays whole: %s was not cut, the name %s is taken",
+                       file.path.GetString(), piece.GetString());
+                PostErrorPath(MSG_ERROR_WIM_SPLIT_FAILED, piece);
+                return;
+            }
+            DbgLog(u"MSG_ERROR_WIM_SPLIT_FAILED - The image stays whole: %s is larger than the part size",
+                   file.path.GetString());
+            PostErrorPath(MSG_ERROR_WIM_SPLIT_FAILED, file.path);
+            return;
         }
-        return true;
+        const CString image = m_destination + FileNameOf(m_imagePath);
+        DbgLog(u"MSG_ERROR_WIM_SPLIT_FAILED - The image stays whole: splitting %s failed, error %d",
+               image.GetString(), static_cast<int>(error));
+        PostErrorPath(MSG_ERROR_WIM_SPLIT_FAILED, image);
+    }
+
+    // The image files of the backup the folder holds now that the new set does
+    // not replace: they go when the new set is moved into place.
+    std::vector<CString> ObsoleteImages(const std::vector<CString>& finalNames) {
+        std::vector<CString> obsolete;
+        if (!IsExistingFile(m_destination + kCatalogName)) return obsolete;
+        CQXSerialization old;
+        if (!old.Load(m_destination) || !old.GetImageList()) return obsolete;
+        for (const CString& image : *old.GetImageList()) {
+            const CString path = m_destination + FileNameOf(image);
+            const bool replaced = std::any_of(finalNames.begin(), finalNames.end(),
+                                              [&](const CString& name) { return name.CompareNoCase(path) == 0; });
+            if (IsImageFileName(path) && !replaced && IsExistingFile(path)) obsolete.push_back(path);
+        }
+        return obsolete;
     }
 
     void AdvanceCapturePercent() {
         if (g_capture.stepCount > 0)
             g_capture.overallCapturePercent =
                 std::min<UINT>(100, g_capture.overallCapturePercent + 100 / g_capture.stepCount);
-    }
-
-    // The image callback leaves every big file out and takes its pieces in the
-    // image of its category instead.
-    static void SetBigFileRules(CQXSerialization& catalog) {
-        g_capture.bigFiles.clear();
-        g_capture.pieceCategories.clear();
-        for (const FileNode& node : catalog.m_arBigFile) {
-            g_capture.bigFiles.insert(Upper(node.suszPath).str());
-            for (const CString& piece : node.splitPathArray)
-                g_capture.pieceCategories[Upper(piece).str()] = node.Category;
-        }
     }
 
     // The big files of a captured drive and category are restored from that image.
@@ -289,18 +368,28 @@ private:
                 node.IndexofImage.push_back(imageIndex);
     }
 
+    // A file larger than the part size that goes into the image whole.
+    struct WholeBigFile {
+        CString path;
+        ULONGLONG size;
+    };
+
     const BackupRequest& m_req;
     OperationLock m_lock;
     std::vector<CString> m_working;
     std::vector<TypeEntry> m_types;
     std::map<CString, CString> m_overLength;
-    std::vector<CString> m_relocatedCopies;
+    std::vector<WholeBigFile> m_wholeBigFiles;
+    OnDiskNames m_names;
+    RunJournal* m_journal = nullptr;
     std::unique_ptr<CWimFile> m_wim;
     CString m_destination;
+    CString m_work;  // receives the new set until it is complete
     CString m_imagePath;
     CString m_imageDescription;  // the backup's name and start time, given to every image
     ULONGLONG m_splitBytes = 0;
     bool m_anyAppended = false;
+    bool m_notSplit = false;
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "backup/file_preparation.h"
 
-#include "api/path_parts.h"
 #include "api/file_utils.h"
+#include "api/path_parts.h"
+#include "api/run_journal.h"
 #include "selection/folder_scan.h"
 
 namespace {
@@ -26,8 +27,10 @@ bool PiecesComplete(const FileNode& node, ULONGLONG pieceSize) {
 
 // Cuts a big file; a cut that failed part-way is undone, so that the file is
 // backed up whole rather than as an incomplete set of pieces.
-bool CutIntoPieces(CQXSerialization& catalog, FileNode& node, ULONGLONG pieceSize) {
-    catalog.SplitBigFile(pieceSize, node);
+bool CutIntoPieces(CQXSerialization& catalog, FileNode& node, ULONGLONG pieceSize, RunJournal& journal) {
+    const PathParts parts = SplitPath(node.suszPath);
+    journal.KeepFolderTime(parts.drive + parts.dir);
+    catalog.SplitBigFile(pieceSize, node, &journal);
     if (PiecesComplete(node, pieceSize)) return true;
     DeleteFiles(&node.splitPathArray);
     node.splitPathArray.clear();
@@ -44,7 +47,7 @@ CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension)
     return kOthers;
 }
 
-int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG bigFileThreshold) {
+int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG bigFileThreshold, RunJournal& journal) {
     if (path.IsEmpty() || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return 0;
 
     FileNode node;
@@ -61,7 +64,7 @@ int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG bigFileT
     record.Category = node.Category;
     record.arFileList.push_back(upperPath);
 
-    if (bigFileThreshold != 0 && node.size > bigFileThreshold && CutIntoPieces(catalog, node, bigFileThreshold)) {
+    if (bigFileThreshold != 0 && node.size > bigFileThreshold && CutIntoPieces(catalog, node, bigFileThreshold, journal)) {
         catalog.m_arBigFile.push_back(node);
         record.arBigFileList.push_back(upperPath);
     }

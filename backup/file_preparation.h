@@ -3,11 +3,14 @@
 
 #include "catalog/serialization.h"
 
+class RunJournal;
+
 // The category whose patterns match extension (first category, first pattern
 // in type-list order), or "OTHERS".
 CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension);
 
 // Files path under its drive and its category; a file larger than a non-zero
 // threshold is cut into pieces first and recorded as a big file (all ones
-// never cuts). 1 when entered, 0 when path is empty or names no existing file.
-int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG bigFileThreshold);
+// never cuts; the pieces are entered in journal before they are made). 1 when
+// entered, 0 when path is empty or names no existing file.
+int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG bigFileThreshold, RunJournal& journal);

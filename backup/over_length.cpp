@@ -1,6 +1,9 @@
 #include "backup/over_length.h"
 
+#include <vector>
+
 #include "api/path_parts.h"
+#include "api/run_journal.h"
 #include "restore/directories.h"
 
 namespace {
@@ -9,7 +12,7 @@ const WCHAR kException1[] = u"_Exception1";
 const WCHAR kException2[] = u"_Exception2";
 const WCHAR kReName[] = u"_ReName";
 
-bool Exists(const CString& path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const CString& path) { return GetFileAttributesW(WithLongPathPrefix(path)) != INVALID_FILE_ATTRIBUTES; }
 
 // Name to keep in "_Exception2": the file's name, or "_ReName" with its
 // extension when the name alone is over the limit.
@@ -18,52 +21,61 @@ CString NameForException2(const PathParts& parts) {
     return name.GetLength() > kOverLengthLimit ? CString(kReName) + parts.ext : name;
 }
 
+// Makes the missing folders on the way to file, each entered in the journal first.
+bool MakeFoldersFor(const CString& file, DWORD attributes, RunJournal& journal) {
+    const PathParts parts = SplitPath(file);
+    CString level = parts.drive;
+    for (const CString& name : PathComponents(parts.dir)) {
+        level += u"\\" + name;
+        if (!Exists(level) && !journal.WillCreateFolder(level)) return false;
+    }
+    return CreateDirectories(file, attributes) == 0;
+}
+
+// Copies source to target, or to target with "_01", "_02" ... before its
+// extension, never over an existing file; target becomes the name tried last.
+int CopyToFreeName(const CString& source, CString& target, DWORD folderAttributes, RunJournal& journal) {
+    const PathParts parts = SplitPath(target);
+    CString candidate = target;
+    for (int n = 1;; ++n) {
+        if (!Exists(candidate)) {
+            target = candidate;
+            if (!journal.WillCreate(candidate) || !MakeFoldersFor(candidate, folderAttributes, journal)) return 0;
+            if (CopyFileW(WithLongPathPrefix(source), WithLongPathPrefix(candidate), TRUE)) return 1;
+            if (GetLastError() != ERROR_FILE_EXISTS) return 0;
+            journal.NotCreated(candidate);  // taken meanwhile
+        }
+        candidate.Format(u"%s%s%s_%02d%s", parts.drive.GetString(), parts.dir.GetString(), parts.fname.GetString(), n,
+                         parts.ext.GetString());
+    }
+}
+
 }  // namespace
 
 bool IsOverLength(const CString& path) { return path.GetLength() > kOverLengthLimit; }
 
-int CopyWithLongPathPrefix(const CString& source, const CString& target, DWORD folderAttributes) {
-    CreateDirectories(target, folderAttributes);
-    return CopyFileW(WithLongPathPrefix(source), WithLongPathPrefix(target), FALSE) ? 1 : 0;
-}
-
-int CopyToFreeName(const CString& source, CString& target) {
-    if (Exists(target)) {
-        PathParts parts = SplitPath(target);
-        CString candidate;
-        for (int n = 1;; ++n) {
-            candidate.Format(u"%s%s%s_%02d%s", parts.drive.GetString(), parts.dir.GetString(),
-                             parts.fname.GetString(), n, parts.ext.GetString());
-            if (!Exists(candidate)) break;
-        }
-        target = candidate;
-    }
-    return CopyWithLongPathPrefix(source, target, FILE_ATTRIBUTE_HIDDEN);
-}
-
-int RelocateOverLength(CString& path) {
-    PathParts parts = SplitPath(path);
-    CString root = parts.drive + u"\\";
-    CString exception2 = root + kException2 + u"\\";
-    CString target;
-    int copied = 0;
-    if ((parts.fname + parts.ext).GetLength() > kOverLengthLimit) {
-        target = exception2 + NameForException2(parts);
-        copied = CopyToFreeName(path, target);
-    } else {
-        int lastBackslash = path.Left(kOverLengthLimit).ReverseFind(u'\\');
+int RelocateOverLength(CString& path, RunJournal& journal) {
+    const PathParts parts = SplitPath(path);
+    const CString root = parts.drive + u"\\";
+    CString target = root + kException2 + u"\\" + NameForException2(parts);
+    DWORD folderAttributes = FILE_ATTRIBUTE_HIDDEN;
+    if ((parts.fname + parts.ext).GetLength() <= kOverLengthLimit) {
+        const int lastBackslash = path.Left(kOverLengthLimit).ReverseFind(u'\\');
         if (lastBackslash < 0) return 0;
-        CString tail = path.Mid(lastBackslash + 1);
-        if (tail.GetLength() > kOverLengthLimit) {
-            target = exception2 + NameForException2(parts);
-            copied = CopyToFreeName(path, target);
-        } else {
-            CString exception1 = root + kException1 + u"\\";
-            CreateDirectories(exception1, FILE_ATTRIBUTE_HIDDEN);
+        const CString tail = path.Mid(lastBackslash + 1);
+        if (tail.GetLength() <= kOverLengthLimit) {
+            const CString exception1 = root + kException1 + u"\\";
+            journal.KeepFolderTime(root);
+            if (!MakeFoldersFor(exception1, FILE_ATTRIBUTE_HIDDEN, journal)) {
+                path = exception1 + tail;
+                return 0;
+            }
             target = exception1 + tail;
-            copied = CopyWithLongPathPrefix(path, target, 0);
+            folderAttributes = 0;
         }
     }
+    journal.KeepFolderTime(root);
+    const int copied = CopyToFreeName(path, target, folderAttributes, journal);
     path = target;
     return copied;
 }

@@ -7,6 +7,7 @@
 #include "catalog/records.h"
 
 class CArchive;
+class RunJournal;
 
 // The serialized part that the root owns.
 class CQXSerializeObject {
@@ -63,7 +64,8 @@ public:
     bool Load(CString folder);
 
     // Big files (cut before a capture, merged after a restore).
-    int SplitBigFile(ULONGLONG pieceSize, FileNode& node);
+    // Each piece is entered in journal, when given, before it is made.
+    int SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal = nullptr);
     // 1 when every big file of image whose pieces lie below target was rebuilt, else 0.
     int RestoreBigFiles(CString target, CString drive, int image);
     void DeleteRestoredPieces(CString target, CString drive, int image);

@@ -2,13 +2,13 @@
 
 CaptureContext g_capture;
 
-void ListLogLines::Reset(const CString& firstLine) {
-    m_lines.assign(1, firstLine);
-    m_set.clear();
-    m_set.insert(firstLine.str());
-}
-
-void ListLogLines::Append(const CString& line) {
-    m_lines.push_back(line);
-    m_set.insert(line.str());
+void TakenItems::Add(const CString& path, Kind kind) {
+    if (path.GetLength() < 3) return;
+    std::u16string name = path.str();
+    if (name[0] >= u'a' && name[0] <= u'z') name[0] = static_cast<char16_t>(name[0] - u'a' + u'A');
+    // Every folder on the way, deepest first, until one that is already there.
+    if (kind != Kind::BigFile)
+        for (size_t at = name.rfind(u'\\'); at != std::u16string::npos && at > 2; at = name.rfind(u'\\', at - 1))
+            if (!folders.insert(name.substr(0, at)).second) break;
+    files.emplace(std::move(name), kind);
 }

@@ -9,18 +9,31 @@
 
 #include "atlstr.h"
 
-// The list-log lines, in order, with a set beside them for the "already
-// listed" test that runs once per captured file.
+// The list-log lines, in order.
 class ListLogLines {
 public:
-    void Reset(const CString& firstLine);
-    void Append(const CString& line);
-    bool Contains(const CString& line) const { return m_set.count(line.str()) != 0; }
+    void Reset(const CString& firstLine) { m_lines.assign(1, firstLine); }
+    void Append(const CString& line) { m_lines.push_back(line); }
     std::vector<CString>& lines() { return m_lines; }
 
 private:
     std::vector<CString> m_lines;
-    std::unordered_set<std::u16string> m_set;
+};
+
+// What one capture of a backup takes, named exactly as the capture names
+// items ("X:\..." with the drive letter in upper case; letter case counts):
+// the files, and every folder with one of them below it.
+struct TakenItems {
+    enum class Kind {
+        File,     // taken and listed
+        Piece,    // a big file's piece: taken, the list names its big file
+        BigFile,  // listed, but it enters the image as its pieces
+    };
+    // Enters a file and, unless it is a big file, the folders on the way to it.
+    void Add(const CString& path, Kind kind);
+
+    std::unordered_map<std::u16string, Kind> files;
+    std::unordered_set<std::u16string> folders;
 };
 
 struct CaptureContext {
@@ -33,11 +46,7 @@ struct CaptureContext {
     ULONGLONG splitProgress = 0;      // bytes of the part files announced in the current split
     CString splitTemplate;            // first part's path, until the first split message
     std::vector<CString> imageFiles;  // image file and part paths of the backup
-    // Big files of a backup (upper-case paths): no image takes a big file
-    // itself; the image of its category takes its pieces instead.
-    CString category;                                            // category being captured
-    std::unordered_set<std::u16string> bigFiles;                 // every big file of the backup
-    std::unordered_map<std::u16string, CString> pieceCategories; // every piece -> its file's category
+    const TakenItems* taken = nullptr; // what the running capture of a backup takes
 };
 
 extern CaptureContext g_capture;

@@ -53,32 +53,31 @@ bool IsLockedByAnotherWriter(const CString& path) {
     return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
+// An item is decided by the capture's set alone (each item is offered once
+// per capture, so a file is listed once); a taken file that a writer holds
+// without read sharing stops the capture.
 DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
     *take = FALSE;
     try {
-        if (IsExcludedPath(upperPath)) return WIM_MSG_SUCCESS;
-        if (IsExistingFolder(path)) {
-            std::vector<CString> found;
-            ScanFolder(path, &g_capture.extensions, 0, nullptr, &found, nullptr);
-            *take = !found.empty();
+        if (!g_capture.taken || IsExcludedPath(upperPath)) return WIM_MSG_SUCCESS;
+        if (g_capture.taken->folders.count(path.str())) {
+            *take = TRUE;
             return WIM_MSG_SUCCESS;
         }
-        // A big file enters its category's image as its pieces, never whole.
-        auto piece = g_capture.pieceCategories.find(upperPath.str());
-        if (piece != g_capture.pieceCategories.end()) {
-            *take = piece->second.CompareNoCase(g_capture.category) == 0;
+        auto found = g_capture.taken->files.find(path.str());
+        if (found == g_capture.taken->files.end()) return WIM_MSG_SUCCESS;
+        if (found->second == TakenItems::Kind::Piece) {
+            *take = TRUE;
             return WIM_MSG_SUCCESS;
         }
-        if (!HasWantedExtension(upperPath)) return WIM_MSG_SUCCESS;
-        const bool bigFile = g_capture.bigFiles.count(upperPath.str()) != 0;
         PostProgressPath(path);
-        *take = !bigFile;
-        if (g_capture.listLog.Contains(upperPath)) return WIM_MSG_SUCCESS;
-        if (!bigFile && IsLockedByAnotherWriter(path)) {
-            *take = FALSE;
-            DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
-            PostError(MSG_ERROR_WIM_MSG_ERROR, ERROR_SHARING_VIOLATION);
-            return WIM_MSG_ABORT_IMAGE;
+        if (found->second == TakenItems::Kind::File) {
+            if (IsLockedByAnotherWriter(path)) {
+                DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
+                PostError(MSG_ERROR_WIM_MSG_ERROR, ERROR_SHARING_VIOLATION);
+                return WIM_MSG_ABORT_IMAGE;
+            }
+            *take = TRUE;
         }
         ListFile(path, upperPath);
         return WIM_MSG_SUCCESS;

@@ -1,16 +1,18 @@
 // Cutting a big file into numbered pieces beside it.
 #include "api/file_utils.h"
 #include "api/notify.h"
+#include "api/run_journal.h"
 #include "catalog/serialization.h"
 #include "largefiles/file_copy.h"
-
-namespace {
+#include "largefiles/piece_path.h"
 
 CString PiecePath(const CString& path, ULONGLONG number) {
     CString piece;
     piece.Format(u"%s.%03llu", path.GetString(), number);
     return piece;
 }
+
+namespace {
 
 // What every piece takes from the big file, so that the merge can give it back.
 struct SourceStamp {
@@ -20,11 +22,16 @@ struct SourceStamp {
 
 // Writes the next length bytes of source into a new piece; a piece left
 // incomplete is removed again. A file that already has the piece's name may be
-// the user's own and is never overwritten: the piece then fails.
+// the user's own and is never overwritten: the piece then fails. The journal
+// learns of each piece before it is made.
 bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, const SourceStamp& stamp,
-                CopyBuffer& buffer) {
+                CopyBuffer& buffer, RunJournal* journal) {
+    if (journal && !journal->WillCreate(piecePath)) return false;
     ScopedFile piece(CreateNewForWriting(piecePath));
-    if (!piece.IsOpen()) return false;
+    if (!piece.IsOpen()) {
+        if (journal && GetLastError() == ERROR_FILE_EXISTS) journal->NotCreated(piecePath);
+        return false;
+    }
     ULONGLONG copied = 0;
     bool complete = CopyBytes(source, piece.Get(), length, buffer, &copied) && copied == length &&
                     SetFileTime(piece.Get(), nullptr, nullptr, &stamp.lastWrite);
@@ -38,7 +45,7 @@ bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, const
 
 // Pieces 0 .. S/P-1 hold P bytes each, the last one S mod P (empty when P
 // divides S). A failure stops the cut with -246; finished pieces stay listed.
-int CQXSerialization::SplitBigFile(ULONGLONG pieceSize, FileNode& node) {
+int CQXSerialization::SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal) {
     if (pieceSize == 0 || !IsExistingFile(node.suszPath)) return 1;
     ScopedFile source(OpenForReading(node.suszPath));
     ULONGLONG size = 0;
@@ -54,7 +61,7 @@ int CQXSerialization::SplitBigFile(ULONGLONG pieceSize, FileNode& node) {
     for (ULONGLONG k = 0; k <= fullPieces; ++k) {
         CString piecePath = PiecePath(node.suszPath, k);
         ULONGLONG length = k < fullPieces ? pieceSize : size % pieceSize;
-        if (!WritePiece(source.Get(), piecePath, length, stamp, buffer)) {
+        if (!WritePiece(source.Get(), piecePath, length, stamp, buffer, journal)) {
             PostError(MSG_ERROR_BIGFILES_SPLIT_FAILED);
             return 1;
         }

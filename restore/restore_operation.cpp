@@ -9,6 +9,7 @@
 #include "api/notify.h"
 #include "api/operation_lock.h"
 #include "api/path_parts.h"
+#include "api/run_journal.h"
 #include "catalog/image_files.h"
 #include "catalog/serialization.h"
 #include "image/capture_context.h"
@@ -96,6 +97,8 @@ private:
             return 1;
         }
 
+        // What a killed backup into this folder left is finished first.
+        RunJournal::ReplayLeft(m_backupFolder);
         CQXSerialization catalog;
         catalog.SetDebugLogPath(g_strDebugLogFile);
         int result = 1;

@@ -66,7 +66,7 @@ TEST_F(QxfmTool, BackupVerifyRestoreRoundTrip) {
                           "--from-scan", "--folder", "C:\\Users", "--exclude", "setup"});
     ASSERT_EQ(backup.status, 0) << backup.err;
     EXPECT_NE(backup.out.find("D:\\Backups\\Monday.wim\n"), std::string::npos) << backup.out;
-    // The over-length path of the sample is reported with the path the module posted.
+    // The over-length path of the sample is reported as the module posted it, spelled as on disk.
     EXPECT_NE(backup.err.find("warning: Warnning Path of the File: C:\\Users\\ann\\Documents\\a rather long"),
               std::string::npos)
         << backup.err;

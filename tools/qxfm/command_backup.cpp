@@ -87,13 +87,15 @@ int RunBackup(Host& host, const Args& args) {
     if (splitMB == 0) host.Ignore(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);  // no split was asked for
     const int result = host.module().Backup(host.window(), &files, types, &categories, destination, name,
                                             splitMB > 0, splitMB, compression, &imageFiles, &Host::Continue);
-    status = Conclude(host, result != 0, "backup");
+    const bool notSplit = result == QXFM_BACKUP_NOT_SPLIT;
+    status = Conclude(host, result != 0 && !notSplit, "backup");
     if (status != kExitOk) {
         if (status == kExitCancelled) before.RemoveNewOnes();
         return status;
     }
     for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
     std::printf("%zu files backed up into %zu image file(s)\n", files.size(), imageFiles.size());
+    if (notSplit) return Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole");
     return kExitOk;
 }
 

@@ -8,7 +8,7 @@
 
 namespace qxfm {
 
-enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitCancelled = 130 };
+enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitNotSplit = 3, kExitCancelled = 130 };
 
 // Prints "qxfm: REASON" to stderr and returns status.
 int Fail(int status, const std::string& reason);

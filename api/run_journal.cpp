@@ -1,0 +1,188 @@
+#include "api/run_journal.h"
+
+#include <unordered_set>
+
+#include "api/file_utils.h"
+#include "api/path_parts.h"
+
+namespace {
+
+const WCHAR kJournalName[] = u"Tarvolen.journal";
+
+// Entry tags.
+const WCHAR kMade = u'+';        // a file about to be made
+const WCHAR kNotOurs = u'-';     // its name was taken by a file that is not ours
+const WCHAR kFolder = u'd';      // a folder about to be made
+const WCHAR kWorkFolder = u'w';  // a folder whose files are all the run's own
+const WCHAR kFolderTime = u't';  // a folder's last-write time before the run
+const WCHAR kMove = u'm';        // a file of the new set and its final name
+const WCHAR kObsolete = u'x';    // a file of the old set the new one does not replace
+const WCHAR kCommit = u'c';      // the new set is complete
+
+CString TicksText(const FILETIME& time) {
+    CString text;
+    text.Format(u"%016llX", (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return text;
+}
+
+bool TimeFromText(const CString& text, FILETIME* time) {
+    if (text.GetLength() != 16) return false;
+    ULONGLONG ticks = 0;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const WCHAR c = text[i];
+        const int digit = c >= u'0' && c <= u'9' ? c - u'0' : c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
+        if (digit < 0) return false;
+        ticks = ticks << 4 | static_cast<ULONGLONG>(digit);
+    }
+    time->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    time->dwLowDateTime = static_cast<DWORD>(ticks);
+    return true;
+}
+
+bool SetFolderTime(const CString& folder, const FILETIME& lastWrite) {
+    HANDLE handle = CreateFileW(WithLongPathPrefix(folder), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const BOOL set = SetFileTime(handle, nullptr, nullptr, &lastWrite);
+    CloseHandle(handle);
+    return set != FALSE;
+}
+
+// Deletes the files directly inside folder, then the folder.
+void RemoveWorkFolder(const CString& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(WithLongPathPrefix(WithBackslash(folder) + u"*"), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileForced(WithLongPathPrefix(WithBackslash(folder) + found.cFileName));
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(WithLongPathPrefix(folder));
+}
+
+}  // namespace
+
+RunJournal::RunJournal(const CString& folder) : m_path(WithBackslash(folder) + kJournalName), m_file(INVALID_HANDLE_VALUE) {}
+
+RunJournal::~RunJournal() {
+    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+}
+
+bool RunJournal::Open() {
+    m_entries.clear();
+    m_file = CreateFileW(m_path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return m_file != INVALID_HANDLE_VALUE;
+}
+
+// On disk an entry is its tag, its path, a 0, the other text and a 0; an entry
+// cut short by a killed run was never acted upon and is dropped when read.
+bool RunJournal::Add(WCHAR tag, const CString& path, const CString& other) {
+    if (m_file == INVALID_HANDLE_VALUE) return false;
+    std::u16string record(1, tag);
+    record += path.str();
+    record += u'\0';
+    record += other.str();
+    record += u'\0';
+    const DWORD bytes = static_cast<DWORD>(record.size() * sizeof(char16_t));
+    DWORD written = 0;
+    if (!WriteFile(m_file, record.data(), bytes, &written, nullptr) || written != bytes) return false;
+    m_entries.push_back({tag, path, other});
+    return true;
+}
+
+bool RunJournal::Load() {
+    HANDLE file = CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::u16string text;
+    char16_t buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got / sizeof(char16_t));
+    CloseHandle(file);
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t pathEnd = text.find(u'\0', at + 1);
+        if (pathEnd == std::u16string::npos) break;
+        const size_t otherEnd = text.find(u'\0', pathEnd + 1);
+        if (otherEnd == std::u16string::npos) break;
+        m_entries.push_back({text[at], CString(text.substr(at + 1, pathEnd - at - 1)),
+                             CString(text.substr(pathEnd + 1, otherEnd - pathEnd - 1))});
+        at = otherEnd + 1;
+    }
+    return true;
+}
+
+bool RunJournal::WillCreate(const CString& file) { return Add(kMade, file); }
+
+void RunJournal::NotCreated(const CString& file) { Add(kNotOurs, file); }
+
+bool RunJournal::WillCreateFolder(const CString& folder) { return Add(kFolder, folder); }
+
+bool RunJournal::WillCreateWorkFolder(const CString& folder) { return Add(kWorkFolder, folder); }
+
+void RunJournal::KeepFolderTime(const CString& folder) {
+    for (const Entry& entry : m_entries)
+        if (entry.tag == kFolderTime && entry.path == folder) return;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(WithLongPathPrefix(folder), GetFileExInfoStandard, &data))
+        Add(kFolderTime, folder, TicksText(data.ftLastWriteTime));
+}
+
+bool RunJournal::Commit(const std::vector<std::pair<CString, CString>>& moves, const std::vector<CString>& obsolete) {
+    for (const auto& move : moves)
+        if (!Add(kMove, move.first, move.second)) return false;
+    for (const CString& file : obsolete)
+        if (!Add(kObsolete, file)) return false;
+    return FlushFileBuffers(m_file) && Add(kCommit, CString());
+}
+
+bool RunJournal::MoveCommitted() {
+    for (const Entry& entry : m_entries) {
+        if (entry.tag != kMove || !IsExistingFile(entry.path)) continue;
+        if (IsExistingFile(entry.other)) SetFileAttributesW(entry.other, FILE_ATTRIBUTE_NORMAL);
+        if (!MoveFileExW(entry.path, entry.other, MOVEFILE_REPLACE_EXISTING)) return false;
+    }
+    for (const Entry& entry : m_entries)
+        if (entry.tag == kObsolete) DeleteFileForced(entry.path);
+    return true;
+}
+
+void RunJournal::RemoveMade() {
+    std::unordered_set<std::u16string> notOurs;
+    for (const Entry& entry : m_entries)
+        if (entry.tag == kNotOurs) notOurs.insert(entry.path.str());
+    for (const Entry& entry : m_entries)
+        if (entry.tag == kMade && !notOurs.count(entry.path.str())) DeleteFileForced(WithLongPathPrefix(entry.path));
+    for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
+        if (notOurs.count(entry->path.str())) continue;
+        if (entry->tag == kWorkFolder) RemoveWorkFolder(entry->path);
+        if (entry->tag == kFolder) RemoveDirectoryW(WithLongPathPrefix(entry->path));  // only when empty
+    }
+}
+
+void RunJournal::RestoreFolderTimes() {
+    FILETIME time;
+    for (const Entry& entry : m_entries)
+        if (entry.tag == kFolderTime && TimeFromText(entry.other, &time)) SetFolderTime(entry.path, time);
+}
+
+bool RunJournal::Replay() {
+    bool committed = false;
+    for (const Entry& entry : m_entries) committed = committed || entry.tag == kCommit;
+    if (committed && !MoveCommitted()) return false;
+    RemoveMade();
+    RestoreFolderTimes();
+    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+    m_file = INVALID_HANDLE_VALUE;
+    m_entries.clear();
+    return DeleteFileForced(m_path);
+}
+
+bool RunJournal::ReplayLeft(const CString& folder) {
+    RunJournal left(folder);
+    if (!IsExistingFile(left.m_path)) return true;
+    return left.Load() && left.Replay();
+}

@@ -1,0 +1,21 @@
+// The spelling a file system gives a path: a host may name a file in another
+// letter case than it is stored in, and the platform finds it all the same,
+// while a capture offers every item under its stored name.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+#include "atlstr.h"
+
+class OnDiskNames {
+public:
+    // path ("X:\..." form) with its drive letter upper-cased and every name
+    // as it is stored; path as it is when some part of it cannot be found.
+    CString Of(const CString& path);
+
+private:
+    CString FolderOf(const CString& folder);
+
+    std::unordered_map<std::u16string, CString> m_folders;  // folder as given -> as stored
+};

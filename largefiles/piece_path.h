@@ -1,0 +1,7 @@
+// The name of a big file's piece: the file's path, a dot and the piece number
+// with at least three digits ("film.avi.000").
+#pragma once
+
+#include "atlstr.h"
+
+CString PiecePath(const CString& path, ULONGLONG number);

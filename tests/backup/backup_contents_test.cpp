@@ -1,0 +1,206 @@
+// What a backup stores: exactly the chosen files (big ones as pieces,
+// over-length ones as copies of their own), and what becomes of a split that
+// cannot be made.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "backup_host.h"
+#include "catalog/serialization.h"
+#include "sample_tree.h"
+#include "wimgapi.h"
+
+using namespace qxtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const ULONGLONG kMiB = 1048576;
+
+// "/Users/ann/x.doc" for "C:\Users\ann\x.doc".
+std::string InImage(const CString& path) {
+    std::string p = path.ToUtf8().substr(2);
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return p;
+}
+
+// Equal to the 100 ns a file time keeps.
+bool SameTime(fs::file_time_type a, fs::file_time_type b) {
+    return std::chrono::abs(a - b) < std::chrono::nanoseconds(100);
+}
+
+struct BackupContents : BackupHost {
+    CString Deep(const CString& first, int levels) {
+        CString path = first;
+        for (int i = 0; i < levels; ++i) path += u"\\a rather long folder name";
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(BackupContents, TheImagesHoldTheChosenFilesAndNothingElseOfTheDrive) {
+    SampleTree tree = MakeSampleTree(drives);
+    std::vector<CString> chosen;
+    for (const SampleFile& f : tree.files)
+        if (f.path.Find(u"C:\\Users\\ann\\Documents") == 0 || f.path.Find(u"C:\\Users\\ann\\Music") == 0)
+            chosen.push_back(f.path);
+    drives.Write(u"C:\\Users\\bob\\bob.doc", "not chosen");
+    ASSERT_EQ(0, Backup(chosen, {}, FALSE, 0));
+
+    // Image 1 is (C:, DOCUMENTS), image 2 (C:, MUSIC); no other category has a chosen file.
+    std::set<std::string> documents = ImageFiles(1), music = ImageFiles(2);
+    CString deep = Deep(u"C:\\Users\\ann\\Documents", 12) + u"\\deep report.doc";
+    CQXSerialization catalog;
+    ASSERT_TRUE(catalog.Load(kFolder));
+    ASSERT_EQ(1u, catalog.m_OverLengthFileList.size());
+    const CString copy = catalog.m_OverLengthFileList.begin()->first;
+    EXPECT_EQ(deep, catalog.m_OverLengthFileList.begin()->second);
+    EXPECT_EQ((std::set<std::string>{"/Users/ann/Documents/report.doc", "/Users/ann/Documents/notes.txt", InImage(copy)}),
+              documents);
+    EXPECT_EQ((std::set<std::string>{"/Users/ann/Music/song.mp3"}), music);
+    ASSERT_EQ(1u, catalog.m_arDrive.size());
+    EXPECT_EQ((std::vector<int>{1, 2}), catalog.m_arDrive[0].IndexofImage);
+}
+
+TEST_F(BackupContents, AWholeDriveScanResultStoresEveryMatchingFileOfTheDrive) {
+    SampleTree tree = MakeSampleTree(drives);
+    std::vector<CString> categories{u"Documents", u"Pictures"};
+    ULONGLONG count = 0;
+    ASSERT_EQ(0, module.ScanFileArraySizeByPredefinedType(host.handle(), u"C:\\", tree.typeList, &categories, &count,
+                                                          nullptr));
+    std::vector<CString> scanned;
+    scanned.reserve(count);
+    ULONGLONG total = 0;
+    ASSERT_EQ(0, module.GetFileArrayByPredefinedType(&scanned, &total));
+    ASSERT_EQ(0, Backup(scanned, categories, FALSE, 0));
+
+    CQXSerialization catalog;
+    ASSERT_TRUE(catalog.Load(kFolder));
+    std::set<std::string> documents, pictures;
+    for (const CString& path : scanned) {
+        CString stored = path;
+        for (const auto& entry : catalog.m_OverLengthFileList)
+            if (entry.second == path) stored = entry.first;
+        (path.Right(4) == u".jpg" ? pictures : documents).insert(InImage(stored));
+    }
+    EXPECT_EQ(documents, ImageFiles(1));
+    EXPECT_EQ(pictures, ImageFiles(2));
+    EXPECT_TRUE(documents.count("/types.txt"));
+}
+
+TEST_F(BackupContents, AFileLargerThanThePartSizeLeavesAUsableUnsplitBackup) {
+    const CString big = u"C:\\Media\\film.avi";
+    drives.Write(big, NoiseBytes(101 * kMiB, 9));
+    drives.Write(u"C:\\Media\\small.avi", "small");
+    drives.Write(u"C:\\types.txt", "[Video]\r\navi\r\n");
+    ASSERT_EQ(QXFM_BACKUP_NOT_SPLIT, Backup({big, u"C:\\Media\\small.avi"}, {}, FALSE, 100, WIM_COMPRESS_NONE));
+    auto posted = host.Drain();
+    EXPECT_EQ(std::vector<CString>{big}, ErrorTexts(posted, MSG_ERROR_WIM_SPLIT_FAILED));
+    EXPECT_TRUE(LogHas("MSG_ERROR_WIM_SPLIT_FAILED - The image stays whole: C:\\Media\\film.avi is larger than the "
+                       "part size"));
+
+    EXPECT_EQ(std::vector<CString>{kFolderSlash + u"Image.wim"}, imageFiles);
+    EXPECT_EQ(0, module.IsDataValid(kFolder));
+    EXPECT_EQ((std::set<std::string>{"/Media/film.avi", "/Media/small.avi"}), ImageFiles(1));
+    std::vector<CString> all{u"VIDEO"};
+    ASSERT_EQ(0, module.Restore(host.handle(), kFolder, &all, u"D:\\Restore", nullptr));
+    EXPECT_EQ(1u, FilesBelow(drives.Root('D') + "/Restore", "film.avi").size());
+}
+
+TEST_F(BackupContents, ATakenPieceNameLeavesAUsableUnsplitBackupNamingIt) {
+    const CString big = u"C:\\Media\\film.avi";
+    const CString users = u"C:\\Media\\film.avi.001";
+    drives.Write(big, NoiseBytes(101 * kMiB, 9));
+    drives.Write(users, "the user's own file");
+    drives.Write(u"C:\\types.txt", "[Video]\r\navi\r\n");
+    ASSERT_EQ(QXFM_BACKUP_NOT_SPLIT, Backup({big}, {}, TRUE, 100, WIM_COMPRESS_NONE));
+    auto posted = host.Drain();
+    EXPECT_TRUE(HasCode(posted, host.errorStr, MSG_ERROR_BIGFILES_SPLIT_FAILED));
+    EXPECT_EQ(std::vector<CString>{users}, ErrorTexts(posted, MSG_ERROR_WIM_SPLIT_FAILED));
+    EXPECT_EQ(std::vector<CString>{kFolderSlash + u"Image.wim"}, imageFiles);
+    EXPECT_EQ(0, module.IsDataValid(kFolder));
+    EXPECT_EQ("the user's own file", ReadHostFile(drives.Host(users)));
+    EXPECT_FALSE(HostExists(drives.Host(u"C:\\Media\\film.avi.000")));
+}
+
+TEST_F(BackupContents, ExceptionCopiesNeverReplaceAFileAndEachOverLengthFileGetsItsOwn) {
+    // Two over-length files whose tails are the same, and a user's file where the first copy would go.
+    const CString a = Deep(u"C:\\a", 8) + u"\\common\\f.txt", b = Deep(u"C:\\b", 8) + u"\\common\\f.txt";
+    drives.Write(a, "first");
+    drives.Write(b, "second");
+    const CString tail = a.Mid(a.Left(217).ReverseFind(u'\\') + 1);
+    ASSERT_EQ(tail, b.Mid(b.Left(217).ReverseFind(u'\\') + 1));
+    const CString occupied = u"C:\\_Exception1\\" + tail;
+    drives.Write(occupied, "the user's file");
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ntxt\r\n");
+    const auto rootTime = fs::last_write_time(drives.Root('C'));
+
+    ASSERT_EQ(0, Backup({a, b}, {}, FALSE, 0));
+    EXPECT_EQ("the user's file", ReadHostFile(drives.Host(occupied)));
+    CQXSerialization catalog;
+    ASSERT_TRUE(catalog.Load(kFolder));
+    ASSERT_EQ(2u, catalog.m_OverLengthFileList.size());
+    std::set<std::string> expected;
+    for (const auto& entry : catalog.m_OverLengthFileList) {
+        EXPECT_NE(occupied, entry.first);
+        expected.insert(InImage(entry.first));
+    }
+    std::set<std::string> stored = ImageFiles(1);
+    EXPECT_EQ(expected, stored);
+    // The copies are gone; the folder that held a user's file stays, the one the backup made goes.
+    EXPECT_EQ(std::vector<std::string>{drives.Host(occupied)}, FilesBelow(drives.Root('C') + "/_Exception1"));
+
+    // Each restored file comes back with its own content.
+    std::vector<CString> all{u"DOCUMENTS"};
+    ASSERT_EQ(0, module.Restore(host.handle(), kFolder, &all, u"D:\\Restore", nullptr));
+    std::multiset<std::string> restored;
+    for (const std::string& file : FilesBelow(drives.Root('D') + "/Restore", ".txt")) restored.insert(ReadHostFile(file));
+    EXPECT_EQ((std::multiset<std::string>{"first", "second"}), restored);
+
+    // A drive root the backup added folders to gets its time back when they go.
+    fs::remove_all(drives.Root('C') + "/_Exception1");
+    fs::last_write_time(drives.Root('C'), rootTime);
+    ASSERT_EQ(0, Backup({a}, {}, FALSE, 0));
+    EXPECT_FALSE(HostExists(drives.Root('C') + "/_Exception1"));
+    EXPECT_TRUE(SameTime(rootTime, fs::last_write_time(drives.Root('C'))));
+}
+
+TEST_F(BackupContents, PiecesGoAndTheirFolderGetsItsTimeBack) {
+    const CString big = u"C:\\Media\\film.avi";
+    drives.Write(big, NoiseBytes(3 * kMiB, 9));
+    drives.Write(u"C:\\types.txt", "[Video]\r\navi\r\n");
+    const auto before = fs::last_write_time(drives.Root('C') + "/Media");
+    fs::last_write_time(drives.Root('C') + "/Media", before - std::chrono::hours(24));
+    ASSERT_EQ(0, Backup({big}, {}, TRUE, 1, WIM_COMPRESS_NONE));
+    EXPECT_EQ((std::set<std::string>{"/Media/film.avi.000", "/Media/film.avi.001", "/Media/film.avi.002",
+                                     "/Media/film.avi.003"}),
+              ImageFiles(1));
+    EXPECT_EQ(std::vector<std::string>{drives.Host(big)}, FilesBelow(drives.Root('C') + "/Media"));
+    EXPECT_TRUE(SameTime(before - std::chrono::hours(24), fs::last_write_time(drives.Root('C') + "/Media")));
+}
+
+TEST_F(BackupContents, NamesThatDifferOnlyInCaseAreDifferentFiles) {
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ntxt\r\n[Video]\r\navi\r\n");
+    drives.Write(u"C:\\v\\movie.avi", NoiseBytes(2 * kMiB + 1, 1));
+    drives.Write(u"C:\\v\\MOVIE.AVI", "small");
+    const CString lower = Deep(u"C:\\d", 9) + u"\\report.txt", upper = Deep(u"C:\\d", 9) + u"\\Report.txt";
+    drives.Write(lower, "lower");
+    drives.Write(upper, "upper");
+    ASSERT_EQ(0, Backup({u"C:\\v\\movie.avi", u"C:\\v\\MOVIE.AVI", lower, upper},
+                        {}, TRUE, 1, WIM_COMPRESS_NONE));
+    auto errors = Codes(host.Drain(), host.errorStr);
+    EXPECT_EQ(errors.end(), std::find(errors.begin(), errors.end(), MSG_ERROR_BIGFILES_SPLIT_FAILED));
+
+    CQXSerialization catalog;
+    ASSERT_TRUE(catalog.Load(kFolder));
+    EXPECT_EQ(1u, catalog.m_arBigFile.size());
+    ASSERT_EQ(2u, catalog.m_OverLengthFileList.size());
+    std::set<std::string> documents = ImageFiles(1), video = ImageFiles(2);
+    for (const auto& entry : catalog.m_OverLengthFileList) EXPECT_TRUE(documents.count(InImage(entry.first)));
+    EXPECT_TRUE(video.count("/v/MOVIE.AVI"));
+    EXPECT_TRUE(video.count("/v/movie.avi.002"));
+    EXPECT_FALSE(video.count("/v/movie.avi"));
+}

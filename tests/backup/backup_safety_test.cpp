@@ -1,0 +1,163 @@
+// A backup that is cancelled, runs out of space or is killed leaves the
+// user's files and an earlier backup in the same folder as they were, and
+// nothing that gets in the way of the next backup.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "backup_host.h"
+#include "sample_tree.h"
+
+using namespace qxtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const ULONGLONG kMiB = 1048576;
+
+// Every file and folder below root with its bytes and last-write time.
+std::map<std::string, std::string> TreeState(const std::string& root) {
+    std::map<std::string, std::string> state;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string rel = fs::relative(entry.path(), root).string();
+        if (entry.is_directory()) {
+            state[rel] = "folder";
+        } else {
+            const auto time = entry.last_write_time().time_since_epoch().count();
+            state[rel] = std::to_string(std::hash<std::string>()(ReadHostFile(entry.path().string()))) + "@" +
+                         std::to_string(time);
+        }
+    }
+    return state;
+}
+
+// A small tmpfs mounted over a test drive's folder, unmounted however the test ends.
+class SmallFileSystem {
+public:
+    SmallFileSystem(const std::string& folder, const std::string& size) : m_folder(folder) {
+        int status = -1;
+        RunCommand("mount -t tmpfs -o size=" + size + " qxfm-test '" + folder + "'", &status);
+        m_mounted = status == 0;
+    }
+    ~SmallFileSystem() {
+        if (m_mounted) RunCommand("umount '" + m_folder + "'");
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+};
+
+struct BackupSafety : BackupHost {
+    SampleTree tree;
+
+    void SetUp() override {
+        tree = MakeSampleTree(drives, 3 * kMiB);
+    }
+    // Both drives but the work folder; a restore goes to a drive of its own.
+    std::map<std::string, std::string> Drives() const {
+        auto state = TreeState(drives.Root('C'));
+        for (const auto& entry : TreeState(drives.Root('D'))) state["D/" + entry.first] = entry.second;
+        return state;
+    }
+    // The previous backup passes the validity check and restores its files.
+    void ExpectRestorable() {
+        EXPECT_EQ(0, module.IsDataValid(kFolder));
+        std::vector<CString> all{u"DOCUMENTS", u"PICTURES", u"MUSIC", u"VIDEO"};
+        TempDir target;
+        EXPECT_EQ(0, module.Restore(host.handle(), kFolder, &all, u"C:\\Restored", nullptr));
+        EXPECT_EQ(1u, FilesBelow(drives.Root('C') + "/Restored", "holiday.avi").size());
+        fs::remove_all(drives.Root('C') + "/Restored");
+    }
+};
+
+}  // namespace
+
+TEST_F(BackupSafety, ACancelledDailyBackupLeavesThePreviousOneAsItWas) {
+    ASSERT_EQ(0, Backup(tree.Paths(), {}, TRUE, 1));
+    drives.Write(u"C:\\Users\\ann\\Documents\\new.doc", "written since");
+    std::vector<CString> files = tree.Paths();
+    files.push_back(u"C:\\Users\\ann\\Documents\\new.doc");
+    ContinueCounter::Reset();
+    ASSERT_EQ(0, Backup(files, {}, TRUE, 1, WIM_COMPRESS_XPRESS, ContinueCounter::Continue));
+    const int polls = ContinueCounter::calls;
+    host.Drain();
+    const auto before = Drives();
+
+    // Cancelled while sizing, preparing (before and after the cut), capturing, and at the last poll.
+    for (int cancelAt : {1, polls / 4, polls / 3, polls / 2, polls * 3 / 4, polls - 1, polls}) {
+        SCOPED_TRACE(cancelAt);
+        ContinueCounter::Reset(cancelAt);
+        EXPECT_EQ(1, Backup(files, {}, TRUE, 1, WIM_COMPRESS_XPRESS, ContinueCounter::Continue));
+        auto errors = Codes(host.Drain(), host.errorStr);
+        for (long long code : errors)
+            EXPECT_TRUE(code == MSG_ERROR_PATH_LONGER_THAN_260 || code == MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL) << code;
+        EXPECT_EQ(before, Drives());
+    }
+    ExpectRestorable();
+}
+
+TEST_F(BackupSafety, ADestinationThatFillsUpLeavesThePreviousBackupAsItWas) {
+    const std::string destination = drives.Root('D') + "/Backups";
+    fs::create_directories(destination);
+    SmallFileSystem small(destination, "8m");
+    if (!small.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    ASSERT_EQ(0, Backup(tree.Paths(), {}, TRUE, 1, WIM_COMPRESS_NONE));
+    const auto before = Drives();
+
+    drives.Write(u"C:\\Users\\ann\\Pictures\\large.jpg", NoiseBytes(6 * kMiB, 11));
+    std::vector<CString> files = tree.Paths();
+    files.push_back(u"C:\\Users\\ann\\Pictures\\large.jpg");
+    EXPECT_EQ(1, Backup(files, {}, TRUE, 1, WIM_COMPRESS_NONE));
+    EXPECT_TRUE(HasCode(host.Drain(), host.errorStr, MSG_ERROR_BACKUP_APPEND_FAILED));
+    auto after = Drives();
+    after.erase("Users/ann/Pictures/large.jpg");
+    EXPECT_EQ(before, after);
+    ExpectRestorable();
+}
+
+TEST_F(BackupSafety, PiecesOfAKilledBackupGoWithTheNextBackupOrRestoreAndNothingElseDoes) {
+    ASSERT_EQ(0, Backup(tree.Paths(), {}, TRUE, 1));
+    const CString film = u"C:\\Users\\ann\\Videos\\film.avi";
+    drives.Write(film, "");
+    fs::resize_file(drives.Host(film), 100 * kMiB);
+    drives.Write(u"C:\\Users\\ann\\Videos\\other.avi.000", "the user's own");
+    const auto before = Drives();
+    std::vector<CString> files = tree.Paths();
+    files.push_back(film);
+
+    for (bool restoreNext : {false, true}) {
+        SCOPED_TRACE(restoreNext ? "restore next" : "backup next");
+        pid_t child = fork();
+        if (child == 0) {
+            Backup(files, {}, TRUE, 1, WIM_COMPRESS_NONE);
+            _exit(0);
+        }
+        // Killed once the cut has made a few pieces.
+        const std::string piece = drives.Host(film + u".005");
+        for (int i = 0; i < 20000 && !HostExists(piece); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        ASSERT_TRUE(HostExists(piece));
+
+        if (restoreNext) {
+            ExpectRestorable();
+        } else {
+            ASSERT_EQ(0, Backup(files, {}, TRUE, 1, WIM_COMPRESS_NONE));
+            EXPECT_FALSE(HasCode(host.Drain(), host.errorStr, MSG_ERROR_BIGFILES_SPLIT_FAILED));
+        }
+        EXPECT_FALSE(HostExists(piece));
+        EXPECT_EQ("the user's own", ReadHostFile(drives.Host(u"C:\\Users\\ann\\Videos\\other.avi.000")));
+        auto now = Drives();
+        for (const auto& entry : before)
+            if (entry.first.rfind("D/", 0) != 0) EXPECT_EQ(entry.second, now[entry.first]) << entry.first;
+    }
+}
