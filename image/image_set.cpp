@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "api/file_utils.h"
 #include "wimgapi.h"
 
 namespace {
@@ -15,14 +16,6 @@ bool ReadHeader(const CString& path, WIM_INFO* info) {
     return read;
 }
 
-bool Exists(const CString& path) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path, &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 ImageSetFault CheckImageSet(const std::vector<CString>& paths) {
@@ -31,7 +24,7 @@ ImageSetFault CheckImageSet(const std::vector<CString>& paths) {
     WIM_INFO first{};
     for (size_t i = 0; i < paths.size(); ++i) {
         fault.path = paths[i];
-        if (!Exists(paths[i])) {
+        if (!IsExistingFile(paths[i])) {
             fault.kind = ImageSetFault::Missing;
             return fault;
         }

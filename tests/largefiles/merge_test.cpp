@@ -207,12 +207,7 @@ TEST_F(MergeTest, ALinkOnTheWayRefusesTheNode) {
     drives.Write(u"D:\\elsewhere\\film.avi", "the user's own");
     fs::create_directories(Host(u"D:\\Restore"));
     fs::create_directory_symlink("../elsewhere", Host(u"D:\\Restore\\Media"));
-    FileNode node;
-    node.suszPath = u"C:\\Media\\film.avi";
-    node.splitPathArray = {u"C:\\Media\\film.avi.000"};
-    node.size = 4;
-    node.IndexofImage = {1};
-    catalog.m_arBigFile.push_back(node);
+    AddNode(u"C:\\Media\\film.avi", {nullptr});
     AddNode(u"C:\\Fine\\fine.avi", {"ok"});
 
     EXPECT_EQ(0, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
@@ -225,12 +220,7 @@ TEST_F(MergeTest, ALinkOnTheWayRefusesTheNode) {
 // A piece is the file of exactly its name: one that exists only in another spelling is not taken for it.
 TEST_F(MergeTest, APieceInAnotherSpellingIsNotTakenForIt) {
     drives.Write(u"D:\\Restore\\Media\\FILM.AVI.000", "other");
-    FileNode node;
-    node.suszPath = u"C:\\Media\\film.avi";
-    node.splitPathArray = {u"C:\\Media\\film.avi.000"};
-    node.size = 5;
-    node.IndexofImage = {1};
-    catalog.m_arBigFile.push_back(node);
+    AddNode(u"C:\\Media\\film.avi", {nullptr});
     EXPECT_EQ(0, catalog.RestoreBigFiles(u"D:\\Restore", u"C:\\", 1));
     EXPECT_EQ(std::vector<std::string>{"FILM.AVI.000"}, Names(Restored(u"Media")));
     EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());

@@ -30,15 +30,7 @@ struct CraftedBackupTest : RestoreFixture {
         ASSERT_TRUE(HostExists(backup + "/Image2.swm")) << out;
 
         CQXSerialization catalog;
-        DriveEntry drive;
-        drive.Drive = u"C:\\";
-        drive.IndexofImage = {1};
-        catalog.m_arDrive.push_back(drive);
-        TypeEntry type;
-        type.Category = u"DOCUMENTS";
-        type.Extension = {u"DOC"};
-        type.IndexofImage = {1};
-        catalog.m_arType.push_back(type);
+        AddDocumentsImage(catalog, u"C:\\");
         FileNode big;
         big.suszPath = u"C:\\Media\\film.avi";
         big.splitPathArray = {u"C:\\Media\\film.avi.000"};

@@ -36,6 +36,19 @@ struct RestoreFixture : ::testing::Test {
         return module.Restore(host.handle(), backupFolder, &categories, target, callback);
     }
 
+    // A catalog's drive entry and a DOCUMENTS category, both in image 1.
+    static void AddDocumentsImage(CQXSerialization& catalog, const CString& drive) {
+        DriveEntry entry;
+        entry.Drive = drive;
+        entry.IndexofImage = {1};
+        catalog.m_arDrive.push_back(entry);
+        TypeEntry type;
+        type.Category = u"DOCUMENTS";
+        type.Extension = {u"DOC"};
+        type.IndexofImage = {1};
+        catalog.m_arType.push_back(type);
+    }
+
     // The host folder that holds every drive and the work folder of this test.
     std::string TempRoot() const { return fs::path(drives.Root('C')).parent_path().string(); }
     // Everything of the temporary tree but the restore target below C: (host

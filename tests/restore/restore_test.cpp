@@ -113,15 +113,7 @@ TEST_F(RestoreFixture, CatalogWhoseDriveEntryLeavesTheRestoreRootIsRefused) {
     fs::create_directories(drives.Root('D') + "/Backups");
     {
         CQXSerialization catalog;
-        DriveEntry evil;
-        evil.Drive = u"..\\..\\..\\Evil\\";
-        evil.IndexofImage = {1};
-        catalog.m_arDrive.push_back(evil);
-        TypeEntry type;
-        type.Category = u"DOCUMENTS";
-        type.Extension = {u"DOC"};
-        type.IndexofImage = {1};
-        catalog.m_arType.push_back(type);
+        AddDocumentsImage(catalog, u"..\\..\\..\\Evil\\");
         catalog.m_serializationData->simageList.push_back(u"D:\\Backups\\Image.wim");
         ASSERT_TRUE(catalog.Save(u"D:\\Backups"));
     }
