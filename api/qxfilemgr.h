@@ -232,10 +232,23 @@ QXFM_API int Backup(HWND* hostWindow, std::vector<CString>* fileList, CString ty
 // -239, -240 and -242 carry the file's path as lParam.
 QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileList, CString destinationFolder,
                        ContinueCallback continueCallback);
+// Restore writes only below restoreTarget\System Recovery Files\<"%Y-%m-%d
+// %H%M%S">, a folder of its own (" (2)" ... when a restore of the same second
+// has that name). 0 when everything stored for the chosen categories came
+// back (a category without an image on a drive is nothing missing); 1 when
+// the catalog cannot be read or lists no drive, an apply fails or is
+// cancelled (the pieces it left are removed), a big file cannot be rebuilt
+// (-245; its pieces stay, nothing under its name), an entry is refused because
+// its path runs through a link or mount point (logged with the entry and its
+// reparse tag), or a shortcut or exception list cannot be written.
 QXFM_API int Restore(HWND* hostWindow, CString backupFolder, std::vector<CString>* categories, CString restoreTarget,
                      ContinueCallback continueCallback);
+// 0 when every image file of the catalog is in folder, by its file name (where
+// Restore reads it), and is the right part of one image set; else 1 (-228).
 QXFM_API int IsDataValid(CString folder);
 QXFM_API int GetCategoriesFromSerializationData(CString folder, std::vector<CString>* categories);
+// 0 when the folder is gone afterwards; 1 when it was refused (-224) or when
+// anything of it stayed (each entry that could not be deleted is logged).
 QXFM_API int DeleteFolder(CString folder);
 }
 
