@@ -234,7 +234,7 @@ TEST_F(QxfmTool, PlainOutputWithoutATerminal) {
     EXPECT_EQ(run.err.find('\r'), std::string::npos);
     EXPECT_NE(run.err.find("capture 100%\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("Backup testing start!\n"), std::string::npos);
-    EXPECT_EQ(run.out, "D:\\Backups\\Plain.wim\n1 files backed up into 1 image file(s)\n");
+    EXPECT_EQ(run.out, "D:\\Backups\\Plain.wim\n1 files stored in 1 image file(s)\n");
 }
 
 }  // namespace

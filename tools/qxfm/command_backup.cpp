@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "backup_summary.h"
 #include "cancel.h"
 #include "commands.h"
 #include "image_files.h"
@@ -94,7 +95,11 @@ int RunBackup(Host& host, const Args& args) {
         return status;
     }
     for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
-    std::printf("%zu files backed up into %zu image file(s)\n", files.size(), imageFiles.size());
+    std::vector<CString> overLength;
+    for (const Host::NamedFile& file : host.FilesInErrors())
+        if (file.code == MSG_ERROR_PATH_LONGER_THAN_260) overLength.push_back(CString::FromUtf8(file.path));
+    const BackupInputs inputs{files, exclusions, !categories.empty(), overLength};
+    PrintBackupSummary(SummarizeBackup(host.display(), inputs, imageFiles), imageFiles.size());
     if (notSplit) return Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole");
     return kExitOk;
 }

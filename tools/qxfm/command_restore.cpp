@@ -6,6 +6,7 @@
 #include "outcome.h"
 #include "paths.h"
 #include "scan_files.h"
+#include "stored_categories.h"
 
 namespace qxfm {
 
@@ -16,11 +17,8 @@ int RunRestore(Host& host, const Args& args) {
     if (!args.Has("--to")) return UsageError("restore", "--to is required");
     if (!PathArgument("restore", args.Value("--to"), &target, &status)) return status;
     std::vector<CString> categories = ToCStrings(args.Values("--category"));
-    if (categories.empty()) {
-        categories.reserve(64);
-        if (host.module().GetCategoriesFromSerializationData(AsFolder(folder), &categories) != 1)
-            return Fail(kExitFailed, "restore failed: no backup catalog in " + folder.ToUtf8());
-    }
+    if (categories.empty() && (status = StoredCategories(host, "restore", folder, &categories)) != kExitOk)
+        return status;
     const int result = host.module().Restore(host.window(), AsFolder(folder), &categories, AsFolder(target),
                                              &Host::Continue);
     if ((status = Conclude(host, result != 0, "restore")) != kExitOk) return status;

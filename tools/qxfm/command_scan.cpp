@@ -5,6 +5,7 @@
 #include "outcome.h"
 #include "paths.h"
 #include "scan_files.h"
+#include "stored_categories.h"
 
 namespace qxfm {
 
@@ -40,9 +41,7 @@ int RunCategoriesOf(Host& host, const Args& args) {
     int status = kExitOk;
     if (!PathArgument("categories-of", args.positional[0], &folder, &status)) return status;
     std::vector<CString> categories;
-    categories.reserve(64);
-    if (!HasCatalog(folder) || host.module().GetCategoriesFromSerializationData(AsFolder(folder), &categories) != 1)
-        return Fail(kExitFailed, "categories-of failed: no backup catalog Tarvolen.fbu in " + folder.ToUtf8());
+    if ((status = StoredCategories(host, "categories-of", folder, &categories)) != kExitOk) return status;
     for (const CString& c : categories) std::printf("%s\n", c.ToUtf8().c_str());
     return kExitOk;
 }

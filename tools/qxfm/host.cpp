@@ -74,11 +74,14 @@ void Host::Drain() {
             if (m_ignored != 0 && code == m_ignored) continue;
             m_display.Warning(text);
             m_lastError = text;
+            m_lastErrorCode = code;
         }
     }
 }
 
-std::string Host::TakeLastError() {
+std::string Host::TakeLastError(long long* code) {
+    if (code) *code = m_lastErrorCode;
+    m_lastErrorCode = 0;
     std::string out;
     out.swap(m_lastError);
     return out;

@@ -27,8 +27,9 @@ public:
     static int CALLBACK Continue(int* operation);
     // Decodes, shows and frees every queued notification.
     void Drain();
-    // The text of the last error notification since the last call ("" if none).
-    std::string TakeLastError();
+    // The text of the last error notification since the last call ("" if none),
+    // and its code into *code (0 if none).
+    std::string TakeLastError(long long* code = nullptr);
     // An error code shown and remembered no more (a notice that does not apply to this run).
     void Ignore(long long errorCode) { m_ignored = errorCode; }
     // Files reported by a progress-string notification (copied, taken) so far.
@@ -46,6 +47,7 @@ private:
     HWND m_window = nullptr;
     UINT m_progressInt = 0, m_progressStr = 0, m_operationStr = 0, m_errorStr = 0;
     std::string m_lastError;
+    long long m_lastErrorCode = 0;
     long long m_ignored = 0;
     size_t m_filesReported = 0;
     std::vector<NamedFile> m_filesInErrors;

@@ -14,10 +14,17 @@ int Fail(int status, const std::string& reason) {
 int Conclude(Host& host, bool failed, const std::string& what) {
     host.Drain();
     host.display().Finish();
-    const std::string lastError = host.TakeLastError();
+    long long code = 0;
+    const std::string lastError = host.TakeLastError(&code);
     if (!failed) return kExitOk;  // a Ctrl-C after the last callback did not stop it
     if (CancelRequested()) return Fail(kExitCancelled, "cancelled");
-    return Fail(kExitFailed, what + " failed" + (lastError.empty() ? std::string() : ": " + lastError));
+    return Fail(kExitFailed, FailureReason(what, code, lastError));
+}
+
+std::string FailureReason(const std::string& what, long long errorCode, const std::string& errorText) {
+    if (errorCode == MSG_ERROR_OPERATION_CONFLICT)
+        return "another operation of the library is running (it holds the operation lock); nothing was done";
+    return what + " failed" + (errorText.empty() ? std::string() : ": " + errorText);
 }
 
 }  // namespace qxfm

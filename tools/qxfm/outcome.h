@@ -16,6 +16,9 @@ int Fail(int status, const std::string& reason);
 // result into an exit status; a failure after Ctrl-C is "cancelled", any other
 // has the last error posted as its reason.
 int Conclude(Host& host, bool failed, const std::string& what);
+// The reason of a failed operation: "WHAT failed: ERROR", or, when another
+// operation held the library's lock, that and nothing about WHAT.
+std::string FailureReason(const std::string& what, long long errorCode, const std::string& errorText);
 
 }  // namespace qxfm
 

@@ -13,12 +13,13 @@ ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList
                                                                       &count, &Host::Continue);
     host.Drain();
     host.display().Finish();
-    const std::string lastError = host.TakeLastError();
+    long long code = 0;
+    const std::string lastError = host.TakeLastError(&code);
     // A completed scan that found nothing also answers 1, without an error.
     const bool failed = result != 0 && !(count == 0 && lastError.empty());
     if (CancelRequested() || failed) {
         out.status = CancelRequested() ? Fail(kExitCancelled, "cancelled")
-                                       : Fail(kExitFailed, "scan failed" + (lastError.empty() ? "" : ": " + lastError));
+                                       : Fail(kExitFailed, FailureReason("scan", code, lastError));
         return out;
     }
     out.files.reserve(static_cast<size_t>(count));

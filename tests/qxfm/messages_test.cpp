@@ -1,0 +1,86 @@
+// Messages that name what really happened: a lock held by another operation,
+// a damaged or foreign catalog, and what a backup did with each file.
+#include <gtest/gtest.h>
+
+#include "qxfm_fixture.h"
+
+using namespace qxtest;
+using namespace qxfmtest;
+
+namespace {
+
+TEST_F(QxfmTool, ALockHeldByAnotherOperationIsNamedAsTheCause) {
+    MakeSampleTree(drives);
+    OtherProcessLock other;
+    ASSERT_TRUE(other.holding());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",
+                                   "--from-scan", "--folder", "C:\\Users"},
+          std::vector<std::string>{"scan", "--types", "C:\\types.txt", "--folder", "C:\\Users"}}) {
+        ToolRun run = Run(args);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.LastErrLine(),
+                  "qxfm: another operation of the library is running (it holds the operation lock); nothing was done")
+            << run.err;
+        EXPECT_EQ(run.err.find("type list"), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(QxfmTool, ADamagedOrForeignCatalogIsNotReportedAsMissing) {
+    MakeSampleTree(drives);
+    ASSERT_EQ(Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",
+                   "C:\\Users\\ann\\Documents\\report.doc"})
+                  .status,
+              0);
+    const std::string catalog = drives.Host(u"D:\\Backups\\Tarvolen.fbu");
+    const std::string stored = ReadHostFile(catalog);
+    RunCommand("chmod u+w '" + catalog + "'");
+
+    WriteHostFile(catalog, stored.substr(0, stored.size() / 2));  // cut short: damaged
+    for (const char* command : {"categories-of", "restore"}) {
+        ToolRun run = Run({command, "D:\\Backups", "--to", "D:\\R"});
+        if (std::string(command) == "categories-of") run = Run({command, "D:\\Backups"});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.LastErrLine(), std::string("qxfm: ") + command +
+                                         " failed: the backup catalog D:\\Backups\\Tarvolen.fbu cannot be read: "
+                                         "it is damaged")
+            << run.err;
+    }
+
+    std::string foreign = stored;
+    foreign[4] = 'X';  // the first letter of the signature
+    WriteHostFile(catalog, foreign);
+    ToolRun run = Run({"categories-of", "D:\\Backups"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.LastErrLine(), "qxfm: categories-of failed: the backup catalog D:\\Backups\\Tarvolen.fbu holds no "
+                                 "categories: it is damaged or not a backup catalog");
+}
+
+TEST_F(QxfmTool, BackupTellsWhatItStoredAndWhatItLeftOutAndWhy) {
+    MakeSampleTree(drives);
+    ToolRun run = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon", "--exclude",
+                       "Pictures", "C:\\Users\\ann\\Documents\\report.doc", "C:\\Users\\ann\\Music\\song.mp3",
+                       "C:\\Users\\ann\\setup.bin", "C:\\Users\\ann\\Pictures\\beach.jpg",
+                       "C:\\Users\\ann\\gone.doc"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "D:\\Backups\\Mon.wim\n"
+              "2 files stored in 1 image file(s)\n"
+              "1 files of no category (not stored):\n"
+              "  C:\\Users\\ann\\setup.bin\n"
+              "2 files left out:\n"
+              "  C:\\Users\\ann\\Pictures\\beach.jpg: excluded by --exclude Pictures\n"
+              "  C:\\Users\\ann\\gone.doc: not found\n");
+
+    ToolRun chosen = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Tue",
+                          "--category", "Music", "C:\\Users\\ann\\Documents\\report.doc",
+                          "C:\\Users\\ann\\Music\\song.mp3"});
+    ASSERT_EQ(chosen.status, 0) << chosen.err;
+    EXPECT_NE(chosen.out.find("1 files stored in 1 image file(s)\n1 files left out:\n"
+                              "  C:\\Users\\ann\\Documents\\report.doc: not in a chosen category\n"),
+              std::string::npos)
+        << chosen.out;
+}
+
+}  // namespace
