@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test (ctest), then the catalog fuzz tests
-# again under AddressSanitizer.
+# Builds the project and runs every test (ctest), the install test, then the
+# catalog fuzz tests again under AddressSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -8,6 +8,9 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+
+# The installed package: a host built against it with CMake and with pkg-config, and the .deb.
+./scripts/test-install.sh build
 
 # The catalog tests (damaged and mutated catalogs among them) under the sanitizers.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQXFM_SANITIZE=ON >/dev/null

@@ -21,6 +21,9 @@ TEST_F(QxfmTool, HelpForTheToolAndEveryCommand) {
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_EQ(help.out.rfind(std::string("usage: qxfm ") + command, 0), 0u) << help.out;
     }
+    ToolRun version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "qxfm " QXFM_TEST_VERSION "\n");
     ToolRun none = Run({});
     EXPECT_EQ(none.status, 2);
     ToolRun unknown = Run({"frobnicate"});

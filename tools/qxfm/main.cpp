@@ -12,6 +12,7 @@ namespace {
 
 const char* kGeneralHelp =
     "usage: qxfm COMMAND [OPTIONS]   (qxfm COMMAND --help for each command)\n"
+    "       qxfm --version\n"
     "\n"
     "Commands:\n"
     "  categories TYPES                  list the categories of a type list file\n"
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help")) {
         std::fputs(kGeneralHelp, argc < 2 ? stderr : stdout);
         return argc < 2 ? kExitUsage : kExitOk;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("qxfm %s\n", QXFM_VERSION);
+        return kExitOk;
     }
     for (const Command& command : Commands()) {
         if (command.name != std::string(argv[1])) continue;
