@@ -83,6 +83,34 @@ TEST_F(BackupContents, ListShowsABigFileOnceWithItsWholeSize) {
         << list.out;
     EXPECT_EQ(list.out.find("holiday.avi.00"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("  1 files, 104861696 bytes\n"), std::string::npos) << list.out;
+
+    // Damage in a piece is reported for the big file, with the part that holds it.
+    const std::string tail = NoiseBytes(big, 5).substr(big - 4096);
+    std::string holder;
+    for (const std::string& part : Below(u"D:\\Backups", ".swm")) {
+        std::string bytes = ReadHostFile(part);
+        const size_t at = bytes.find(tail.substr(1000, 64));
+        if (at == std::string::npos) continue;
+        bytes[at + 3] ^= 0x01;
+        WriteHostFile(part, bytes);
+        holder = part;
+    }
+    ASSERT_FALSE(holder.empty());
+    ToolRun verify = Run({"verify", "--deep", "D:\\Backups"});
+    EXPECT_EQ(verify.status, 1) << verify.err;
+    EXPECT_EQ(verify.out, "damaged: C:\\Users\\ann\\Videos\\holiday.avi (piece holiday.avi.001) in C: VIDEO\n");
+    const std::string partName = holder.substr(holder.rfind('/') + 1);
+    EXPECT_NE(verify.LastErrLine().find("(parts: D:\\Backups\\" + partName + ")"), std::string::npos)
+        << verify.err;
+}
+
+TEST_F(BackupContents, CtrlCStopsTheDeepCheck) {
+    BackUp();
+    options.extraEnv = {"QXFM_CANCEL_AFTER=5"};
+    ToolRun run = Run({"verify", "--deep", "D:\\Backups"});
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_EQ(run.LastErrLine(), "qxfm: cancelled");
+    EXPECT_EQ(run.out, "");
 }
 
 TEST_F(BackupContents, DeepVerifyNamesTheDamagedFileAndItsPart) {
