@@ -1,5 +1,7 @@
 #include "backup/raw_copy.h"
 
+#include <set>
+
 #include "api/dbglog.h"
 #include "api/file_utils.h"
 #include "api/notify.h"
@@ -20,14 +22,13 @@ bool FitsOnVolume(const CString& folder, ULONGLONG size) {
 }
 
 // CopyFileW (which gives the copy the source's attributes and times) to a
-// new file. A file already there whose name differs only by case is another
-// copy: this one then gets a file of its own name first. A file of exactly
-// this name is the copy of this very source, listed once more.
+// new file. A file already there is the copy of another source whose name
+// differs only by case: this copy then gets a file of its own name first.
 BOOL CopyToNewFile(const CString& from, const CString& to) {
     if (CopyFileW(from, to, TRUE)) return TRUE;
     if (GetLastError() != ERROR_FILE_EXISTS) return FALSE;
     const HANDLE own = CreateFileW(to, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_POSIX_SEMANTICS, nullptr);
-    if (own == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
+    if (own == INVALID_HANDLE_VALUE) return FALSE;
     CloseHandle(own);
     if (CopyFileW(from, to, FALSE)) return TRUE;
     DeleteFileForced(to);
@@ -39,11 +40,29 @@ void ReportFailed(int code, const CString& source) {
     PostErrorPath(code, source);
 }
 
+bool ThroughLink(const std::vector<DiskEntry>& levels) {
+    for (size_t i = 0; i + 1 < levels.size(); ++i)
+        if (levels[i].attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    return false;
+}
+
 // Where the copies of the files of one source folder go.
 struct TargetFolder {
-    CString path;      // target of the folder, with a trailing backslash
+    CString path;      // with a trailing backslash
     bool made = false; // all its levels exist, with the source folders' attributes
 };
+
+// Makes the levels of folder->path below driveFolder; each one gets the
+// attributes of its source folder, as a copied file gets those of its source.
+void MakeTargetFolder(const CString& driveFolder, const std::vector<DiskEntry>& levels, TargetFolder* folder) {
+    folder->made = CreateDirectories(folder->path) == 0;
+    CString level = driveFolder;
+    for (size_t i = 0; folder->made && i + 1 < levels.size(); ++i) {
+        level += u"\\" + levels[i].name;
+        if (levels[i].attributes & kCopiedAttributes)
+            SetFileAttributesW(WithLongPathPrefix(level), levels[i].attributes & kCopiedAttributes);
+    }
+}
 
 }  // namespace
 
@@ -51,11 +70,12 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
     if (!paths) return RAW_COPY_INCOMPLETE;
     const std::vector<CString> sources = *paths;
     const CString target = WithBackslash(targetFolder);
-    bool complete = true, copiedAny = false;
+    bool complete = true;
     size_t position = 0;  // index of the current source in *paths
     CDiskNames diskNames;
     std::vector<DiskEntry> levels;
     TargetFolder folder;
+    std::set<CString> copied;  // sources copied, as on disk
     for (const CString& source : sources) {
         const CString fullSource = NormalFullPathOf(source);
         if (!diskNames.Lookup(fullSource, &levels)) {
@@ -64,30 +84,23 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
             continue;
         }
         ++position;
-
-        // <target><drive letter>\<names as on disk>; links on the way are not followed.
-        CString from = DriveRootOf(fullSource), to = target + from.Left(1) + u"\\";
-        bool throughLink = false;
-        for (size_t i = 0; i + 1 < levels.size(); ++i) {
-            from += levels[i].name + u"\\";
-            to += levels[i].name + u"\\";
-            throughLink = throughLink || (levels[i].attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-        }
-        if (throughLink) {
+        if (ThroughLink(levels)) {  // links are not followed
             complete = false;
             ReportFailed(MSG_ERROR_COPYDATA_FAILED, source);
             continue;
         }
+
+        // <target><drive letter>\<names as on disk>
+        CString from = DriveRootOf(fullSource);
+        const CString driveFolder = target + from.Left(1);
+        CString to = driveFolder + u"\\";
+        for (size_t i = 0; i + 1 < levels.size(); ++i) {
+            from += levels[i].name + u"\\";
+            to += levels[i].name + u"\\";
+        }
         if (to != folder.path) {
             folder.path = to;
-            folder.made = CreateDirectories(to) == 0;
-            // Folder levels take their source's attributes, as copied files do.
-            CString level = target + from.Left(1);
-            for (size_t i = 0; folder.made && i + 1 < levels.size(); ++i) {
-                level += u"\\" + levels[i].name;
-                if (levels[i].attributes & kCopiedAttributes)
-                    SetFileAttributesW(WithLongPathPrefix(level), levels[i].attributes & kCopiedAttributes);
-            }
+            MakeTargetFolder(driveFolder, levels, &folder);
         }
         if (!folder.made) {
             complete = false;
@@ -96,6 +109,7 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
         }
         from = WithLongPathPrefix(from + levels.back().name);
         to = WithLongPathPrefix(to + levels.back().name);
+        if (copied.count(from)) continue;  // listed once more
 
         if (!FitsOnVolume(target, GetFileSize64(from))) {
             ReportFailed(MSG_ERROR_COPYDATA_NOSPACE_FAILED, source);
@@ -106,11 +120,11 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
             ReportFailed(MSG_ERROR_COPYDATA_FAILED, source);
             continue;
         }
-        copiedAny = true;
+        copied.insert(from);
         PostProgressPath(from);
         DbgLog(u"Copy %s to %s successfully!", from.GetString(), to.GetString());
         if (!AskContinue()) return RAW_COPY_STOPPED;
     }
     DbgLog(u"Copy raw data end!");
-    return complete && copiedAny ? RAW_COPY_DONE : RAW_COPY_INCOMPLETE;
+    return complete && !copied.empty() ? RAW_COPY_DONE : RAW_COPY_INCOMPLETE;
 }

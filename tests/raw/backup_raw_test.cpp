@@ -154,6 +154,18 @@ TEST_F(BackupRawTest, CopiesKeepTheNamesAndAttributesOnDiskAndNeverMerge) {
     EXPECT_EQ(GetFileAttributesW(copy + u"\\C\\Users"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 }
 
+TEST_F(BackupRawTest, FolderLinksOnTheWayAreNotFollowed) {
+    drives.Write(u"C:\\real\\a.txt", "a");
+    fs::create_directory_symlink(drives.Root('C') + "/real", drives.Root('C') + "/link");
+    std::vector<CString> files = {u"C:\\link\\a.txt", u"C:\\real\\a.txt"};
+
+    EXPECT_EQ(Run(&files, u"D:\\backup"), 1);
+
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_FAILED, MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(Texts(posted, host.errorStr)[0], CString(u"C:\\link\\a.txt"));
+    EXPECT_EQ(FilesBelow(StampFolder(drives.Root('D') + "/backup")), (std::vector<std::string>{"C/real/a.txt"}));
+}
+
 TEST_F(BackupRawTest, DestinationWithOrWithoutTrailingBackslashGivesTheSameTree) {
     drives.Write(u"C:\\docs\\a.txt", "a");
     drives.Write(u"C:\\docs\\deep\\b.txt", "b");
