@@ -1,17 +1,19 @@
 // Times one Backup of every file below a host folder into an image, or one
 // Restore of that backup, loaded as a host loads the module.
-// Usage: image backup  <source folder> <work folder> <compression 0-3>
+// Usage: image backup  <source folder> <work folder> <compression 0-3> [type list]
 //        image restore <source folder> <work folder>
 // The source becomes drive C:, the work folder drive D:; the backup goes to
 // D:\backup (image "Image"), the restore to D:\restore. Prints the seconds.
+// Without a type list (a host path) every file goes into one category.
 #include "bench_host.h"
 
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (argc < 4 || (mode != "backup" && mode != "restore") || (mode == "backup" && argc != 5)) {
-        std::fprintf(stderr, "usage: %s backup|restore <source folder> <work folder> [compression]\n", argv[0]);
+    if (argc < 4 || (mode != "backup" && mode != "restore") || (mode == "backup" && argc != 5 && argc != 6)) {
+        std::fprintf(stderr, "usage: %s backup|restore <source folder> <work folder> [compression [type list]]\n",
+                     argv[0]);
         return 2;
     }
     const fs::path source = fs::absolute(argv[2]);
@@ -28,10 +30,13 @@ int main(int argc, char** argv) {
         auto backup = reinterpret_cast<PFN_Backup>(dlsym(module, "Backup"));
         std::vector<CString> files = bench::WindowsPathsBelow(source), categories, images;
         images.reserve(16);
-        // The type list takes every file of the tree into one category.
-        FILE* types = std::fopen((work / "types.txt").c_str(), "w");
-        std::fputs("[All]\n*\n", types);
-        std::fclose(types);
+        if (argc == 6) {
+            fs::copy_file(argv[5], work / "types.txt", fs::copy_options::overwrite_existing);
+        } else {  // every file of the tree in one category
+            FILE* types = std::fopen((work / "types.txt").c_str(), "w");
+            std::fputs("[All]\n*\n", types);
+            std::fclose(types);
+        }
         auto start = std::chrono::steady_clock::now();
         result = backup(window, &files, u"D:\\types.txt", &categories, u"D:\\backup", u"Image", FALSE, 0,
                         std::atoi(argv[4]), &images, bench::DrainAndContinue);
