@@ -172,7 +172,9 @@ private:
 
         for (size_t i = 0; i < m_working.size();) {
             if (!AskContinue()) return false;
-            CString sourcePath = m_names.Of(m_working[i]);
+            CString sourcePath;
+            ULONGLONG size = 0;
+            bool found = m_names.Find(m_working[i], &sourcePath, &size);
             CString current = sourcePath;
             if (IsOverLength(sourcePath)) {
                 DbgLog(ErrorText(MSG_ERROR_PATH_LONGER_THAN_260), sourcePath.GetString());
@@ -183,16 +185,16 @@ private:
                 } else {
                     DbgLog(ErrorText(MSG_ERROR_COPYDATA_CANNOT_FIND), sourcePath.GetString());
                     PostError(MSG_ERROR_COPYDATA_CANNOT_FIND);
+                    found = false;
                 }
             }
             const size_t bigFilesBefore = catalog.m_arBigFile.size();
-            if (!EnterFile(catalog, current, threshold, *m_journal)) {
+            if (!found || !EnterFile(catalog, current, size, threshold, *m_journal)) {
                 DbgLog(ErrorText(MSG_ERROR_SERIALIZATION_FAILED));
                 PostError(MSG_ERROR_SERIALIZATION_FAILED);
                 m_working.erase(m_working.begin() + static_cast<long>(i));
                 continue;
             }
-            const ULONGLONG size = GetFileSize64(current);
             if (m_splitBytes > 0 && size > m_splitBytes && catalog.m_arBigFile.size() == bigFilesBefore)
                 m_wholeBigFiles.push_back({current, size});
             PostProgressPath(current);

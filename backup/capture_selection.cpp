@@ -5,10 +5,10 @@ CaptureSelection::CaptureSelection(const CQXSerialization& catalog) {
         for (const FileNode& node : drive.arFileList) {
             TakenItems& items = m_items[{drive.Drive.str(), node.Category.str()}];
             if (node.splitPathArray.empty()) {
-                items.Add(node.suszPath, TakenItems::Kind::File);
+                items.Add(node.suszPath, TakenItems::Kind::File, node.size);
                 continue;
             }
-            items.Add(node.suszPath, TakenItems::Kind::BigFile);
+            items.Add(node.suszPath, TakenItems::Kind::BigFile, node.size);
             for (const CString& piece : node.splitPathArray) items.Add(piece, TakenItems::Kind::Piece);
         }
 }

@@ -47,14 +47,15 @@ CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension)
     return kOthers;
 }
 
-int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG bigFileThreshold, RunJournal& journal) {
-    if (path.IsEmpty() || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return 0;
+int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
+              RunJournal& journal) {
+    if (path.IsEmpty()) return 0;
 
     FileNode node;
     node.suszPath = path;
     node.Extension = ExtensionOf(path);
     node.Category = CategoryOfExtension(catalog, node.Extension);
-    node.size = GetFileSize64(path);
+    node.size = size;
 
     CString upperPath = path;
     upperPath.MakeUpper();

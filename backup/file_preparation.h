@@ -9,8 +9,9 @@ class RunJournal;
 // in type-list order), or "OTHERS".
 CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension);
 
-// Files path under its drive and its category; a file larger than a non-zero
-// threshold is cut into pieces first and recorded as a big file (all ones
-// never cuts; the pieces are entered in journal before they are made). 1 when
-// entered, 0 when path is empty or names no existing file.
-int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG bigFileThreshold, RunJournal& journal);
+// Files the file found at path, of size bytes, under its drive and its
+// category; a file larger than a non-zero threshold is cut into pieces first
+// and recorded as a big file (all ones never cuts; the pieces are entered in
+// journal before they are made). 1 when entered, 0 when path is empty.
+int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
+              RunJournal& journal);

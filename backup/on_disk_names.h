@@ -10,9 +10,10 @@
 
 class OnDiskNames {
 public:
-    // path ("X:\..." form) with its drive letter upper-cased and every name
-    // as it is stored; path as it is when some part of it cannot be found.
-    CString Of(const CString& path);
+    // Looks up the file at path ("X:\..." form): *stored receives path with its
+    // drive letter upper-cased and every name as it is stored, *size the
+    // file's size. False, with *stored = path, when no file is found there.
+    bool Find(const CString& path, CString* stored, ULONGLONG* size);
 
 private:
     CString FolderOf(const CString& folder);

@@ -2,7 +2,7 @@
 
 CaptureContext g_capture;
 
-void TakenItems::Add(const CString& path, Kind kind) {
+void TakenItems::Add(const CString& path, Kind kind, ULONGLONG size) {
     if (path.GetLength() < 3) return;
     std::u16string name = path.str();
     if (name[0] >= u'a' && name[0] <= u'z') name[0] = static_cast<char16_t>(name[0] - u'a' + u'A');
@@ -10,5 +10,5 @@ void TakenItems::Add(const CString& path, Kind kind) {
     if (kind != Kind::BigFile)
         for (size_t at = name.rfind(u'\\'); at != std::u16string::npos && at > 2; at = name.rfind(u'\\', at - 1))
             if (!folders.insert(name.substr(0, at)).second) break;
-    files.emplace(std::move(name), kind);
+    files.emplace(std::move(name), File{kind, size});
 }

@@ -29,10 +29,14 @@ struct TakenItems {
         Piece,    // a big file's piece: taken, the list names its big file
         BigFile,  // listed, but it enters the image as its pieces
     };
+    struct File {
+        Kind kind;
+        ULONGLONG size;  // as the backup found it, for the source list
+    };
     // Enters a file and, unless it is a big file, the folders on the way to it.
-    void Add(const CString& path, Kind kind);
+    void Add(const CString& path, Kind kind, ULONGLONG size = 0);
 
-    std::unordered_map<std::u16string, Kind> files;
+    std::unordered_map<std::u16string, File> files;
     std::unordered_set<std::u16string> folders;
 };
 

@@ -1,7 +1,6 @@
 // WimMessageCallback: picks the files of a capture, cancels, turns the image
 // percentage into the overall one and collects the part names of a split.
 #include "api/dbglog.h"
-#include "api/file_utils.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
 #include "image/capture_context.h"
@@ -17,8 +16,7 @@ bool HasWantedExtension(const CString& upperPath) {
     return MatchExtension(ExtensionOf(upperPath), &g_capture.extensions) != 0;
 }
 
-void ListFile(const CString& path, const CString& upperPath) {
-    ULONGLONG size = GetFileSize64(path);
+void ListFile(const CString& upperPath, ULONGLONG size) {
     CString sizeLine;
     sizeLine.Format(u"File Size : %llu bytes", size);
     g_capture.listLog.Append(upperPath);
@@ -66,12 +64,12 @@ DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
         }
         auto found = g_capture.taken->files.find(path.str());
         if (found == g_capture.taken->files.end()) return WIM_MSG_SUCCESS;
-        if (found->second == TakenItems::Kind::Piece) {
+        if (found->second.kind == TakenItems::Kind::Piece) {
             *take = TRUE;
             return WIM_MSG_SUCCESS;
         }
         PostProgressPath(path);
-        if (found->second == TakenItems::Kind::File) {
+        if (found->second.kind == TakenItems::Kind::File) {
             if (IsLockedByAnotherWriter(path)) {
                 DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
                 PostError(MSG_ERROR_WIM_MSG_ERROR, ERROR_SHARING_VIOLATION);
@@ -79,7 +77,7 @@ DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
             }
             *take = TRUE;
         }
-        ListFile(path, upperPath);
+        ListFile(upperPath, found->second.size);
         return WIM_MSG_SUCCESS;
     } catch (...) {
         *take = FALSE;

@@ -28,7 +28,7 @@ HANDLE CreateForWriting(LPCWSTR path) {
 
 HANDLE CreateNewForWriting(LPCWSTR path) {
     return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_POSIX_SEMANTICS, nullptr);
 }
 
 bool CopyBytes(HANDLE from, HANDLE to, ULONGLONG limit, CopyBuffer& buffer, ULONGLONG* copied) {

@@ -28,7 +28,8 @@ HANDLE OpenForReading(LPCWSTR path);
 // the attributes of an existing file are reset to normal first.
 HANDLE CreateForWriting(LPCWSTR path);
 // Creates a file for writing in byte mode, sharing read and write; fails with
-// ERROR_FILE_EXISTS when the name is taken.
+// ERROR_FILE_EXISTS when the name is taken as spelled (a name differing only
+// in letter case is another file).
 HANDLE CreateNewForWriting(LPCWSTR path);
 
 // The attributes a big file hands to its pieces and gets back from them.

@@ -186,21 +186,25 @@ TEST_F(BackupContents, NamesThatDifferOnlyInCaseAreDifferentFiles) {
     drives.Write(u"C:\\types.txt", "[Documents]\r\ntxt\r\n[Video]\r\navi\r\n");
     drives.Write(u"C:\\v\\movie.avi", NoiseBytes(2 * kMiB + 1, 1));
     drives.Write(u"C:\\v\\MOVIE.AVI", "small");
+    drives.Write(u"C:\\v\\big.avi", NoiseBytes(2 * kMiB + 2, 2));
+    drives.Write(u"C:\\v\\BIG.AVI", NoiseBytes(2 * kMiB + 3, 3));
     const CString lower = Deep(u"C:\\d", 9) + u"\\report.txt", upper = Deep(u"C:\\d", 9) + u"\\Report.txt";
     drives.Write(lower, "lower");
     drives.Write(upper, "upper");
-    ASSERT_EQ(0, Backup({u"C:\\v\\movie.avi", u"C:\\v\\MOVIE.AVI", lower, upper},
+    ASSERT_EQ(0, Backup({u"C:\\v\\movie.avi", u"C:\\v\\MOVIE.AVI", u"C:\\v\\big.avi", u"C:\\v\\BIG.AVI", lower, upper},
                         {}, TRUE, 1, WIM_COMPRESS_NONE));
     auto errors = Codes(host.Drain(), host.errorStr);
     EXPECT_EQ(errors.end(), std::find(errors.begin(), errors.end(), MSG_ERROR_BIGFILES_SPLIT_FAILED));
 
     CQXSerialization catalog;
     ASSERT_TRUE(catalog.Load(kFolder));
-    EXPECT_EQ(1u, catalog.m_arBigFile.size());
+    EXPECT_EQ(3u, catalog.m_arBigFile.size());
     ASSERT_EQ(2u, catalog.m_OverLengthFileList.size());
     std::set<std::string> documents = ImageFiles(1), video = ImageFiles(2);
     for (const auto& entry : catalog.m_OverLengthFileList) EXPECT_TRUE(documents.count(InImage(entry.first)));
     EXPECT_TRUE(video.count("/v/MOVIE.AVI"));
     EXPECT_TRUE(video.count("/v/movie.avi.002"));
+    EXPECT_TRUE(video.count("/v/big.avi.002"));
+    EXPECT_TRUE(video.count("/v/BIG.AVI.002"));
     EXPECT_FALSE(video.count("/v/movie.avi"));
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "api/file_utils.h"
 #include "api/state.h"
 #include "image/capture_context.h"
 #include "image/wim_file.h"
@@ -70,7 +71,7 @@ void WriteUserTree(const TestDrives& drives) {
 // The files a backup chose: what its capture takes, with the folders on the way.
 TakenItems Chosen(std::initializer_list<const char16_t*> files) {
     TakenItems items;
-    for (const char16_t* file : files) items.Add(file, TakenItems::Kind::File);
+    for (const char16_t* file : files) items.Add(file, TakenItems::Kind::File, GetFileSize64(file));
     return items;
 }
 
