@@ -1,5 +1,7 @@
 #include "image/capture_context.h"
 
+#include <algorithm>
+
 CaptureContext g_capture;
 
 void TakenItems::Add(const CString& path, Kind kind, ULONGLONG size) {
@@ -11,4 +13,14 @@ void TakenItems::Add(const CString& path, Kind kind, ULONGLONG size) {
         for (size_t at = name.rfind(u'\\'); at != std::u16string::npos && at > 2; at = name.rfind(u'\\', at - 1))
             if (!folders.insert(name.substr(0, at)).second) break;
     files.emplace(std::move(name), File{kind, size});
+}
+
+bool ListLogLines::RemoveFile(const CString& path) {
+    for (size_t i = m_lines.size(); i-- > 1;) {
+        if (m_lines[i] != path) continue;
+        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(i),
+                      m_lines.begin() + static_cast<std::ptrdiff_t>(std::min(i + 2, m_lines.size())));
+        return true;
+    }
+    return false;
 }

@@ -14,6 +14,9 @@ class ListLogLines {
 public:
     void Reset(const CString& firstLine) { m_lines.assign(1, firstLine); }
     void Append(const CString& line) { m_lines.push_back(line); }
+    // Takes a listed file back out: its path line and the size line after it;
+    // false when it is not listed.
+    bool RemoveFile(const CString& path);
     std::vector<CString>& lines() { return m_lines; }
 
 private:

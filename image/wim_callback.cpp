@@ -121,6 +121,17 @@ void OnSplit(WPARAM wParam, LPARAM lParam) {
     PostProgressPath(part);
 }
 
+// A file the capture reported and left out is not backed up: it leaves the list and the byte total.
+void Unlist(WPARAM wParam) {
+    const auto* text = reinterpret_cast<const WCHAR*>(wParam);
+    if (!text) return;
+    CString upperPath = text;
+    upperPath.MakeUpper();
+    if (!g_capture.listLog.RemoveFile(upperPath)) return;
+    const ULONGLONG size = GetFileSize64(text);
+    g_capture.categoryBytes -= size < g_capture.categoryBytes ? size : g_capture.categoryBytes;
+}
+
 void LogFileMessage(const WCHAR* format, WPARAM wParam, LPARAM lParam) {
     const auto* path = reinterpret_cast<const WCHAR*>(wParam);
     DbgLog(format, path ? path : u"", static_cast<int>(lParam));
@@ -138,6 +149,7 @@ DWORD CALLBACK WimMessageCallback(DWORD messageId, WPARAM wParam, LPARAM lParam,
             case WIM_MSG_PROGRESS: OnProgress(wParam); break;
             case WIM_MSG_PROCESS: return OnProcess(wParam, lParam);
             case WIM_MSG_ERROR:
+                if (g_nOperation == OP_BACKUP) Unlist(wParam);
                 LogFileMessage(kFileErrorLine, wParam, lParam);
                 PostError(static_cast<int>(lParam));
                 PostError(MSG_ERROR_WIM_MSG_ERROR, lParam);

@@ -47,6 +47,7 @@ const Text kTexts[] = {
     {ERROR_MORE_DATA, u"More data is available."},
     {ERROR_DIRECTORY, u"The directory name is invalid."},
     {ERROR_OPERATION_ABORTED, u"The I/O operation has been aborted because of either a thread exit or an application request."},
+    {ERROR_NO_UNICODE_TRANSLATION, u"No mapping for the Unicode character exists in the target multi-byte code page."},
     {ERROR_INVALID_WINDOW_HANDLE, u"Invalid window handle."},
     {ERROR_NOT_ENOUGH_QUOTA, u"Not enough quota is available to process this command."},
     {ERROR_BAD_CONFIGURATION, u"The configuration data for this product is corrupt. Contact your support personnel."},

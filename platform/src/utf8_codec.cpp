@@ -1,5 +1,13 @@
 #include "utf8_codec.h"
 
+namespace {
+
+constexpr char16_t kByteEscape = 0xDC00;  // U+DC80..U+DCFF stand for the bytes 0x80..0xFF
+
+bool IsByteEscape(char16_t c) { return c >= kByteEscape + 0x80 && c <= kByteEscape + 0xFF; }
+
+}  // namespace
+
 size_t QxDecodeUtf8(const unsigned char* s, size_t n, char32_t& cp) {
     unsigned char c = s[0];
     size_t len;
@@ -69,6 +77,9 @@ std::string QxUtf16ToUtf8(const char16_t* s, size_t n, bool* replaced) {
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
             ++i;
+        } else if (IsByteEscape(s[i])) {
+            out += static_cast<char>(s[i] - kByteEscape);
+            continue;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
             if (replaced) *replaced = true;
@@ -87,12 +98,13 @@ std::u16string QxUtf8ToUtf16(const char* s, size_t n, bool* invalid) {
     while (i < n) {
         char32_t cp;
         size_t used = QxDecodeUtf8(p + i, n - i, cp);
-        if (used == 0) {  // cut short at the end
-            cp = 0xFFFD;
-            used = n - i;
+        const bool replacement = used == 3 && p[i] == 0xEF && p[i + 1] == 0xBF && p[i + 2] == 0xBD;
+        if (used == 0 || (cp == 0xFFFD && !replacement)) {  // invalid, or cut short at the end
+            out += static_cast<char16_t>(kByteEscape + p[i]);
+            if (invalid) *invalid = true;
+            ++i;
+            continue;
         }
-        if (cp == 0xFFFD && invalid && !(used == 3 && p[i] == 0xEF && p[i + 1] == 0xBF && p[i + 2] == 0xBD))
-            *invalid = true;
         QxAppendUtf16(out, cp);
         i += used;
     }

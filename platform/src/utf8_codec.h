@@ -11,7 +11,11 @@ size_t QxDecodeUtf8(const unsigned char* s, size_t n, char32_t& cp);
 
 void QxAppendUtf8(std::string& out, char32_t cp);
 void QxAppendUtf16(std::u16string& out, char32_t cp);
-// UTF-16 to UTF-8, an unpaired surrogate becoming U+FFFD; *replaced tells.
+// Host names need not be valid UTF-8. The conversion keeps them whole: a byte
+// that starts no valid sequence becomes the lone surrogate U+DC00 + byte
+// (U+DC80..U+DCFF) and such a surrogate becomes that byte again.
+//
+// UTF-16 to UTF-8; any other unpaired surrogate becomes U+FFFD, which *replaced tells.
 std::string QxUtf16ToUtf8(const char16_t* s, size_t n, bool* replaced = nullptr);
-// UTF-8 to UTF-16, invalid bytes becoming U+FFFD; *invalid tells.
+// UTF-8 to UTF-16, invalid bytes kept as lone surrogates; *invalid tells.
 std::u16string QxUtf8ToUtf16(const char* s, size_t n, bool* invalid = nullptr);

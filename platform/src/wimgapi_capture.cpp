@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "qxplatform.h"
+#include "utf8_codec.h"
 #include "wimgapi_callbacks.h"
 #include "wimgapi_library.h"
 #include "wimgapi_messages.h"
@@ -67,6 +68,14 @@ const char* RelativeToSource(const CaptureRun& run, const std::string& path) {
     return *rest ? rest : nullptr;
 }
 
+// A name wimlib cannot store: the image keeps UTF-16 names, and bytes that are
+// not UTF-8 have no UTF-16 form.
+bool IsValidUtf8(const char* text) {
+    bool invalid = false;
+    QxUtf8ToUtf16(text, std::strlen(text), &invalid);
+    return !invalid;
+}
+
 enum wimlib_progress_status Abort(CaptureRun& run) {
     run.aborted = true;
     return WIMLIB_PROGRESS_STATUS_ABORT;
@@ -91,6 +100,14 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
                                    reinterpret_cast<LPARAM>(&take)) == WIM_MSG_ABORT_IMAGE)
                     return Abort(run);
                 info->test_file_exclusion.will_exclude = !take;
+                // A wanted item whose name the image cannot hold is left out (with what
+                // is below it) and reported; the rest of the image goes on.
+                if (take && !IsValidUtf8(relative)) {
+                    info->test_file_exclusion.will_exclude = true;
+                    if (SendWimMessage(run.fileHandle, WIM_MSG_ERROR, reinterpret_cast<WPARAM>(winPath.GetString()),
+                                       ERROR_NO_UNICODE_TRANSLATION) == WIM_MSG_ABORT_IMAGE)
+                        return Abort(run);
+                }
                 break;
             }
             case WIMLIB_PROGRESS_MSG_HANDLE_ERROR: {

@@ -1,0 +1,63 @@
+// A name that is not valid UTF-8 cannot enter an image: the file is left out
+// and named, the rest of the backup completes and restores.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "testhost.h"
+
+using namespace qxtest;
+
+namespace {
+
+const char kBadName[] = "bad\xff\xfe name.doc";
+
+TEST(OddNames, ANameThatIsNotUtf8IsLeftOutNamedAndTheRestIsBackedUp) {
+    TestDrives drives({"C", "D"});
+    Module module;
+    HostWindow host;
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
+    drives.Write(u"C:\\docs\\good.doc", "good");
+    WriteHostFile(drives.Root('C') + "/docs/" + kBadName, "bad");
+
+    // The scan names the real file: its path converts back to the bytes on disk.
+    std::vector<CString> categories = {u"Documents"};
+    ULONGLONG count = 0;
+    ASSERT_EQ(0, module.ScanFileArraySizeByPredefinedType(host.handle(), u"C:\\docs", u"C:\\types.txt", &categories,
+                                                          &count, nullptr));
+    std::vector<CString> files;
+    files.reserve(static_cast<size_t>(count));
+    ULONGLONG total = 0;
+    ASSERT_EQ(0, module.GetFileArrayByPredefinedType(&files, &total));
+    ASSERT_EQ(2u, files.size());
+    std::sort(files.begin(), files.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    EXPECT_EQ(std::string("C:\\docs\\") + kBadName, files[0].ToUtf8());
+    EXPECT_EQ(7u, total);
+    host.Drain();
+
+    std::vector<CString> imageFiles;
+    imageFiles.reserve(4);
+    ASSERT_EQ(0, module.Backup(host.handle(), &files, u"C:\\types.txt", &categories, u"D:\\B", u"Image", FALSE, 0, 0,
+                               &imageFiles, nullptr));
+    const std::vector<Posted> posted = host.Drain();
+    EXPECT_TRUE(HasCode(posted, host.errorStr, ERROR_NO_UNICODE_TRANSLATION));
+    EXPECT_TRUE(HasCode(posted, host.errorStr, MSG_ERROR_WIM_MSG_ERROR));
+    EXPECT_EQ(MSG_OPERATION_BACKUP_END, Codes(posted, host.operationStr).back());
+    const std::vector<std::string> log = ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log");
+    const std::string named = std::string("MSG_ERROR_WIM_MSG_ERROR - file: C:\\docs\\") + kBadName +
+                              " ...failed! error code: 1113";
+    EXPECT_NE(log.end(), std::find(log.begin(), log.end(), named));
+
+    // The list of what was backed up holds the good file only.
+    const std::vector<CString> lines = ReadUtf16Lines(drives.Host(u"D:\\B\\SourceFileList.log"));
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), CString(u"C:\\DOCS\\GOOD.DOC")));
+    EXPECT_EQ(lines.end(), std::find_if(lines.begin(), lines.end(), [](const CString& l) { return l.Find(u"BAD") >= 0; }));
+
+    ASSERT_EQ(0, module.Restore(host.handle(), u"D:\\B", &categories, u"D:\\R", nullptr));
+    std::vector<std::string> restored = FilesBelow(drives.Root('D') + "/R", ".doc");
+    ASSERT_EQ(1u, restored.size());
+    EXPECT_EQ("good", ReadHostFile(restored[0]));
+    EXPECT_EQ("bad", ReadHostFile(drives.Root('C') + "/docs/" + kBadName));
+}
+
+}  // namespace
