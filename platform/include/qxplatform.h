@@ -37,9 +37,10 @@ QXPLATFORM_API const QxDrive* QxFindDrive(WCHAR letter);
 
 // Maps a Windows path (C:\a\b, \\?\C:\a\b, a relative path, \a\b on the current
 // drive) to a host path. Components that do not exist as spelled are matched
-// ignoring case, as on Windows. Returns false with *error set to a Win32 code
-// (ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE, ERROR_INVALID_NAME) when the
-// path cannot be mapped.
+// ignoring case, as on Windows; one that matches several names that way (they
+// differ only by case) is not guessed. Returns false with *error set to a Win32
+// code (ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE, ERROR_INVALID_NAME,
+// ERROR_CANT_RESOLVE_FILENAME for the ambiguous match) when the path cannot be mapped.
 QXPLATFORM_API bool QxToHostPath(LPCWSTR winPath, std::string& hostPath, DWORD* error = nullptr);
 // Maps a host path back to its Windows form through the drive whose host root
 // is the longest prefix; returns an empty string when no drive holds it.

@@ -24,7 +24,7 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, const char* lpMultiByteStr
     try {
         size_t n = cbMultiByte < 0 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
         bool invalid = false;
-        std::u16string wide = QxUtf8ToUtf16(lpMultiByteStr, n, &invalid);
+        std::u16string wide = QxUtf8ToUtf16(lpMultiByteStr, n, &invalid, QxBadBytes::Replace);
         if (invalid && (dwFlags & kMbErrInvalidChars)) {
             SetLastError(kErrorNoUnicodeTranslation);
             return 0;
@@ -58,7 +58,7 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
             n = static_cast<size_t>(cchWideChar);
         }
         bool replaced = false;
-        std::string bytes = QxUtf16ToUtf8(lpWideCharStr, n, &replaced);
+        std::string bytes = QxUtf16ToUtf8(lpWideCharStr, n, &replaced, QxBadBytes::Replace);
         if (lpUsedDefaultChar) *lpUsedDefaultChar = replaced ? TRUE : FALSE;
         if (replaced && (dwFlags & kWcErrInvalidChars)) {
             SetLastError(kErrorNoUnicodeTranslation);

@@ -51,7 +51,7 @@ const Text kTexts[] = {
     {ERROR_INVALID_WINDOW_HANDLE, u"Invalid window handle."},
     {ERROR_NOT_ENOUGH_QUOTA, u"Not enough quota is available to process this command."},
     {ERROR_BAD_CONFIGURATION, u"The configuration data for this product is corrupt. Contact your support personnel."},
-    {1921, u"The name of the file cannot be resolved by the system."},
+    {ERROR_CANT_RESOLVE_FILENAME, u"The name of the file cannot be resolved by the system."},
 };
 
 // The text of a code; the configuration error names what is wrong with the drive table.

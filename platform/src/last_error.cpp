@@ -10,7 +10,6 @@ thread_local DWORD t_lastError = ERROR_SUCCESS;
 constexpr DWORD kErrorNotSameDevice = 17;
 constexpr DWORD kErrorNotReady = 21;
 constexpr DWORD kErrorFileTooLarge = 223;
-constexpr DWORD kErrorCantResolveFilename = 1921;
 }  // namespace
 
 DWORD GetLastError() { return t_lastError; }
@@ -46,7 +45,7 @@ DWORD QxWin32FromErrno(int err) {
     case ENODEV:
     case ENOMEDIUM: return kErrorNotReady;
     case EFBIG: return kErrorFileTooLarge;
-    case ELOOP: return kErrorCantResolveFilename;
+    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
     case EINTR: return ERROR_OPERATION_ABORTED;
     case EIO: return ERROR_GEN_FAILURE;
     default: return ERROR_GEN_FAILURE;

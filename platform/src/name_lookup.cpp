@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "atlstr.h"
 
@@ -18,6 +19,7 @@ struct FolderNames {
     timespec mtime{};
     bool valid = false;
     std::unordered_map<std::string, std::string> byKey;
+    std::unordered_set<std::string> ambiguousKeys;  // keys that several names share
 };
 
 std::mutex g_mutex;
@@ -43,7 +45,7 @@ bool Matches(const FolderNames& f, const struct stat& st) {
 
 void Add(FolderNames& f, const std::string& name) {
     auto inserted = f.byKey.emplace(UpperKey(name), name);
-    if (!inserted.second && name < inserted.first->second) inserted.first->second = name;
+    if (!inserted.second && inserted.first->second != name) f.ambiguousKeys.insert(inserted.first->first);
 }
 
 bool Read(const std::string& hostDir, const struct stat& st, FolderNames& f) {
@@ -61,15 +63,17 @@ bool Read(const std::string& hostDir, const struct stat& st, FolderNames& f) {
 
 }  // namespace
 
-bool QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found) {
+QxNoCaseMatch QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found) {
     struct stat st;
-    if (stat(hostDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    if (stat(hostDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return QxNoCaseMatch::None;
     std::lock_guard<std::mutex> lock(g_mutex);
-    if (!Matches(g_folder, st) && !Read(hostDir, st, g_folder)) return false;
-    auto it = g_folder.byKey.find(UpperKey(name));
-    if (it == g_folder.byKey.end()) return false;
+    if (!Matches(g_folder, st) && !Read(hostDir, st, g_folder)) return QxNoCaseMatch::None;
+    const std::string key = UpperKey(name);
+    auto it = g_folder.byKey.find(key);
+    if (it == g_folder.byKey.end()) return QxNoCaseMatch::None;
+    if (g_folder.ambiguousKeys.count(key)) return QxNoCaseMatch::Several;
     found = it->second;
-    return true;
+    return QxNoCaseMatch::One;
 }
 
 void QxNoteCreated(const std::string& hostPath) {

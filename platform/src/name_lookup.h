@@ -4,9 +4,11 @@
 
 #include <string>
 
-// Name of an entry of hostDir that equals name ignoring case (the lowest in
-// ordinal order when several do); false when there is none.
-bool QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found);
+enum class QxNoCaseMatch { None, One, Several };
+
+// The entry of hostDir that equals name ignoring case, in *found when there is
+// exactly one. Several such entries name no file: the caller must not pick one.
+QxNoCaseMatch QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found);
 
 // Tells the lookup that this layer has just created the entry hostPath.
 void QxNoteCreated(const std::string& hostPath);

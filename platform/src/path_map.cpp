@@ -29,8 +29,9 @@ bool IsDir(const std::string& path) {
 std::string Join(const std::string& dir, const std::string& name) { return dir + "/" + name; }
 
 // Resolves the components one by one below root, matching each one ignoring
-// case when it does not exist as spelled.
-void WalkNoCase(const std::string& root, const std::vector<std::string>& parts, QxHostPath& out) {
+// case when it does not exist as spelled; false when a component matches
+// several names that way.
+bool WalkNoCase(const std::string& root, const std::vector<std::string>& parts, QxHostPath& out) {
     std::string cur = root;
     for (size_t i = 0; i < parts.size(); ++i) {
         bool last = i + 1 == parts.size();
@@ -39,7 +40,9 @@ void WalkNoCase(const std::string& root, const std::vector<std::string>& parts, 
         bool found = lstat(cand.c_str(), &st) == 0;
         if (!found && errno == ENOENT) {
             std::string actual;
-            if (QxFindNameNoCase(cur.empty() ? "/" : cur, parts[i], actual)) {
+            QxNoCaseMatch match = QxFindNameNoCase(cur.empty() ? "/" : cur, parts[i], actual);
+            if (match == QxNoCaseMatch::Several) return false;
+            if (match == QxNoCaseMatch::One) {
                 cand = Join(cur, actual);
                 found = true;
             }
@@ -54,6 +57,7 @@ void WalkNoCase(const std::string& root, const std::vector<std::string>& parts, 
         }
     }
     out.path = cur;
+    return true;
 }
 
 }  // namespace
@@ -109,11 +113,13 @@ bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error, boo
     }
     if (errno == ENOENT && IsDir(parentDir)) {
         std::string actual;
-        out.exists = QxFindNameNoCase(parentDir, parts.back(), actual);
+        QxNoCaseMatch match = QxFindNameNoCase(parentDir, parts.back(), actual);
+        if (match == QxNoCaseMatch::Several) return fail(ERROR_CANT_RESOLVE_FILENAME);
+        out.exists = match == QxNoCaseMatch::One;
         out.path = parent + "/" + (out.exists ? actual : parts.back());
         return true;
     }
-    WalkNoCase(root, parts, out);
+    if (!WalkNoCase(root, parts, out)) return fail(ERROR_CANT_RESOLVE_FILENAME);
     return true;
 }
 

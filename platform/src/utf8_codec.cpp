@@ -68,7 +68,7 @@ void QxAppendUtf16(std::u16string& out, char32_t cp) {
     }
 }
 
-std::string QxUtf16ToUtf8(const char16_t* s, size_t n, bool* replaced) {
+std::string QxUtf16ToUtf8(const char16_t* s, size_t n, bool* replaced, QxBadBytes bad) {
     std::string out;
     out.reserve(n);
     if (replaced) *replaced = false;
@@ -77,7 +77,7 @@ std::string QxUtf16ToUtf8(const char16_t* s, size_t n, bool* replaced) {
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
             ++i;
-        } else if (IsByteEscape(s[i])) {
+        } else if (bad == QxBadBytes::Keep && IsByteEscape(s[i])) {
             out += static_cast<char>(s[i] - kByteEscape);
             continue;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
@@ -89,7 +89,7 @@ std::string QxUtf16ToUtf8(const char16_t* s, size_t n, bool* replaced) {
     return out;
 }
 
-std::u16string QxUtf8ToUtf16(const char* s, size_t n, bool* invalid) {
+std::u16string QxUtf8ToUtf16(const char* s, size_t n, bool* invalid, QxBadBytes bad) {
     std::u16string out;
     out.reserve(n);
     if (invalid) *invalid = false;
@@ -100,7 +100,7 @@ std::u16string QxUtf8ToUtf16(const char* s, size_t n, bool* invalid) {
         size_t used = QxDecodeUtf8(p + i, n - i, cp);
         const bool replacement = used == 3 && p[i] == 0xEF && p[i + 1] == 0xBF && p[i + 2] == 0xBD;
         if (used == 0 || (cp == 0xFFFD && !replacement)) {  // invalid, or cut short at the end
-            out += static_cast<char16_t>(kByteEscape + p[i]);
+            out += bad == QxBadBytes::Keep ? static_cast<char16_t>(kByteEscape + p[i]) : u'\xFFFD';
             if (invalid) *invalid = true;
             ++i;
             continue;

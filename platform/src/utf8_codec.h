@@ -15,7 +15,12 @@ void QxAppendUtf16(std::u16string& out, char32_t cp);
 // that starts no valid sequence becomes the lone surrogate U+DC00 + byte
 // (U+DC80..U+DCFF) and such a surrogate becomes that byte again.
 //
-// UTF-16 to UTF-8; any other unpaired surrogate becomes U+FFFD, which *replaced tells.
-std::string QxUtf16ToUtf8(const char16_t* s, size_t n, bool* replaced = nullptr);
-// UTF-8 to UTF-16, invalid bytes kept as lone surrogates; *invalid tells.
-std::u16string QxUtf8ToUtf16(const char* s, size_t n, bool* invalid = nullptr);
+// The code-page calls convert as Windows does instead: U+FFFD for every
+// invalid byte and every unpaired surrogate.
+enum class QxBadBytes { Keep, Replace };
+
+// UTF-16 to UTF-8; an unpaired surrogate that stands for no byte becomes
+// U+FFFD, which *replaced tells.
+std::string QxUtf16ToUtf8(const char16_t* s, size_t n, bool* replaced = nullptr, QxBadBytes bad = QxBadBytes::Keep);
+// UTF-8 to UTF-16; *invalid tells whether there were invalid bytes.
+std::u16string QxUtf8ToUtf16(const char* s, size_t n, bool* invalid = nullptr, QxBadBytes bad = QxBadBytes::Keep);

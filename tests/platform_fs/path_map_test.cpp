@@ -66,6 +66,33 @@ TEST(PathMap, CaseInsensitiveFallback) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+// The lookup that ignores case is only a fallback: an exact name always wins,
+// and a spelling that matches several names (of files or folders) is refused.
+TEST(PathMap, NamesDifferingOnlyByCaseAreNeverGuessed) {
+    TestDrives drives({"C"});
+    qxtest::WriteHostFile(drives.Root('C') + "/d/movie.avi", "big");
+    qxtest::WriteHostFile(drives.Root('C') + "/d/MOVIE.AVI", "small");
+    qxtest::WriteHostFile(drives.Root('C') + "/Dir/a.txt", "upper");
+    qxtest::WriteHostFile(drives.Root('C') + "/dir/a.txt", "lower");
+    EXPECT_EQ(Host(u"C:\\d\\movie.avi"), drives.Root('C') + "/d/movie.avi");
+    EXPECT_EQ(Host(u"C:\\d\\MOVIE.AVI"), drives.Root('C') + "/d/MOVIE.AVI");
+    EXPECT_EQ(Host(u"C:\\Dir\\a.txt"), drives.Root('C') + "/Dir/a.txt");
+    for (const WCHAR* ambiguous : {u"C:\\d\\Movie.avi", u"C:\\DIR\\a.txt", u"C:\\DIR\\new.txt"}) {
+        std::string host;
+        DWORD error = 0;
+        EXPECT_FALSE(QxToHostPath(ambiguous, host, &error)) << CString(ambiguous).ToUtf8();
+        EXPECT_EQ(error, static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME));
+        EXPECT_EQ(GetFileAttributesW(ambiguous), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME));
+    }
+    // A new file that adds a second spelling makes the old fallback ambiguous.
+    qxtest::WriteHostFile(drives.Root('C') + "/e/Only.txt", "");
+    EXPECT_EQ(Host(u"C:\\e\\ONLY.TXT"), drives.Root('C') + "/e/Only.txt");
+    qxtest::WriteHostFile(drives.Root('C') + "/e/only.txt", "");
+    EXPECT_EQ(GetFileAttributesW(u"C:\\e\\ONLY.TXT"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME));
+}
+
 TEST(PathMap, FullPathNames) {
     TestDrives drives({"C", "D"});
     EXPECT_EQ(FullPath(u"C:\\a\\b\\..\\c"), CString(u"C:\\a\\c"));
