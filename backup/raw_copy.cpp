@@ -22,11 +22,13 @@ bool FitsOnVolume(const CString& folder, ULONGLONG size) {
 }
 
 // CopyFileW (which gives the copy the source's attributes and times) to a
-// new file. A file already there is the copy of another source whose name
-// differs only by case: this copy then gets a file of its own name first.
+// new file. A file already there (or several, which the name does not tell
+// apart) is the copy of another source whose name differs only by case: this
+// copy then gets a file of its own name first.
 BOOL CopyToNewFile(const CString& from, const CString& to) {
     if (CopyFileW(from, to, TRUE)) return TRUE;
-    if (GetLastError() != ERROR_FILE_EXISTS) return FALSE;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_CANT_RESOLVE_FILENAME) return FALSE;
     const HANDLE own = CreateFileW(to, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_POSIX_SEMANTICS, nullptr);
     if (own == INVALID_HANDLE_VALUE) return FALSE;
     CloseHandle(own);
