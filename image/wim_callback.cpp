@@ -125,10 +125,13 @@ void OnSplit(WPARAM wParam, LPARAM lParam) {
 void Unlist(WPARAM wParam) {
     const auto* text = reinterpret_cast<const WCHAR*>(wParam);
     if (!text) return;
+    if (!g_capture.taken) return;
+    auto found = g_capture.taken->files.find(text);
+    if (found == g_capture.taken->files.end()) return;
     CString upperPath = text;
     upperPath.MakeUpper();
     if (!g_capture.listLog.RemoveFile(upperPath)) return;
-    const ULONGLONG size = GetFileSize64(text);
+    const ULONGLONG size = found->second.size;
     g_capture.categoryBytes -= size < g_capture.categoryBytes ? size : g_capture.categoryBytes;
 }
 
