@@ -93,7 +93,8 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
         if (ret == 0 && apply) {
             wimlib_register_progress_function(wim, OnApplyProgress, &run);
             errno = 0;
-            ret = wimlib_extract_image(wim, image->index, targetHost.c_str(), WIMLIB_EXTRACT_FLAG_NO_ACLS);
+            ret = wimlib_extract_image(wim, image->index, targetHost.c_str(),
+                                       WIMLIB_EXTRACT_FLAG_NO_ACLS | WIMLIB_EXTRACT_FLAG_UNIX_DATA);
             savedErrno = errno;
             wimlib_register_progress_function(wim, nullptr, nullptr);
         }

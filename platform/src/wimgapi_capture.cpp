@@ -168,7 +168,9 @@ HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags) {
         struct stat sourceStat;
         if (stat(run.sourceHost.c_str(), &sourceStat) == 0) run.sourceDevice = sourceStat.st_dev;
 
-        int addFlags = WIMLIB_ADD_FLAG_TEST_FILE_EXCLUSION |
+        // The mode bits and the extended attributes (user.DOSATTRIB: hidden, system,
+        // archive) travel as UNIX data; wimlib leaves the image's own attribute field normal.
+        int addFlags = WIMLIB_ADD_FLAG_TEST_FILE_EXCLUSION | WIMLIB_ADD_FLAG_UNIX_DATA |
                        ((dwCaptureFlags & WIM_FLAG_NO_RP_FIX) ? WIMLIB_ADD_FLAG_NORPFIX : 0);
         wimlib_register_progress_function(file->wim, OnCaptureProgress, &run);
         errno = 0;
