@@ -5,7 +5,6 @@
 #include "backup_summary.h"
 #include "cancel.h"
 #include "commands.h"
-#include "image_files.h"
 #include "outcome.h"
 #include "paths.h"
 #include "scan_files.h"
@@ -84,16 +83,12 @@ int RunBackup(Host& host, const Args& args) {
     std::vector<CString> categories = ToCStrings(args.Values("--category"));
     std::vector<CString> imageFiles;
     imageFiles.reserve(1024);
-    const ImageFilesBefore before(destination, name);
     if (splitMB == 0) host.Ignore(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);  // no split was asked for
     const int result = host.module().Backup(host.window(), &files, types, &categories, destination, name,
                                             splitMB > 0, splitMB, compression, &imageFiles, &Host::Continue);
     const bool notSplit = result == QXFM_BACKUP_NOT_SPLIT;
     status = Conclude(host, result != 0 && !notSplit, "backup");
-    if (status != kExitOk) {
-        if (status == kExitCancelled) before.RemoveNewOnes();
-        return status;
-    }
+    if (status != kExitOk) return status;
     for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
     std::vector<CString> overLength;
     for (const Host::NamedFile& file : host.FilesInErrors())
