@@ -1,12 +1,19 @@
-#include "api/qxfilemgr.h"
+#include "api/notify.h"
+#include "api/operation_frame.h"
 #include "backup/backup_operation.h"
 
 int Backup(HWND* hostWindow, std::vector<CString>* fileList, CString typeListFile, std::vector<CString>* categories,
            CString destinationFolder, CString imageName, BOOL splitImage, int splitSizeMB, int compressionType,
            std::vector<CString>* imageFiles, ContinueCallback continueCallback) {
-    try {
+    int outcome = 1;
+    RunOperation(OP_BACKUP, hostWindow, continueCallback, [&](OperationFrame& frame) {
+        if (!frame.Lock() || !fileList) return false;
+        if (fileList->empty()) {
+            PostErrorText(kQxfmTextNoFileInList);
+            return false;
+        }
+        frame.Start();
         BackupRequest request;
-        request.hostWindow = hostWindow;
         request.fileList = fileList;
         request.typeListFile = typeListFile;
         request.categories = categories;
@@ -16,9 +23,8 @@ int Backup(HWND* hostWindow, std::vector<CString>* fileList, CString typeListFil
         request.splitSizeMB = splitSizeMB;
         request.compressionType = compressionType;
         request.imageFiles = imageFiles;
-        request.continueCallback = continueCallback;
-        return RunBackup(request);
-    } catch (...) {
-        return 1;
-    }
+        outcome = RunBackup(request);
+        return outcome != 1;
+    });
+    return outcome;
 }

@@ -1,7 +1,7 @@
 // BackupRaw: copies a file list into a new time-stamped folder, without an image.
 #include "api/dbglog.h"
 #include "api/notify.h"
-#include "api/operation_lock.h"
+#include "api/operation_frame.h"
 #include "backup/raw_copy.h"
 #include "backup/raw_folder.h"
 
@@ -25,26 +25,14 @@ int RunBackupRaw(std::vector<CString>* fileList, const CString& destinationFolde
 
 extern "C" QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileList, CString destinationFolder,
                                   ContinueCallback continueCallback) {
-    OperationLock lock;  // released after the end notification
-    int result = 1;
-    try {
-        g_pHostWnd = hostWindow;
-        if (!lock.Acquire()) {
-            ReportOperationRefused(false);
-            return 1;
-        }
-        DbgLog(OperationText(MSG_OPERATION_BACKUPRAW_START));
-        g_nOperation = OP_BACKUPRAW;
-        PostOperation(MSG_OPERATION_BACKUPRAW_START);
-        g_pfnContinue = continueCallback;
-        result = RunBackupRaw(fileList, destinationFolder);
-    } catch (...) {
-        PostLastSystemError();
-        result = 1;
-    }
-    if (result == 0)
-        PostOperation(MSG_OPERATION_BACKUPRAW_END);
-    else
-        PostError(MSG_ERROR_BACKUPRAW_FAILED);
-    return result;
+    return RunOperation(OP_BACKUPRAW, hostWindow, continueCallback, [&](OperationFrame& frame) {
+        if (!frame.Lock()) return false;
+        frame.Start();
+        const bool done = frame.Guard([&] { return RunBackupRaw(fileList, destinationFolder) == 0; });
+        if (done)
+            PostOperation(MSG_OPERATION_BACKUPRAW_END);
+        else
+            PostError(MSG_ERROR_BACKUPRAW_FAILED);
+        return done;
+    });
 }

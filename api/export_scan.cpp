@@ -1,7 +1,7 @@
 // The automatic selection (category listing and scan) and the user-selection frame.
 #include "api/dbglog.h"
 #include "api/notify.h"
-#include "api/operation_lock.h"
+#include "api/operation_frame.h"
 #include "api/path_parts.h"
 #include "selection/drives.h"
 #include "selection/folder_scan.h"
@@ -104,46 +104,22 @@ int ScanForFiles(CString scanPath, const CString& typeListFile, std::vector<CStr
 int ScanFileArraySizeByPredefinedType(HWND* hostWindow, CString scanPath, CString typeListFile,
                                       std::vector<CString>* categories, ULONGLONG* fileCount,
                                       ContinueCallback continueCallback) {
-    try {
-        OpenDbgLogForOperation();
-        g_pHostWnd = hostWindow;
+    return RunOperation(OP_AUTO_SELECTION, hostWindow, continueCallback, [&](OperationFrame& frame) {
         LogPhysicalMemory();
-    } catch (...) {
-        CloseDbgLog();
-        return 1;
-    }
-    OperationLock lock;
-    if (!lock.Acquire()) {
-        ReportOperationRefused(true);
-        return 1;
-    }
-    int result = 1;
-    try {
+        if (!frame.Lock()) return false;
         g_ullScanTotalBytes = 0;
-        g_pfnContinue = continueCallback;
-        DbgLog(u"%s", OperationText(MSG_OPERATION_AUTO_SELECTION_START));
-        g_nOperation = OP_AUTO_SELECTION;
-        PostOperation(MSG_OPERATION_AUTO_SELECTION_START);
+        frame.Start();
         if (fileCount) *fileCount = 0;
         if (!categories) {
             // Without a category vector there is nothing to list or to scan for.
             DbgLog(u"%s", ErrorText(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED));
             PostError(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED);
-        } else {
-            RemoveDuplicateNames(categories);
-            result = categories->empty() ? ListCategories(typeListFile, categories)
-                                         : ScanForFiles(scanPath, typeListFile, categories, fileCount);
+            return false;
         }
-    } catch (...) {
-        const DWORD cause = GetLastError();
-        lock.Release();
-        CloseDbgLog();
-        PostLastSystemError(cause);
-        return 1;
-    }
-    CloseDbgLog();
-    lock.Release();
-    return result;
+        RemoveDuplicateNames(categories);
+        return categories->empty() ? ListCategories(typeListFile, categories) == 0
+                                   : ScanForFiles(scanPath, typeListFile, categories, fileCount) == 0;
+    });
 }
 
 int GetFileArrayByUserSelection(HWND* hostWindow, CString) {

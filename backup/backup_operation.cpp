@@ -8,7 +8,6 @@
 #include "api/file_utils.h"
 #include "api/local_time.h"
 #include "api/notify.h"
-#include "api/operation_lock.h"
 #include "api/path_parts.h"
 #include "api/run_journal.h"
 #include "backup/capture_selection.h"
@@ -68,41 +67,9 @@ public:
     explicit BackupRun(const BackupRequest& request) : m_req(request) {}
 
     int Run() {
-        g_pHostWnd = m_req.hostWindow;
-        OpenDbgLogForOperation();
-        if (!m_lock.Acquire()) {
-            ReportOperationRefused(true);
-            return 1;
-        }
-        if (!m_req.fileList) {
-            CloseDbgLog();
-            return 1;
-        }
         m_working = *m_req.fileList;
-        if (m_working.empty()) {
-            CloseDbgLog();
-            PostErrorText(kQxfmTextNoFileInList);
-            return 1;
-        }
-        g_nOperation = OP_BACKUP;
-        try {
-            return Work();
-        } catch (...) {
-            const DWORD cause = GetLastError();
-            CloseDbgLog();
-            PostLastSystemError(cause);
-            return 1;
-        }
-    }
-
-private:
-    int Work() {
         CQXSerialization catalog;
         catalog.SetDebugLogPath(g_strDebugLogFile);
-        g_pfnContinue = m_req.continueCallback;
-
-        DbgLog(OperationText(MSG_OPERATION_BACKUP_START));
-        PostOperation(MSG_OPERATION_BACKUP_START);
         if (!m_req.imageFiles || m_req.imageFiles->capacity() == 0) PostOperationText(kQxfmTextFileListSizeFailed);
 
         m_destination = WithBackslash(m_req.destinationFolder);
@@ -114,7 +81,6 @@ private:
             DbgLog(u"The backup folder %s cannot keep a journal, error %d", m_destination.GetString(),
                    static_cast<int>(cause));
             PostLastSystemError(cause);
-            CloseDbgLog();
             return 1;
         }
         JournalReplay replay(journal);
@@ -126,10 +92,7 @@ private:
 
         // A negative split size is taken as none.
         m_splitBytes = m_req.splitSizeMB > 0 ? static_cast<ULONGLONG>(m_req.splitSizeMB) * kMiB : 0;
-        if (!Prepare(catalog)) {
-            CloseDbgLog();
-            return 1;
-        }
+        if (!Prepare(catalog)) return 1;
         bool failed = CaptureAll(catalog);
         PostProgress(100, PHASE_CAPTURE);
         DbgLog(u"WIM_MSG_PROGRESS - now capture percentage: %d%%", 100);
@@ -139,11 +102,11 @@ private:
         if (!replay.Run()) failed = true;
         m_types.clear();
         PostOperation(MSG_OPERATION_BACKUP_END);
-        CloseDbgLog();
         if (failed) return 1;
         return m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0;
     }
 
+private:
     // Finishes what a killed earlier run left, starts this run's journal and
     // makes the work folder that receives the new set.
     bool StartJournal() {
@@ -377,7 +340,6 @@ private:
     };
 
     const BackupRequest& m_req;
-    OperationLock m_lock;
     std::vector<CString> m_working;
     std::vector<TypeEntry> m_types;
     std::map<CString, CString> m_overLength;

@@ -7,7 +7,6 @@
 #include "api/qxfilemgr.h"
 
 struct BackupRequest {
-    HWND* hostWindow = nullptr;
     std::vector<CString>* fileList = nullptr;
     CString typeListFile;
     std::vector<CString>* categories = nullptr;
@@ -17,9 +16,10 @@ struct BackupRequest {
     int splitSizeMB = 0;
     int compressionType = 0;
     std::vector<CString>* imageFiles = nullptr;
-    ContinueCallback continueCallback = nullptr;
 };
 
-// 0 when at least one image was captured, every split step succeeded and the
-// catalog was saved; 1 otherwise.
+// The backup proper, inside the operation frame, of a list with at least one
+// entry. 0 when at least one image was captured, every split step succeeded
+// and the catalog was saved (QXFM_BACKUP_NOT_SPLIT when the image stayed
+// whole); 1 otherwise.
 int RunBackup(const BackupRequest& request);

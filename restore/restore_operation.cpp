@@ -7,7 +7,6 @@
 #include "api/dbglog.h"
 #include "api/local_time.h"
 #include "api/notify.h"
-#include "api/operation_lock.h"
 #include "api/path_parts.h"
 #include "api/run_journal.h"
 #include "catalog/image_files.h"
@@ -59,43 +58,15 @@ const TypeEntry* FindType(const std::vector<TypeEntry>& types, const CString& ca
 
 class RestoreRun {
 public:
-    RestoreRun(HWND* hostWindow, const CString& backupFolder, const std::vector<CString>* categories,
-               const CString& restoreTarget, ContinueCallback continueCallback)
-        : m_hostWindow(hostWindow),
-          m_backupFolder(WithBackslash(backupFolder)),
+    RestoreRun(const CString& backupFolder, const std::vector<CString>* categories, const CString& restoreTarget)
+        : m_backupFolder(WithBackslash(backupFolder)),
           m_categories(categories ? *categories : std::vector<CString>()),
-          m_restoreTarget(WithBackslash(restoreTarget)),
-          m_continue(continueCallback) {}
+          m_restoreTarget(WithBackslash(restoreTarget)) {}
 
     int Run() {
-        OpenDbgLogForOperation();
-        if (!m_lock.Acquire()) {
-            ReportOperationRefused(true);
-            return 1;
-        }
-        DbgLog(OperationText(MSG_OPERATION_RESTORE_START));
-        g_pHostWnd = m_hostWindow;
-        g_pfnContinue = m_continue;
-        g_nOperation = OP_RESTORE;
-        PostOperation(MSG_OPERATION_RESTORE_START);
-        try {
-            return Work();
-        } catch (...) {
-            m_wim.reset();
-            CloseDbgLog();
-            PostLastSystemError();
-            return 1;
-        }
-    }
-
-private:
-    int Work() {
         CString drivePart = SplitPath(m_restoreTarget).drive;
         m_tempFolder = drivePart + u"\\";
-        if (!CreateRestoreRoot()) {
-            CloseDbgLog();
-            return 1;
-        }
+        if (!CreateRestoreRoot()) return 1;
 
         // What a killed backup into this folder left is finished first.
         RunJournal::ReplayLeft(m_backupFolder);
@@ -105,7 +76,7 @@ private:
         if (catalog.Load(m_backupFolder)) {
             if (AllDrivesAreRoots(catalog.GetDriveList())) {
                 result = RestoreDrives(catalog);
-                if (result < 0) return 1;  // stopped; everything is closed already
+                if (result < 0) return 1;  // stopped
             } else {
                 DbgLog(ErrorText(MSG_ERROR_UNSERIALIZATION_FAILED));
                 PostError(MSG_ERROR_UNSERIALIZATION_FAILED);
@@ -115,10 +86,10 @@ private:
             DbgLog(u"WIM_MSG_PROGRESS - now apply image percentage: %d%%", 100);
         }
         PostOperation(MSG_OPERATION_RESTORE_END);
-        CloseDbgLog();
         return result;
     }
 
+private:
     // A dated folder of this run alone: a restore started in the same second
     // as another one gets " (2)" and so on, so that nothing it writes can meet
     // a file of the other.
@@ -180,7 +151,7 @@ private:
                     catalog.DeleteRestoredPieces(driveFolder, drive.Drive, image);
                 }
                 if (result == 1) {
-                    if (!g_pfnContinue || g_pfnContinue(&g_nCallbackArg) != 0) {
+                    if (AskContinue()) {
                         DbgLog(ErrorText(MSG_ERROR_WIM_RESTOR_FAILED));
                         PostError(MSG_ERROR_WIM_RESTOR_FAILED);
                     }
@@ -209,17 +180,13 @@ private:
     }
 
     int Stop() {
-        CloseDbgLog();
         m_wim.reset();
         return -1;
     }
 
-    HWND* m_hostWindow;
     CString m_backupFolder;
     std::vector<CString> m_categories;
     CString m_restoreTarget;
-    ContinueCallback m_continue;
-    OperationLock m_lock;
     CString m_tempFolder;
     CString m_restoreRoot;
     BOOL m_listWritten = FALSE;
@@ -228,7 +195,6 @@ private:
 
 }  // namespace
 
-int RunRestore(HWND* hostWindow, const CString& backupFolder, const std::vector<CString>* categories,
-               const CString& restoreTarget, ContinueCallback continueCallback) {
-    return RestoreRun(hostWindow, backupFolder, categories, restoreTarget, continueCallback).Run();
+int RunRestore(const CString& backupFolder, const std::vector<CString>* categories, const CString& restoreTarget) {
+    return RestoreRun(backupFolder, categories, restoreTarget).Run();
 }

@@ -5,6 +5,6 @@
 
 #include "api/qxfilemgr.h"
 
-// 0 when the last (drive, category) pair processed was applied and listed, 1 otherwise.
-int RunRestore(HWND* hostWindow, const CString& backupFolder, const std::vector<CString>* categories,
-               const CString& restoreTarget, ContinueCallback continueCallback);
+// The restore proper, inside the operation frame. 0 when the last (drive,
+// category) pair processed was applied and listed, 1 otherwise.
+int RunRestore(const CString& backupFolder, const std::vector<CString>* categories, const CString& restoreTarget);

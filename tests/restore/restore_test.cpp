@@ -123,3 +123,27 @@ TEST_F(RestoreFixture, CatalogWhoseDriveEntryLeavesTheRestoreRootIsRefused) {
     EXPECT_FALSE(HostExists(drives.Root('C') + "/Evil"));
     EXPECT_FALSE(HostExists(drives.Root('C') + "/Restore/Evil"));
 }
+
+TEST_F(RestoreFixture, AFailedApplyAsksTheHostAboutTheRestore) {
+    fs::create_directories(drives.Root('D') + "/Backups");
+    {
+        CQXSerialization catalog;
+        AddDocumentsImage(catalog, u"C:\\");
+        catalog.m_serializationData->simageList.push_back(u"D:\\Backups\\Image.wim");  // never written
+        ASSERT_TRUE(catalog.Save(u"D:\\Backups"));
+    }
+    // A scan before it leaves its own kind with the host's callback.
+    drives.Write(u"C:\\docs\\a.doc", "a");
+    WriteHostFile(drives.WorkDir() + "/types.txt", "[Documents]\r\ndoc\r\n");
+    std::vector<CString> categories = {u"Documents"};
+    ULONGLONG count = 0;
+    ContinueCounter::Reset();
+    ASSERT_EQ(0, module.ScanFileArraySizeByPredefinedType(host.handle(), u"C:\\docs", u"types.txt", &categories,
+                                                          &count, ContinueCounter::Continue));
+    ASSERT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
+
+    ContinueCounter::Reset();
+    EXPECT_EQ(1, Restore(u"D:\\Backups", {u"Documents"}, u"C:\\Restore", ContinueCounter::Continue));
+    EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_RESTORE});
+    EXPECT_TRUE(HasCode(host.Drain(), host.errorStr, MSG_ERROR_WIM_RESTOR_FAILED));
+}

@@ -1,0 +1,61 @@
+// The frame the four long operations (scan, backup, raw backup, restore) run
+// in: the host's window and continue callback, the operation kind, the debug
+// log, the operation lock, the start notification, and the report of an
+// exception that ends the work.
+#pragma once
+
+#include "api/operation_lock.h"
+#include "api/state.h"
+
+class OperationFrame {
+public:
+    OperationFrame(OperationKind kind, HWND* hostWindow, ContinueCallback continueCallback)
+        : m_kind(kind), m_hostWindow(hostWindow), m_continue(continueCallback) {}
+    OperationFrame(const OperationFrame&) = delete;
+    OperationFrame& operator=(const OperationFrame&) = delete;
+    // Closes the debug log where the frame opened it, then releases the lock.
+    ~OperationFrame();
+
+    // Stores the host's window and opens the debug log (the raw backup writes
+    // to it without opening it for the operation).
+    void Open();
+    // Takes the operation lock. False when another operation runs: the refusal
+    // (-229) goes to this caller's window; an operation running in this
+    // process keeps its own.
+    bool Lock();
+    // Stores the continue callback and the operation kind, logs and posts the start.
+    void Start();
+
+    // Runs a step of the operation. An exception that leaves it closes the
+    // debug log, posts the thread's last system error code and makes the result false.
+    template <class Step>
+    bool Guard(Step&& step) {
+        try {
+            return step();
+        } catch (...) {
+            ReportException();
+            return false;
+        }
+    }
+
+private:
+    void ReportException();
+    bool OpensDbgLog() const { return m_kind != OP_BACKUPRAW; }
+
+    OperationKind m_kind;
+    HWND* m_hostWindow;
+    ContinueCallback m_continue;
+    OperationLock m_lock;
+};
+
+// Runs body(frame) in a frame opened for the operation: 0 when it returned
+// true, 1 when it returned false or threw. No exception leaves it.
+template <class Body>
+int RunOperation(OperationKind kind, HWND* hostWindow, ContinueCallback continueCallback, Body&& body) {
+    OperationFrame frame(kind, hostWindow, continueCallback);
+    const bool done = frame.Guard([&] {
+        frame.Open();
+        return body(frame);
+    });
+    return done ? 0 : 1;
+}
