@@ -1,7 +1,5 @@
 #include "api/dbglog.h"
 
-#include <cstdarg>
-
 #include "api/local_time.h"
 #include "wcrt.h"
 
@@ -68,9 +66,11 @@ const WCHAR* TextOf(const QxfmCodeText* row) { return row && row->text ? row->te
 void DbgLog(const WCHAR* format, ...) {
     va_list args;
     va_start(args, format);
-    WriteEntry(g_dbgLog, g_strDebugLogFile, format, args);
+    DbgLogV(format, args);
     va_end(args);
 }
+
+void DbgLogV(const WCHAR* format, va_list args) { WriteEntry(g_dbgLog, g_strDebugLogFile, format, args); }
 
 void ImgLog(const WCHAR* format, ...) {
     va_list args;

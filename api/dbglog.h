@@ -1,6 +1,7 @@
 // The debug log and the file-list logs.
 #pragma once
 
+#include <cstdarg>
 #include <vector>
 
 #include "api/state.h"
@@ -8,6 +9,7 @@
 // One two-line entry: "[%Y-%m-%d %H%M%S]" and the formatted message (cut to
 // 2046 characters). Never fails towards the caller.
 void DbgLog(const WCHAR* format, ...);
+void DbgLogV(const WCHAR* format, va_list args);
 // The image engine's own writer: same format, always "Dbg.log" in the current folder.
 void ImgLog(const WCHAR* format, ...);
 // Opens the log stream for an operation (attributes reset first).

@@ -2,6 +2,7 @@
 #include "api/dbglog.h"
 #include "api/drive_presence.h"
 #include "api/notify.h"
+#include "api/report_error.h"
 #include "catalog/image_files.h"
 #include "catalog/serialization.h"
 #include "image/image_set.h"
@@ -18,12 +19,13 @@ int CheckImageFiles(const CString& folder) {
     if (!listed || listed->empty()) return 1;
     const ImageSetFault fault = CheckImageSet(ImageFilesIn(folder, *listed));
     if (fault.kind != ImageSetFault::None) {
-        if (fault.kind == ImageSetFault::Missing)
-            DbgLog(ErrorText(MSG_ERROR_DATA_UNVALID), fault.path.GetString());
-        else
+        if (fault.kind == ImageSetFault::Missing) {
+            ReportError(MSG_ERROR_DATA_UNVALID, fault.path.GetString());
+        } else {
             DbgLog(u"MSG_ERROR_DATA_UNVALID - Failed to Data Valid testing! Data %s is not a part of this backup",
                    fault.path.GetString());
-        PostError(MSG_ERROR_DATA_UNVALID);
+            PostError(MSG_ERROR_DATA_UNVALID);
+        }
         return 1;
     }
     DbgLog(OperationText(MSG_OPERATION_ISDATAVALID_END));

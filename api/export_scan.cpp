@@ -3,6 +3,7 @@
 #include "api/notify.h"
 #include "api/operation_frame.h"
 #include "api/path_parts.h"
+#include "api/report_error.h"
 #include "selection/drives.h"
 #include "selection/folder_scan.h"
 #include "selection/type_list.h"
@@ -56,10 +57,7 @@ int CollectFiles(const std::vector<CString>& roots, const std::vector<CString>& 
         result = ScanFolder(root, &patterns, GetUsedBytes(root), &progressBytes, &g_arScanResult,
                             &g_ullScanTotalBytes);
         if (result != 0) {
-            if (AskContinue()) {
-                DbgLog(u"%s", ErrorText(MSG_ERROR_SCAN_FOLDER_FAILED));
-                PostError(MSG_ERROR_SCAN_FOLDER_FAILED);
-            }
+            if (AskContinue()) ReportError(MSG_ERROR_SCAN_FOLDER_FAILED);
             *aborted = true;
             return result;
         }
@@ -78,8 +76,7 @@ int ScanForFiles(CString scanPath, const CString& typeListFile, std::vector<CStr
     g_arScanResult.clear();
     int result = 1;
     if (patterns.empty()) {
-        DbgLog(u"%s", ErrorText(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED));
-        PostError(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED);
+        ReportError(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED);
     } else {
         bool aborted = false;
         result = CollectFiles(roots, patterns, &aborted);
@@ -112,8 +109,7 @@ int ScanFileArraySizeByPredefinedType(HWND* hostWindow, CString scanPath, CStrin
         if (fileCount) *fileCount = 0;
         if (!categories) {
             // Without a category vector there is nothing to list or to scan for.
-            DbgLog(u"%s", ErrorText(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED));
-            PostError(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED);
+            ReportError(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED);
             return false;
         }
         RemoveDuplicateNames(categories);

@@ -1,19 +1,14 @@
 #include <stdexcept>
 
 #include "api/dbglog.h"
-#include "api/notify.h"
 #include "api/path_parts.h"
+#include "api/report_error.h"
 #include "wcrt.h"
 
 namespace {
 
 const WCHAR* const kSourceListName = u"SourceFileList.log";
 const WCHAR* const kExceptionListName = u"ExceptionFileList.log";
-
-void ReportListLogFailure() {
-    DbgLog(u"%s", ErrorText(MSG_ERROR_CREATE_SOURCELIST_FAILED));
-    PostError(MSG_ERROR_CREATE_SOURCELIST_FAILED);
-}
 
 // Removes a list log that a cancellation left incomplete.
 void DeletePartialListLog(const CString& path) {
@@ -32,7 +27,7 @@ int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, B
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     FILE* stream = _wfopen(path, append ? u"at,ccs=UNICODE" : u"wt,ccs=UNICODE");
     if (!stream) {
-        ReportListLogFailure();
+        ReportError(MSG_ERROR_CREATE_SOURCELIST_FAILED);
         return 0;
     }
     if (append) fseek(stream, 0, SEEK_END);
@@ -40,7 +35,7 @@ int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, B
     for (const CString& line : *lines) {
         if (fputws(line, stream) < 0 || fputws(u"\n", stream) < 0) {
             fclose(stream);
-            ReportListLogFailure();
+            ReportError(MSG_ERROR_CREATE_SOURCELIST_FAILED);
             return 0;
         }
         if (!AskContinue()) {
@@ -50,7 +45,7 @@ int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, B
         }
     }
     if (fclose(stream) != 0) {
-        ReportListLogFailure();
+        ReportError(MSG_ERROR_CREATE_SOURCELIST_FAILED);
         return 0;
     }
     return 1;

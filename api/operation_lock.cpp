@@ -2,7 +2,7 @@
 
 #include "api/dbglog.h"
 #include "api/drive_presence.h"
-#include "api/notify.h"
+#include "api/report_error.h"
 
 namespace {
 
@@ -37,8 +37,7 @@ void OperationLock::Release() {
 
 void ReportOperationRefused(bool dbgLogOpened) {
     if (DrivesPresent()) {
-        DbgLog(u"%s", ErrorText(MSG_ERROR_OPERATION_CONFLICT));
-        PostError(MSG_ERROR_OPERATION_CONFLICT);
+        ReportError(MSG_ERROR_OPERATION_CONFLICT);
     }
     if (dbgLogOpened) CloseDbgLog();
 }

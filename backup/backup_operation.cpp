@@ -9,6 +9,7 @@
 #include "api/local_time.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
+#include "api/report_error.h"
 #include "api/run_journal.h"
 #include "backup/capture_selection.h"
 #include "backup/file_preparation.h"
@@ -140,21 +141,18 @@ private:
             bool found = m_names.Find(m_working[i], &sourcePath, &size);
             CString current = sourcePath;
             if (IsOverLength(sourcePath)) {
-                DbgLog(ErrorText(MSG_ERROR_PATH_LONGER_THAN_260), sourcePath.GetString());
-                PostErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, sourcePath);
+                ReportErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, sourcePath);
                 if (RelocateOverLength(current, *m_journal)) {
                     m_overLength[current] = sourcePath;
                     sourcePath = current;
                 } else {
-                    DbgLog(ErrorText(MSG_ERROR_COPYDATA_CANNOT_FIND), sourcePath.GetString());
-                    PostError(MSG_ERROR_COPYDATA_CANNOT_FIND);
+                    ReportError(MSG_ERROR_COPYDATA_CANNOT_FIND, sourcePath.GetString());
                     found = false;
                 }
             }
             const size_t bigFilesBefore = catalog.m_arBigFile.size();
             if (!found || !EnterFile(catalog, current, size, threshold, *m_journal)) {
-                DbgLog(ErrorText(MSG_ERROR_SERIALIZATION_FAILED));
-                PostError(MSG_ERROR_SERIALIZATION_FAILED);
+                ReportError(MSG_ERROR_SERIALIZATION_FAILED);
                 m_working.erase(m_working.begin() + static_cast<long>(i));
                 continue;
             }
@@ -220,11 +218,8 @@ private:
                     failed = false;
                     AdvanceCapturePercent();
                 } else {
-                    if (AskContinue()) {
-                        DbgLog(ErrorText(MSG_ERROR_BACKUP_APPEND_FAILED), driveRoot.GetString(),
-                               type.Category.GetString());
-                        PostError(MSG_ERROR_BACKUP_APPEND_FAILED);
-                    }
+                    if (AskContinue())
+                        ReportError(MSG_ERROR_BACKUP_APPEND_FAILED, driveRoot.GetString(), type.Category.GetString());
                     failed = true;
                     break;
                 }
@@ -254,8 +249,7 @@ private:
                 }
             }
         } else {
-            DbgLog(ErrorText(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL));
-            PostError(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);
+            ReportError(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);
         }
         if (!m_notSplit) {
             PostProgress(100, PHASE_SPLIT);

@@ -6,6 +6,7 @@
 #include "api/file_utils.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
+#include "api/report_error.h"
 #include "backup/disk_names.h"
 #include "restore/directories.h"
 
@@ -35,11 +36,6 @@ BOOL CopyToNewFile(const CString& from, const CString& to) {
     if (CopyFileW(from, to, FALSE)) return TRUE;
     DeleteFileForced(to);
     return FALSE;
-}
-
-void ReportFailed(int code, const CString& source) {
-    DbgLog(ErrorText(code), source.GetString());
-    PostErrorPath(code, source);
 }
 
 bool ThroughLink(const std::vector<DiskEntry>& levels) {
@@ -82,13 +78,13 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
         const CString fullSource = NormalFullPathOf(source);
         if (!diskNames.Lookup(fullSource, &levels)) {
             paths->erase(paths->begin() + static_cast<std::ptrdiff_t>(position));
-            ReportFailed(MSG_ERROR_COPYDATA_CANNOT_FIND, source);
+            ReportErrorPath(MSG_ERROR_COPYDATA_CANNOT_FIND, source);
             continue;
         }
         ++position;
         if (ThroughLink(levels)) {  // links are not followed
             complete = false;
-            ReportFailed(MSG_ERROR_COPYDATA_FAILED, source);
+            ReportErrorPath(MSG_ERROR_COPYDATA_FAILED, source);
             continue;
         }
 
@@ -106,7 +102,7 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
         }
         if (!folder.made) {
             complete = false;
-            ReportFailed(MSG_ERROR_COPYDATA_FAILED, source);
+            ReportErrorPath(MSG_ERROR_COPYDATA_FAILED, source);
             continue;
         }
         from = WithLongPathPrefix(from + levels.back().name);
@@ -114,12 +110,12 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
         if (copied.count(from)) continue;  // listed once more
 
         if (!FitsOnVolume(target, GetFileSize64(from))) {
-            ReportFailed(MSG_ERROR_COPYDATA_NOSPACE_FAILED, source);
+            ReportErrorPath(MSG_ERROR_COPYDATA_NOSPACE_FAILED, source);
             return RAW_COPY_STOPPED;
         }
         if (!CopyToNewFile(from, to)) {
             complete = false;
-            ReportFailed(MSG_ERROR_COPYDATA_FAILED, source);
+            ReportErrorPath(MSG_ERROR_COPYDATA_FAILED, source);
             continue;
         }
         copied.insert(from);

@@ -5,8 +5,8 @@
 
 #include "api/contained_path.h"
 #include "api/dbglog.h"
-#include "api/notify.h"
 #include "api/path_parts.h"
+#include "api/report_error.h"
 #include "restore/root_path.h"
 
 namespace {
@@ -39,8 +39,7 @@ bool SplitDriveAndFolder(const CString& path, CString& drive, CString& folder) {
 }
 
 int ReportCreateFailure(const CString& longPath, CString* failed) {
-    DbgLog(ErrorText(MSG_ERROR_CREATE_DIRECTORY_FAILED), longPath.GetString());
-    PostError(MSG_ERROR_CREATE_DIRECTORY_FAILED);
+    ReportError(MSG_ERROR_CREATE_DIRECTORY_FAILED, longPath.GetString());
     if (failed) *failed = longPath;
     return 1;
 }
@@ -135,8 +134,7 @@ int CreateDirectories(CString path, DWORD attributes, CString* failed) {
 
 int DeleteFolderTree(CString folder) {
     if (folder.GetLength() <= 5 || IsRootPath(folder)) {
-        PostErrorPath(MSG_ERROR_DELETE_FOLDER_DANGEROUS, folder);
-        DbgLog(ErrorText(MSG_ERROR_DELETE_FOLDER_DANGEROUS), folder.GetString());
+        ReportErrorPath(MSG_ERROR_DELETE_FOLDER_DANGEROUS, folder);
         return 1;
     }
     DWORD attributes = GetFileAttributesW(folder);

@@ -2,7 +2,7 @@
 
 #include "api/contained_path.h"
 #include "api/dbglog.h"
-#include "api/notify.h"
+#include "api/report_error.h"
 #include "restore/shortcut.h"
 
 namespace {
@@ -56,8 +56,7 @@ bool PlaceOverLengthFiles(const CString& driveText, const CString& driveFolder,
             list.lines.push_back(u"Original File Location:" + origin);
             placed = UsableBelow(driveFolder, current, MSG_ERROR_SHORTCUT_FAILED) &&
                      PlaceShortcut(current, origin, driveFolder) && placed;
-            DbgLog(ErrorText(MSG_ERROR_PATH_LONGER_THAN_260), current.GetString());
-            PostErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, current);
+            ReportErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, current);
             break;
         }
         list.lines.push_back(u" ");

@@ -8,6 +8,7 @@
 #include "api/local_time.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
+#include "api/report_error.h"
 #include "api/run_journal.h"
 #include "catalog/image_files.h"
 #include "catalog/serialization.h"
@@ -78,8 +79,7 @@ public:
                 result = RestoreDrives(catalog);
                 if (result < 0) return 1;  // stopped
             } else {
-                DbgLog(ErrorText(MSG_ERROR_UNSERIALIZATION_FAILED));
-                PostError(MSG_ERROR_UNSERIALIZATION_FAILED);
+                ReportError(MSG_ERROR_UNSERIALIZATION_FAILED);
             }
             m_wim.reset();
             PostProgress(100, PHASE_APPLY);
@@ -104,8 +104,7 @@ private:
             if (CreateDirectoryW(WithLongPathPrefix(m_restoreRoot), nullptr)) return true;
             if (GetLastError() != ERROR_ALREADY_EXISTS) break;
         }
-        DbgLog(ErrorText(MSG_ERROR_CREATE_DIRECTORY_FAILED), m_restoreRoot.GetString());
-        PostError(MSG_ERROR_CREATE_DIRECTORY_FAILED);
+        ReportError(MSG_ERROR_CREATE_DIRECTORY_FAILED, m_restoreRoot.GetString());
         return false;
     }
 
@@ -151,10 +150,7 @@ private:
                     catalog.DeleteRestoredPieces(driveFolder, drive.Drive, image);
                 }
                 if (result == 1) {
-                    if (AskContinue()) {
-                        DbgLog(ErrorText(MSG_ERROR_WIM_RESTOR_FAILED));
-                        PostError(MSG_ERROR_WIM_RESTOR_FAILED);
-                    }
+                    if (AskContinue()) ReportError(MSG_ERROR_WIM_RESTOR_FAILED);
                     return Stop();
                 }
                 if (!overLength.empty() &&

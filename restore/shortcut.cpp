@@ -1,9 +1,8 @@
 #include "restore/shortcut.h"
 
 #include "api/contained_path.h"
-#include "api/dbglog.h"
-#include "api/notify.h"
 #include "api/path_parts.h"
+#include "api/report_error.h"
 #include "restore/directories.h"
 #include "shlobj.h"
 
@@ -35,8 +34,7 @@ bool FreeLinkPath(const CString& root, const CString& origin, CString& link) {
 }
 
 bool ReportShortcutFailed(const CString& link) {
-    DbgLog(ErrorText(MSG_ERROR_SHORTCUT_FAILED), link.GetString());
-    PostError(MSG_ERROR_SHORTCUT_FAILED);
+    ReportError(MSG_ERROR_SHORTCUT_FAILED, link.GetString());
     return false;
 }
 

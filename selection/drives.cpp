@@ -3,6 +3,7 @@
 #include "api/dbglog.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
+#include "api/report_error.h"
 
 void LogPhysicalMemory() {
     MEMORYSTATUSEX status = {};
@@ -23,8 +24,7 @@ int IsScannableDrive(const CString& path) {
     HANDLE volume = CreateFileW(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     if (volume == INVALID_HANDLE_VALUE) {
-        DbgLog(ErrorText(MSG_ERROR_DRIVE_OPEN_FAILED), root.GetString());
-        PostError(MSG_ERROR_DRIVE_OPEN_FAILED);
+        ReportError(MSG_ERROR_DRIVE_OPEN_FAILED, root.GetString());
         return 0;
     }
     PARTITION_INFORMATION partition = {};
@@ -33,8 +33,7 @@ int IsScannableDrive(const CString& path) {
                                          sizeof partition, &returned, nullptr);
     CloseHandle(volume);
     if (!queried) {
-        DbgLog(ErrorText(MSG_ERROR_DRIVE_INFO_FAILED), device.GetString());
-        PostErrorPath(MSG_ERROR_DRIVE_INFO_FAILED, device);
+        ReportErrorPath(MSG_ERROR_DRIVE_INFO_FAILED, device);
         return 0;
     }
     return partition.BootIndicator == 0 ? 1 : 0;
@@ -53,8 +52,7 @@ void ListScanRoots(std::vector<CString>* roots) {
             CString upper = root;
             roots->push_back(upper.MakeUpper());
         } else {
-            DbgLog(ErrorText(MSG_ERROR_DRIVE_INVALID), root.GetString());
-            PostErrorPath(MSG_ERROR_DRIVE_INVALID, root);
+            ReportErrorPath(MSG_ERROR_DRIVE_INVALID, root);
         }
     }
 }

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "api/dbglog.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
+#include "api/report_error.h"
 
 namespace {
 
@@ -76,8 +76,7 @@ private:
         level.find = FindHandle(FindFirstFileW(search, &level.entry));
         if (level.find.get() == INVALID_HANDLE_VALUE) {
             if (search.GetLength() > MAX_PATH && GetLastError() == ERROR_BAD_ARGUMENTS) {
-                DbgLog(ErrorText(MSG_ERROR_SCANDATA_CANNOT_FIND), search.GetString());
-                PostError(MSG_ERROR_SCANDATA_CANNOT_FIND);
+                ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, search.GetString());
                 return 1;
             }
             return 0;

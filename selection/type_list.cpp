@@ -5,7 +5,7 @@
 #include <string>
 
 #include "api/dbglog.h"
-#include "api/notify.h"
+#include "api/report_error.h"
 #include "wcrt.h"
 
 namespace {
@@ -144,8 +144,7 @@ int LoadTypeList(CString typeListFile, std::vector<CString>* categories, std::ve
     std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(typeListFile, u"rt"), fclose);
     if (!file) {
         const UINT cause = FileErrorCause(GetLastError());
-        DbgLog(ErrorText(MSG_ERROR_LOAD_TYPE_LIST_FAILED), typeListFile.GetString(), cause);
-        PostError(MSG_ERROR_LOAD_TYPE_LIST_FAILED);
+        ReportError(MSG_ERROR_LOAD_TYPE_LIST_FAILED, typeListFile.GetString(), cause);
         return 0;
     }
     TypeListParser parser(categories, types);

@@ -1,0 +1,17 @@
+#include "api/report_error.h"
+
+#include "api/dbglog.h"
+#include "api/notify.h"
+
+void ReportError(int code, ...) {
+    va_list args;
+    va_start(args, code);
+    DbgLogV(ErrorText(code), args);
+    va_end(args);
+    PostError(code);
+}
+
+void ReportErrorPath(int code, const CString& path) {
+    DbgLog(ErrorText(code), path.GetString());
+    PostErrorPath(code, path);
+}

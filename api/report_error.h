@@ -1,0 +1,10 @@
+// A failure told both ways: its line in the debug log, then its code posted to the host.
+#pragma once
+
+#include "api/state.h"
+
+// The line is the code's text formatted with the arguments; lParam is 0.
+void ReportError(int code, ...);
+// The line is the code's text with path, and path goes to the host as well
+// (a BSTR in lParam).
+void ReportErrorPath(int code, const CString& path);
