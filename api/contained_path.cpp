@@ -1,6 +1,7 @@
 #include "api/contained_path.h"
 
 #include "api/dbglog.h"
+#include "api/file_utils.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
 
@@ -42,21 +43,14 @@ PathBelow CheckBelow(const CString& root, const CString& path) {
         if (!level.IsEmpty() && level[level.GetLength() - 1] != u'\\') level += u'\\';
         level += name;
         WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW(level, &data);
-        if (find == INVALID_HANDLE_VALUE) {
+        if (!FindAsSpelled(level, &data)) {
             result.firstMissing = level;  // nothing deeper exists either
             break;
         }
-        FindClose(find);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
             result.refusal = PathBelow::Link;
             result.stop = level;
             result.reparseTag = data.dwReserved0;
-            return result;
-        }
-        if (CString(data.cFileName) != name) {
-            result.refusal = PathBelow::OtherSpelling;
-            result.stop = level;
             return result;
         }
     }
@@ -73,9 +67,6 @@ bool UsableBelow(const CString& root, const CString& path, int code) {
     case PathBelow::Link:
         DbgLog(u"Refused %s: %s is a link or mount point (reparse tag 0x%08X)", path.GetString(),
                below.stop.GetString(), static_cast<unsigned>(below.reparseTag));
-        break;
-    case PathBelow::OtherSpelling:
-        DbgLog(u"Refused %s: the name %s is held by another spelling", path.GetString(), below.stop.GetString());
         break;
     case PathBelow::NotBelow:
         DbgLog(u"Refused %s: it does not lie below %s", path.GetString(), root.GetString());

@@ -13,7 +13,7 @@ bool RelocateBelow(const CString& target, const CString& drive, const CString& p
 
 // What a walk from root down to a path met.
 struct PathBelow {
-    enum Refusal { None, NotBelow, Link, OtherSpelling };
+    enum Refusal { None, NotBelow, Link };
     Refusal refusal = NotBelow;
     CString stop;          // the entry that refuses the path
     DWORD reparseTag = 0;  // its reparse tag, for a link
@@ -22,10 +22,10 @@ struct PathBelow {
 };
 
 // Walks path (root + names, root ending in a backslash; a folder path may end
-// in one too) name by name below
-// root, without following links. The last name may be a file; any entry that
-// is a reparse point refuses the path, and so does a name that the file system
-// holds only with other letter case, since this name could not be created.
+// in one too) name by name below root, without following links. Each name
+// counts only as spelled: one that the file system holds only in other letter
+// case is missing. The last name may be a file; any entry that is a reparse
+// point refuses the path.
 PathBelow CheckBelow(const CString& root, const CString& path);
 
 // CheckBelow, and when the path is refused: a debug-log line naming the entry

@@ -12,6 +12,19 @@ bool IsExistingFolder(const CString& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FindAsSpelled(const CString& path, WIN32_FIND_DATAW* data) {
+    HANDLE find = FindFirstFileExW(path, FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_CASE_SENSITIVE);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}
+
+bool IsExistingFileAsSpelled(const CString& path) {
+    WIN32_FIND_DATAW data;
+    return FindAsSpelled(path, &data) && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 ULONGLONG GetFileSize64(const CString& path) {
     if (path.IsEmpty()) return 0;
     WIN32_FILE_ATTRIBUTE_DATA data;

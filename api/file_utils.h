@@ -8,6 +8,11 @@
 // True when path names an existing file (not a folder), or an existing folder.
 bool IsExistingFile(const CString& path);
 bool IsExistingFolder(const CString& path);
+// The entry path names with exactly this spelling of every name (one that
+// differs only in case is another entry); false when there is none.
+bool FindAsSpelled(const CString& path, WIN32_FIND_DATAW* data);
+// True when path names an existing file with exactly this spelling.
+bool IsExistingFileAsSpelled(const CString& path);
 // Size of a file looked up in the file system (nothing is opened); 0 for an
 // empty path, a path that does not exist, or a folder.
 ULONGLONG GetFileSize64(const CString& path);

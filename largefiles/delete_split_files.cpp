@@ -4,7 +4,9 @@
 
 int CQXSerialization::DeleteSplitFiles(FileNode* node) {
     if (!node || node->splitPathArray.empty()) return 0;
-    DeleteFiles(&node->splitPathArray);
+    // A missing piece must not find another file whose name differs only in case.
+    for (const CString& piece : node->splitPathArray)
+        if (IsExistingFileAsSpelled(piece)) DeleteFileForced(piece);
     return 1;
 }
 

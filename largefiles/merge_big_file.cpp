@@ -14,9 +14,11 @@ enum class MergeResult {
     Failed,       // an I/O failure or a size other than node.size; nothing under the node's path changed
 };
 
+// Pieces and the rebuilt file are named exactly: beside a big file's pieces may
+// lie a file, or pieces of one, whose name differs only in case.
 bool AnyPieceExists(const FileNode& node) {
     for (const CString& piece : node.splitPathArray)
-        if (IsExistingFile(piece)) return true;
+        if (IsExistingFileAsSpelled(piece)) return true;
     return false;
 }
 
@@ -53,7 +55,7 @@ public:
         bool complete = Fill(node, output.Get()) && SetFileTime(output.Get(), nullptr, nullptr, &m_lastWrite);
         complete = output.Close() && complete;
         if (complete && m_attributes) complete = SetFileAttributesW(temp, m_attributes) != FALSE;
-        if (complete && IsExistingFile(node.suszPath)) SetFileAttributesW(node.suszPath, FILE_ATTRIBUTE_NORMAL);
+        if (complete && IsExistingFileAsSpelled(node.suszPath)) SetFileAttributesW(node.suszPath, FILE_ATTRIBUTE_NORMAL);
         if (complete && MoveFileExW(temp, node.suszPath, MOVEFILE_REPLACE_EXISTING)) return MergeResult::Complete;
         DeleteFileForced(temp);
         return MergeResult::Failed;
@@ -64,7 +66,7 @@ private:
         ULONGLONG written = 0;
         bool first = true;
         for (const CString& piece : node.splitPathArray) {
-            if (!IsExistingFile(piece)) continue;
+            if (!IsExistingFileAsSpelled(piece)) continue;
             ULONGLONG copied = 0;
             if (!AppendPiece(piece, output, first, &copied)) return false;
             first = false;
@@ -156,7 +158,8 @@ void CQXSerialization::DeleteRestoredPieces(CString target, CString drive, int i
         if (!NamesImage(stored, image)) continue;
         for (const CString& piece : stored.splitPathArray) {
             CString relocated;
-            if (RelocateBelow(target, drive, piece, &relocated) && CheckBelow(target, relocated).usable())
+            if (RelocateBelow(target, drive, piece, &relocated) && CheckBelow(target, relocated).usable() &&
+                IsExistingFileAsSpelled(relocated))
                 DeleteFileForced(relocated);
         }
     }

@@ -22,13 +22,17 @@ CString LinkPathFor(const CString& origin, int number) {
     return origin.Left(nameStart) + name + kLinkExtension;
 }
 
-// The first link name for origin that no entry holds, in any spelling.
+// The first link name for origin that no entry holds, in any spelling: saving
+// a link under a name that another entry holds ignoring case would write over
+// that entry wherever names are compared that way.
 bool FreeLinkPath(const CString& root, const CString& origin, CString& link) {
     for (int number = 1; number < 10000; ++number) {
         link = LinkPathFor(origin, number);
         PathBelow below = CheckBelow(root, link);
-        if (below.usable() && below.firstMissing == link) return true;
-        if (below.refusal != PathBelow::OtherSpelling && !below.usable()) return false;
+        if (!below.usable()) return false;
+        if (below.firstMissing != link) continue;
+        if (GetFileAttributesW(WithLongPathPrefix(link)) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND)
+            return true;
     }
     return false;
 }

@@ -226,6 +226,9 @@ struct WIN32_FILE_ATTRIBUTE_DATA {
     DWORD nFileSizeLow;
 };
 enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard = 0 };
+enum FINDEX_INFO_LEVELS { FindExInfoStandard = 0, FindExInfoBasic = 1 };
+enum FINDEX_SEARCH_OPS { FindExSearchNameMatch = 0 };
+#define FIND_FIRST_EX_CASE_SENSITIVE 0x00000001
 
 struct MEMORYSTATUSEX {
     DWORD dwLength;
@@ -279,6 +282,10 @@ QXPLATFORM_API BOOL CloseHandle(HANDLE hObject);
 
 // Files and folders.
 QXPLATFORM_API HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData);
+// With FIND_FIRST_EX_CASE_SENSITIVE every name of the path counts only as
+// spelled; a pattern with wildcards is then refused (ERROR_NOT_SUPPORTED).
+QXPLATFORM_API HANDLE FindFirstFileExW(LPCWSTR lpFileName, FINDEX_INFO_LEVELS fInfoLevelId, LPVOID lpFindFileData,
+                                       FINDEX_SEARCH_OPS fSearchOp, LPVOID lpSearchFilter, DWORD dwAdditionalFlags);
 QXPLATFORM_API BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
 QXPLATFORM_API BOOL FindClose(HANDLE hFindFile);
 QXPLATFORM_API DWORD GetFileAttributesW(LPCWSTR lpFileName);

@@ -51,13 +51,14 @@ BOOL Delete(LPCWSTR name) {
     return TRUE;
 }
 
-// A file renamed within its volume; an existing target file is replaced only when asked.
+// A file renamed within its volume; an existing target file (named exactly so)
+// is replaced only when asked.
 BOOL Move(LPCWSTR from, LPCWSTR to, DWORD flags) {
     QxHostPath source, target;
     QxFileInfo info;
     if (!MapExisting(from, source, info)) return FALSE;
     DWORD error = 0;
-    if (!QxMapPath(to, target, &error)) return QxFail(error);
+    if (!QxMapNewName(to, target, &error)) return QxFail(error);
     if (target.parentMissing) return QxFail(ERROR_PATH_NOT_FOUND);
     if (source.drive != target.drive) return QxFail(ERROR_NOT_SAME_DEVICE);
     if (target.exists) {

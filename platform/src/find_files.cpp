@@ -176,7 +176,7 @@ void SplitSearchPath(const std::u16string& s, std::u16string& dir, std::u16strin
 }
 
 // Fills state for the search; returns the Win32 error or ERROR_SUCCESS.
-DWORD StartSearch(LPCWSTR fileName, FindState& state) {
+DWORD StartSearch(LPCWSTR fileName, FindState& state, bool exactCase) {
     if (!fileName || !*fileName) return ERROR_FILE_NOT_FOUND;
     std::u16string s = fileName, dir, last;
     SplitSearchPath(s, dir, last);
@@ -185,27 +185,26 @@ DWORD StartSearch(LPCWSTR fileName, FindState& state) {
     DWORD error = 0;
     QxHostPath mapped;
     if (!QxWildcard::HasWildcards(last)) {
-        if (!QxMapPath(fileName, mapped, &error)) return error;
+        if (!QxMapPath(fileName, mapped, &error, exactCase)) return error;
         if (mapped.IsDriveRoot()) return ERROR_FILE_NOT_FOUND;
         if (!mapped.exists) return mapped.NotFoundError();
         state.Single(mapped.path);
         return ERROR_SUCCESS;
     }
+    if (exactCase) return ERROR_NOT_SUPPORTED;
     if (!QxMapPath(dir.c_str(), mapped, &error)) return error;
     if (!mapped.exists) return ERROR_PATH_NOT_FOUND;
     return state.List(mapped.path, QxWildcard(last), !mapped.IsDriveRoot());
 }
 
-}  // namespace
-
-HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
+HANDLE FindFirst(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData, bool exactCase) {
     if (!lpFindFileData) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
     try {
         auto state = std::make_unique<FindState>();
-        DWORD error = StartSearch(lpFileName, *state);
+        DWORD error = StartSearch(lpFileName, *state, exactCase);
         if (error == ERROR_SUCCESS && !state->Next(*lpFindFileData)) error = ERROR_FILE_NOT_FOUND;
         if (error != ERROR_SUCCESS) {
             SetLastError(error);
@@ -218,6 +217,27 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return INVALID_HANDLE_VALUE;
     }
+}
+
+}  // namespace
+
+HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
+    return FindFirst(lpFileName, lpFindFileData, false);
+}
+
+// The basic level differs from the standard one only in leaving the short name
+// empty, which this file system never has.
+HANDLE FindFirstFileExW(LPCWSTR lpFileName, FINDEX_INFO_LEVELS fInfoLevelId, LPVOID lpFindFileData,
+                        FINDEX_SEARCH_OPS fSearchOp, LPVOID lpSearchFilter, DWORD dwAdditionalFlags) {
+    const bool known = (fInfoLevelId == FindExInfoStandard || fInfoLevelId == FindExInfoBasic) &&
+                       fSearchOp == FindExSearchNameMatch && !lpSearchFilter &&
+                       (dwAdditionalFlags & ~DWORD(FIND_FIRST_EX_CASE_SENSITIVE)) == 0;
+    if (!known) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    return FindFirst(lpFileName, static_cast<LPWIN32_FIND_DATAW>(lpFindFileData),
+                     (dwAdditionalFlags & FIND_FIRST_EX_CASE_SENSITIVE) != 0);
 }
 
 BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {

@@ -129,6 +129,28 @@ bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error, bool exactCa
     return QxMapResolved(win, out, error, exactCase);
 }
 
+bool QxMapNewName(const WCHAR* winPath, QxHostPath& out, DWORD* error) {
+    QxResolvedPath win;
+    if (!QxResolveWinPath(winPath, win, error)) return false;
+    if (win.parts.empty()) return QxMapResolved(win, out, error);
+    if (!ValidComponent(win.parts.back())) {
+        if (error) *error = ERROR_INVALID_NAME;
+        return false;
+    }
+    QxResolvedPath parent = win;
+    parent.parts.pop_back();
+    QxHostPath folder;
+    if (!QxMapResolved(parent, folder, error)) return false;
+    out = QxHostPath();
+    out.win = std::move(win);
+    out.drive = folder.drive;
+    out.path = Join(folder.path == "/" ? std::string() : folder.path, CString(out.win.parts.back()).ToUtf8());
+    out.parentMissing = !folder.exists || !IsDir(folder.path);
+    struct stat st;
+    out.exists = !out.parentMissing && lstat(out.path.c_str(), &st) == 0;
+    return true;
+}
+
 bool QxToHostPath(LPCWSTR winPath, std::string& hostPath, DWORD* error) {
     try {
         QxHostPath mapped;

@@ -24,5 +24,10 @@ struct QxHostPath {
 // cannot name a host file.
 bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error, bool exactCase = false);
 
+// Maps the name a call is about to give an entry (a rename's new name): the
+// folders on the way as QxMapPath finds them, the last name exactly as spelled,
+// since an entry whose name differs from it only in case is another entry.
+bool QxMapNewName(const WCHAR* winPath, QxHostPath& out, DWORD* error);
+
 // The same for a resolved path.
 bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error, bool exactCase = false);

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "backup_host.h"
+#include "link_target.h"
 #include "catalog/serialization.h"
 #include "sample_tree.h"
 #include "wimgapi.h"
@@ -186,6 +187,7 @@ TEST_F(BackupContents, NamesThatDifferOnlyInCaseAreDifferentFiles) {
     drives.Write(u"C:\\types.txt", "[Documents]\r\ntxt\r\n[Video]\r\navi\r\n");
     drives.Write(u"C:\\v\\movie.avi", NoiseBytes(2 * kMiB + 1, 1));
     drives.Write(u"C:\\v\\MOVIE.AVI", "small");
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\v\\MOVIE.AVI", FILE_ATTRIBUTE_HIDDEN));
     drives.Write(u"C:\\v\\big.avi", NoiseBytes(2 * kMiB + 2, 2));
     drives.Write(u"C:\\v\\BIG.AVI", NoiseBytes(2 * kMiB + 3, 3));
     const CString lower = Deep(u"C:\\d", 9) + u"\\report.txt", upper = Deep(u"C:\\d", 9) + u"\\Report.txt";
@@ -207,4 +209,24 @@ TEST_F(BackupContents, NamesThatDifferOnlyInCaseAreDifferentFiles) {
     EXPECT_TRUE(video.count("/v/big.avi.002"));
     EXPECT_TRUE(video.count("/v/BIG.AVI.002"));
     EXPECT_FALSE(video.count("/v/movie.avi"));
+
+    // Both files of every pair come back: the big and small ones in place, each
+    // over-length one as a copy that a shortcut of its own points to.
+    std::vector<CString> all{u"DOCUMENTS", u"VIDEO"};
+    ASSERT_EQ(0, module.Restore(host.handle(), kFolder, &all, u"D:\\Restore", nullptr));
+    const std::string restored = RestoredDrive('C');
+    for (const char* name : {"movie.avi", "MOVIE.AVI", "big.avi", "BIG.AVI"})
+        EXPECT_EQ(ReadHostFile(drives.Root('C') + "/v/" + name), ReadHostFile(restored + "/v/" + name)) << name;
+    EXPECT_EQ(4u, FilesBelow(restored + "/v").size());
+    EXPECT_EQ(DWORD(FILE_ATTRIBUTE_HIDDEN), GetFileAttributesW(QxFromHostPath(restored + "/v/MOVIE.AVI")));
+    const std::vector<std::string> links = FilesBelow(restored, ".lnk");
+    ASSERT_EQ(2u, links.size());
+    std::set<std::string> contents;
+    for (const std::string& link : links) {
+        const std::string target = drives.Host(CString::FromUtf8(LinkTarget(link)));
+        const bool lowerName = fs::path(link).filename().string().rfind("report", 0) == 0;
+        EXPECT_EQ(lowerName ? "lower" : "upper", ReadHostFile(target)) << link;
+        contents.insert(ReadHostFile(target));
+    }
+    EXPECT_EQ(2u, contents.size());
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -53,6 +54,15 @@ struct BackupHost : ::testing::Test {
         for (const Posted& p : posted)
             if (p.message == host.errorStr && p.wParam == code) texts.push_back(p.text);
         return texts;
+    }
+
+    // Host folder of a drive's files in the one restore below D:\Restore.
+    std::string RestoredDrive(char letter) const {
+        const std::string base = drives.Root('D') + "/Restore/System Recovery Files";
+        std::vector<std::string> roots;
+        for (const auto& entry : std::filesystem::directory_iterator(base)) roots.push_back(entry.path().string());
+        EXPECT_EQ(1u, roots.size());
+        return (roots.empty() ? base : roots[0]) + "/" + letter;
     }
 
     bool LogHas(const std::string& message) const {

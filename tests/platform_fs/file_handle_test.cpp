@@ -212,6 +212,19 @@ TEST(FileHandle, MoveReplacesOnlyWhenAskedAndNeverAFolder) {
     EXPECT_FALSE(qxtest::HostExists(drives.Host(u"C:\\a.txt")));
 }
 
+TEST(FileHandle, AMoveNeverReplacesAFileWhoseNameDiffersOnlyInCase) {
+    TestDrives drives({"C"});
+    drives.Write(u"C:\\dir\\new.tmp", "rebuilt");
+    drives.Write(u"C:\\dir\\MOVIE.AVI", "small");
+    ASSERT_TRUE(MoveFileExW(u"C:\\DIR\\new.tmp", u"C:\\DIR\\movie.avi", MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ("rebuilt", qxtest::ReadHostFile(drives.Root('C') + "/dir/movie.avi"));
+    EXPECT_EQ("small", qxtest::ReadHostFile(drives.Root('C') + "/dir/MOVIE.AVI"));
+    // A rename can change the case of a name.
+    ASSERT_TRUE(MoveFileExW(u"C:\\dir\\movie.avi", u"C:\\dir\\Movie.avi", 0));
+    EXPECT_TRUE(qxtest::HostExists(drives.Root('C') + "/dir/Movie.avi"));
+    EXPECT_FALSE(qxtest::HostExists(drives.Root('C') + "/dir/movie.avi"));
+}
+
 TEST(FileHandle, AFolderOpenedWithBackupSemanticsTakesItsTimesBack) {
     TestDrives drives({"C"});
     drives.Write(u"C:\\dir\\x", "");

@@ -120,3 +120,28 @@ TEST(FindFiles, SymlinkToFolderIsReparsePoint) {
     EXPECT_TRUE(DeleteFileW(u"C:\\flink"));
     EXPECT_EQ(qxtest::ReadHostFile(drives.Root('C') + "/real/keep.txt"), "keep");
 }
+
+TEST(FindFiles, ACaseSensitiveSearchFindsOnlyTheNameAsSpelled) {
+    TestDrives drives({"C"});
+    drives.Write(u"C:\\Dir\\report.txt", "x");
+    auto find = [](const WCHAR* path, WIN32_FIND_DATAW& data) {
+        HANDLE h = FindFirstFileExW(path, FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                    FIND_FIRST_EX_CASE_SENSITIVE);
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
+        return h != INVALID_HANDLE_VALUE;
+    };
+    WIN32_FIND_DATAW data;
+    ASSERT_TRUE(find(u"C:\\Dir\\report.txt", data));
+    EXPECT_EQ(CString(u"report.txt"), CString(data.cFileName));
+    EXPECT_FALSE(find(u"C:\\Dir\\Report.txt", data));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(find(u"C:\\DIR\\report.txt", data));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(find(u"C:\\Dir\\*.txt", data));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    // Without the flag the name is found in any case, as FindFirstFileW finds it.
+    HANDLE h = FindFirstFileExW(u"C:\\DIR\\Report.txt", FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CString(u"report.txt"), CString(data.cFileName));
+    FindClose(h);
+}

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "link_target.h"
 #include "restore_fixture.h"
 
 using namespace restoretest;
@@ -35,17 +36,6 @@ struct ShortcutTest : RestoreFixture {
         host.Drain();
     }
 };
-
-// The target of a shortcut file, as lnkinfo reports it.
-std::string LinkTarget(const std::string& link) {
-    std::string info = RunCommand("lnkinfo '" + link + "'");
-    const std::string key = "Local path";
-    size_t at = info.find(key);
-    if (at == std::string::npos) return info;
-    at = info.find(':', at) + 1;
-    while (info[at] == ' ') ++at;
-    return info.substr(at, info.find('\n', at) - at);
-}
 
 TEST_F(ShortcutTest, EveryOverLengthFileGetsItsOwnShortcutBesideWhereItWas) {
     std::vector<CString> files = WriteOverLengthFiles();
