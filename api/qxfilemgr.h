@@ -181,13 +181,15 @@ inline const QxfmCodeText* QxfmFindErrorCode(int code) {
 // Notifications whose lParam, when not 0, is a receiver-owned BSTR (the
 // receiver frees it with SysFreeString). ProgressStrMessage always carries one
 // in wParam. The raw backup names every file it did not copy this way (-239,
-// -240, -242).
+// -240, -242), and an image file error its file (-235; the ErrorStrMessage
+// just before it carries the system error code).
 inline bool QxfmOperationLParamIsString(int code) { return code == MSG_OPERATION_SCAN_DRIVE; }
 inline bool QxfmErrorLParamIsString(int code) {
     return code == MSG_ERROR_DELETE_FOLDER_DANGEROUS || code == MSG_ERROR_PATH_LONGER_THAN_260 ||
            code == MSG_ERROR_DRIVE_INFO_FAILED || code == MSG_ERROR_DRIVE_INVALID ||
            code == MSG_ERROR_COPYDATA_CANNOT_FIND || code == MSG_ERROR_COPYDATA_FAILED ||
-           code == MSG_ERROR_COPYDATA_NOSPACE_FAILED || code == MSG_ERROR_WIM_SPLIT_FAILED;
+           code == MSG_ERROR_COPYDATA_NOSPACE_FAILED || code == MSG_ERROR_WIM_SPLIT_FAILED ||
+           code == MSG_ERROR_WIM_MSG_ERROR;
 }
 // True when a wParam is the address of one of the module's constant texts
 // (kQxfmTextNoFileInList, kQxfmTextFileListSizeFailed) rather than a code.
@@ -196,13 +198,21 @@ inline bool QxfmWParamIsText(WPARAM wParam) {
     return v > 0xFFFF || v < -0xFFFF;
 }
 
-// Backup's result when the backup is complete and usable but its image could
-// not be split into parts: imageFiles holds the one unsplit ".wim", the catalog
-// names it, and -234 was posted with the path that kept the split from working
-// (a file larger than the part size, or a piece name already taken). 0 is a
-// complete backup, split as asked; 1 a failure, which leaves an earlier backup
-// in the same folder as it was.
+// Backup's result: 0 is a complete backup, split as asked; 1 a failure, which
+// leaves an earlier backup in the same folder as it was. Any other result is a
+// backup that was saved and restores, with one or both of these bits set:
+//   QXFM_BACKUP_NOT_SPLIT (2): its image could not be split into parts:
+//     imageFiles holds the one unsplit ".wim", the catalog names it, and -234
+//     was posted with the path that kept the split from working (a file larger
+//     than the part size, or a piece name already taken).
+//   QXFM_BACKUP_FILES_LEFT_OUT (4): the capture left out files it could not
+//     store (a name that is not valid UTF-8, error 1113): each is posted as
+//     -235 with its path as lParam, after an ErrorStrMessage with the system
+//     error code, and is neither in the image nor in SourceFileList.log. A
+//     folder left out so takes every file of the backup below it along.
+// Both: 6. Listed files that do not exist are not counted (-244).
 #define QXFM_BACKUP_NOT_SPLIT 2
+#define QXFM_BACKUP_FILES_LEFT_OUT 4
 
 extern "C" {
 QXFM_API int SetDebugLogFileName(CString fileName);

@@ -104,7 +104,7 @@ public:
         m_types.clear();
         PostOperation(MSG_OPERATION_BACKUP_END);
         if (failed) return 1;
-        return m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0;
+        return (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (g_capture.leftOut.empty() ? 0 : QXFM_BACKUP_FILES_LEFT_OUT);
     }
 
 private:
@@ -180,6 +180,7 @@ private:
         g_capture.overallCapturePercent = 0;
         g_capture.overallPercent = 0;
         g_capture.stepCount = static_cast<int>(m_types.size() * drives.size());
+        g_capture.leftOut.clear();
 
         for (const DriveEntry& drive : drives) {
             const CString& driveRoot = drive.Drive;

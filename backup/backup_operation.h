@@ -19,7 +19,6 @@ struct BackupRequest {
 };
 
 // The backup proper, inside the operation frame, of a list with at least one
-// entry. 0 when at least one image was captured, every split step succeeded
-// and the catalog was saved (QXFM_BACKUP_NOT_SPLIT when the image stayed
-// whole); 1 otherwise.
+// entry. Backup's result (api/qxfilemgr.h): 0 complete, 1 failed, otherwise a
+// usable backup with QXFM_BACKUP_NOT_SPLIT and/or QXFM_BACKUP_FILES_LEFT_OUT.
 int RunBackup(const BackupRequest& request);

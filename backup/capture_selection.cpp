@@ -9,7 +9,7 @@ CaptureSelection::CaptureSelection(const CQXSerialization& catalog) {
                 continue;
             }
             items.Add(node.suszPath, TakenItems::Kind::BigFile, node.size);
-            for (const CString& piece : node.splitPathArray) items.Add(piece, TakenItems::Kind::Piece);
+            for (const CString& piece : node.splitPathArray) items.AddPiece(piece, node.suszPath);
         }
 }
 

@@ -4,15 +4,26 @@
 
 CaptureContext g_capture;
 
+std::u16string TakenItems::NameOf(const CString& path) {
+    std::u16string name = path.str();
+    if (!name.empty() && name[0] >= u'a' && name[0] <= u'z') name[0] = static_cast<char16_t>(name[0] - u'a' + u'A');
+    return name;
+}
+
 void TakenItems::Add(const CString& path, Kind kind, ULONGLONG size) {
     if (path.GetLength() < 3) return;
-    std::u16string name = path.str();
-    if (name[0] >= u'a' && name[0] <= u'z') name[0] = static_cast<char16_t>(name[0] - u'a' + u'A');
+    std::u16string name = NameOf(path);
     // Every folder on the way, deepest first, until one that is already there.
     if (kind != Kind::BigFile)
         for (size_t at = name.rfind(u'\\'); at != std::u16string::npos && at > 2; at = name.rfind(u'\\', at - 1))
             if (!folders.insert(name.substr(0, at)).second) break;
     files.emplace(std::move(name), File{kind, size});
+}
+
+void TakenItems::AddPiece(const CString& piece, const CString& bigFile) {
+    if (piece.GetLength() < 3) return;
+    Add(piece, Kind::Piece);
+    bigFileOfPiece.emplace(NameOf(piece), NameOf(bigFile));
 }
 
 bool ListLogLines::RemoveFile(const CString& path) {

@@ -38,9 +38,13 @@ struct TakenItems {
     };
     // Enters a file and, unless it is a big file, the folders on the way to it.
     void Add(const CString& path, Kind kind, ULONGLONG size = 0);
+    void AddPiece(const CString& piece, const CString& bigFile);
+    // The item's name as the capture gives it: the drive letter in upper case.
+    static std::u16string NameOf(const CString& path);
 
     std::unordered_map<std::u16string, File> files;
     std::unordered_set<std::u16string> folders;
+    std::unordered_map<std::u16string, std::u16string> bigFileOfPiece;
 };
 
 struct CaptureContext {
@@ -54,6 +58,7 @@ struct CaptureContext {
     CString splitTemplate;            // first part's path, until the first split message
     std::vector<CString> imageFiles;  // image file and part paths of the backup
     const TakenItems* taken = nullptr; // what the running capture of a backup takes
+    std::vector<CString> leftOut;     // the backup's files its captures could not store, in order
 };
 
 extern CaptureContext g_capture;

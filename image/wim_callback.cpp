@@ -1,5 +1,7 @@
 // WimMessageCallback: picks the files of a capture, cancels, turns the image
 // percentage into the overall one and collects the part names of a split.
+#include <algorithm>
+
 #include "api/dbglog.h"
 #include "api/notify.h"
 #include "api/path_parts.h"
@@ -39,6 +41,10 @@ void OnRestoreItem(const CString& path, const CString& upperPath, BOOL* take) {
     PostProgressPath(path);
 }
 
+bool IsLeftOut(const CString& path) {
+    return std::find(g_capture.leftOut.begin(), g_capture.leftOut.end(), path) != g_capture.leftOut.end();
+}
+
 // The file is opened the way a reader that tolerates other readers opens it:
 // a writer holding it without read sharing makes the capture stop.
 bool IsLockedByAnotherWriter(const CString& path) {
@@ -63,7 +69,7 @@ DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
             return WIM_MSG_SUCCESS;
         }
         auto found = g_capture.taken->files.find(path.str());
-        if (found == g_capture.taken->files.end()) return WIM_MSG_SUCCESS;
+        if (found == g_capture.taken->files.end() || IsLeftOut(path)) return WIM_MSG_SUCCESS;
         if (found->second.kind == TakenItems::Kind::Piece) {
             *take = TRUE;
             return WIM_MSG_SUCCESS;
@@ -72,7 +78,8 @@ DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
         if (found->second.kind == TakenItems::Kind::File) {
             if (IsLockedByAnotherWriter(path)) {
                 DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
-                PostError(MSG_ERROR_WIM_MSG_ERROR, ERROR_SHARING_VIOLATION);
+                PostError(ERROR_SHARING_VIOLATION);
+                PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path);
                 return WIM_MSG_ABORT_IMAGE;
             }
             *take = TRUE;
@@ -121,18 +128,57 @@ void OnSplit(WPARAM wParam, LPARAM lParam) {
     PostProgressPath(part);
 }
 
-// A file the capture reported and left out is not backed up: it leaves the list and the byte total.
-void Unlist(WPARAM wParam) {
-    const auto* text = reinterpret_cast<const WCHAR*>(wParam);
-    if (!text) return;
-    if (!g_capture.taken) return;
-    auto found = g_capture.taken->files.find(text);
-    if (found == g_capture.taken->files.end()) return;
-    CString upperPath = text;
+// The backup's files that an item the capture leaves out takes with it: a
+// file itself, a piece's big file, every file below a folder. Sorted.
+std::vector<CString> FilesLeftOutWith(const CString& item) {
+    std::vector<CString> files;
+    const TakenItems& taken = *g_capture.taken;
+    const std::u16string name = TakenItems::NameOf(item);
+    if (taken.folders.count(name)) {
+        const std::u16string below = name + u'\\';
+        for (const auto& [path, file] : taken.files)
+            if (file.kind != TakenItems::Kind::Piece && path.compare(0, below.size(), below) == 0)
+                files.push_back(CString(path));
+        std::sort(files.begin(), files.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+        return files;
+    }
+    auto found = taken.files.find(name);
+    if (found == taken.files.end()) return files;
+    if (found->second.kind != TakenItems::Kind::Piece) {
+        files.push_back(CString(name));
+    } else {
+        auto bigFile = taken.bigFileOfPiece.find(name);
+        if (bigFile != taken.bigFileOfPiece.end()) files.push_back(CString(bigFile->second));
+    }
+    return files;
+}
+
+// A file the capture left out is not backed up: it leaves the list and the
+// byte total, and is counted among the files left out. False when it already was.
+bool LeaveOut(const CString& path) {
+    if (IsLeftOut(path)) return false;
+    g_capture.leftOut.push_back(path);
+    CString upperPath = path;
     upperPath.MakeUpper();
-    if (!g_capture.listLog.RemoveFile(upperPath)) return;
-    const ULONGLONG size = found->second.size;
-    g_capture.categoryBytes -= size < g_capture.categoryBytes ? size : g_capture.categoryBytes;
+    if (g_capture.listLog.RemoveFile(upperPath)) {
+        const ULONGLONG size = g_capture.taken->files.at(path.str()).size;
+        g_capture.categoryBytes -= size < g_capture.categoryBytes ? size : g_capture.categoryBytes;
+    }
+    return true;
+}
+
+// -235 names, once, each of the backup's files the error leaves out; an error
+// about anything else names its item.
+void OnError(WPARAM wParam, LPARAM lParam) {
+    const auto* text = reinterpret_cast<const WCHAR*>(wParam);
+    const CString item = text ? text : u"";
+    DbgLog(kFileErrorLine, item.GetString(), static_cast<int>(lParam));
+    PostError(static_cast<int>(lParam));
+    std::vector<CString> leftOut;
+    if (g_nOperation == OP_BACKUP && g_capture.taken) leftOut = FilesLeftOutWith(item);
+    for (const CString& file : leftOut)
+        if (LeaveOut(file)) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, file);
+    if (leftOut.empty()) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, item);
 }
 
 void LogFileMessage(const WCHAR* format, WPARAM wParam, LPARAM lParam) {
@@ -151,12 +197,7 @@ DWORD CALLBACK WimMessageCallback(DWORD messageId, WPARAM wParam, LPARAM lParam,
         switch (messageId) {
             case WIM_MSG_PROGRESS: OnProgress(wParam); break;
             case WIM_MSG_PROCESS: return OnProcess(wParam, lParam);
-            case WIM_MSG_ERROR:
-                if (g_nOperation == OP_BACKUP) Unlist(wParam);
-                LogFileMessage(kFileErrorLine, wParam, lParam);
-                PostError(static_cast<int>(lParam));
-                PostError(MSG_ERROR_WIM_MSG_ERROR, lParam);
-                break;
+            case WIM_MSG_ERROR: OnError(wParam, lParam); break;
             case WIM_MSG_RETRY: DbgLog(u"WIM_MSG_RETRY"); break;
             case WIM_MSG_SPLIT: OnSplit(wParam, lParam); break;
             case WIM_MSG_INFO: LogFileMessage(u"WIM_MSG_INFO - file: %s ...failed! error code: %d", wParam, lParam); break;

@@ -127,6 +127,27 @@ TEST_F(BackupContents, ATakenPieceNameLeavesAUsableUnsplitBackupNamingIt) {
     EXPECT_FALSE(HostExists(drives.Host(u"C:\\Media\\film.avi.000")));
 }
 
+// A big file whose name the image cannot hold: its pieces are left out, the
+// file is named once, and the result also carries the split that failed.
+TEST_F(BackupContents, ABigFileTheImageCannotHoldIsNamedOnceBesideAnUnsplitImage) {
+    WriteHostFile(drives.Root('C') + "/Media/bad\xff.avi", NoiseBytes(101 * kMiB, 3));
+    const CString bad = CString::FromUtf8("C:\\Media\\bad\xff.avi");
+    const CString big = u"C:\\Media\\film.avi";
+    const CString users = u"C:\\Media\\film.avi.001";
+    drives.Write(big, NoiseBytes(101 * kMiB, 9));
+    drives.Write(users, "the user's own file");
+    drives.Write(u"C:\\types.txt", "[Video]\r\navi\r\n");
+    ASSERT_EQ(QXFM_BACKUP_NOT_SPLIT | QXFM_BACKUP_FILES_LEFT_OUT,
+              Backup({bad, big}, {}, TRUE, 100, WIM_COMPRESS_NONE));
+    auto posted = host.Drain();
+    EXPECT_EQ(std::vector<CString>{bad}, ErrorTexts(posted, MSG_ERROR_WIM_MSG_ERROR));
+    EXPECT_EQ(std::vector<CString>{users}, ErrorTexts(posted, MSG_ERROR_WIM_SPLIT_FAILED));
+    EXPECT_EQ((std::set<std::string>{"/Media/film.avi"}), ImageFiles(1));
+    const std::vector<CString> lines = ReadUtf16Lines(drives.Host(kFolderSlash + u"SourceFileList.log"));
+    EXPECT_EQ(lines.end(), std::find_if(lines.begin(), lines.end(), [](const CString& l) { return l.Find(u"BAD") >= 0; }));
+    EXPECT_FALSE(HostExists(drives.Root('C') + "/Media/bad\xff.avi.000"));
+}
+
 TEST_F(BackupContents, ExceptionCopiesNeverReplaceAFileAndEachOverLengthFileGetsItsOwn) {
     // Two over-length files whose tails are the same, and a user's file where the first copy would go.
     const CString a = Deep(u"C:\\a", 8) + u"\\common\\f.txt", b = Deep(u"C:\\b", 8) + u"\\common\\f.txt";

@@ -12,6 +12,14 @@ namespace {
 
 const char kBadName[] = "bad\xff\xfe name.doc";
 
+// The files -235 names, in order.
+std::vector<CString> LeftOut(const std::vector<Posted>& posted, const HostWindow& host) {
+    std::vector<CString> named;
+    for (const Posted& p : posted)
+        if (p.message == host.errorStr && p.wParam == MSG_ERROR_WIM_MSG_ERROR) named.push_back(p.text);
+    return named;
+}
+
 TEST(OddNames, ANameThatIsNotUtf8IsLeftOutNamedAndTheRestIsBackedUp) {
     TestDrives drives({"C", "D"});
     Module module;
@@ -37,11 +45,11 @@ TEST(OddNames, ANameThatIsNotUtf8IsLeftOutNamedAndTheRestIsBackedUp) {
 
     std::vector<CString> imageFiles;
     imageFiles.reserve(4);
-    ASSERT_EQ(0, module.Backup(host.handle(), &files, u"C:\\types.txt", &categories, u"D:\\B", u"Image", FALSE, 0, 0,
-                               &imageFiles, nullptr));
+    ASSERT_EQ(QXFM_BACKUP_FILES_LEFT_OUT, module.Backup(host.handle(), &files, u"C:\\types.txt", &categories,
+                                                        u"D:\\B", u"Image", FALSE, 0, 0, &imageFiles, nullptr));
     const std::vector<Posted> posted = host.Drain();
     EXPECT_TRUE(HasCode(posted, host.errorStr, ERROR_NO_UNICODE_TRANSLATION));
-    EXPECT_TRUE(HasCode(posted, host.errorStr, MSG_ERROR_WIM_MSG_ERROR));
+    EXPECT_EQ(std::vector<CString>{files[0]}, LeftOut(posted, host));
     EXPECT_EQ(MSG_OPERATION_BACKUP_END, Codes(posted, host.operationStr).back());
     const std::vector<std::string> log = ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log");
     const std::string named = std::string("MSG_ERROR_WIM_MSG_ERROR - file: C:\\docs\\") + kBadName +
@@ -58,6 +66,36 @@ TEST(OddNames, ANameThatIsNotUtf8IsLeftOutNamedAndTheRestIsBackedUp) {
     ASSERT_EQ(1u, restored.size());
     EXPECT_EQ("good", ReadHostFile(restored[0]));
     EXPECT_EQ("bad", ReadHostFile(drives.Root('C') + "/docs/" + kBadName));
+}
+
+}  // namespace
+
+namespace {
+
+// A folder whose name the image cannot hold is left out with what is below
+// it: each of the backup's files there is named, none is listed, and the
+// backup of the rest completes.
+TEST(OddNames, AFolderThatCannotEnterTheImageNamesEveryFileBelowIt) {
+    TestDrives drives({"C", "D"});
+    Module module;
+    HostWindow host;
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
+    drives.Write(u"C:\\docs\\good.doc", "good");
+    const std::string badFolder = drives.Root('C') + "/docs/" + kBadName;
+    WriteHostFile(badFolder + "/one.doc", "one");
+    WriteHostFile(badFolder + "/deep/two.doc", "two");
+    const CString badPath = CString::FromUtf8(std::string("C:\\docs\\") + kBadName);
+    std::vector<CString> files = {u"C:\\docs\\good.doc", badPath + u"\\deep\\two.doc", badPath + u"\\one.doc"};
+    std::vector<CString> categories = {u"Documents"};
+    std::vector<CString> imageFiles;
+    imageFiles.reserve(4);
+    ASSERT_EQ(QXFM_BACKUP_FILES_LEFT_OUT, module.Backup(host.handle(), &files, u"C:\\types.txt", &categories,
+                                                        u"D:\\B", u"Image", FALSE, 0, 0, &imageFiles, nullptr));
+    EXPECT_EQ((std::vector<CString>{files[1], files[2]}), LeftOut(host.Drain(), host));
+    const std::vector<CString> lines = ReadUtf16Lines(drives.Host(u"D:\\B\\SourceFileList.log"));
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), CString(u"C:\\DOCS\\GOOD.DOC")));
+    EXPECT_EQ(lines.end(), std::find_if(lines.begin(), lines.end(), [](const CString& l) { return l.Find(u"BAD") >= 0; }));
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), CString(u"File Total Size : 4 bytes")));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "api/file_utils.h"
 #include "api/state.h"
@@ -197,12 +198,15 @@ TEST_F(WimFileFixture, FileLockedByAnotherProcessAbortsTheCaptureWith235) {
     waitpid(child, nullptr, 0);
 
     EXPECT_EQ(0, result);
+    // The system error code, then -235 naming the file.
     auto posted = host.Drain();
-    bool saw235 = false;
-    for (const Posted& p : posted)
-        if (p.message == host.errorStr && p.wParam == MSG_ERROR_WIM_MSG_ERROR && p.lParam == ERROR_SHARING_VIOLATION)
-            saw235 = true;
-    EXPECT_TRUE(saw235);
+    std::vector<Posted> errors;
+    std::copy_if(posted.begin(), posted.end(), std::back_inserter(errors),
+                 [&](const Posted& p) { return p.message == host.errorStr; });
+    ASSERT_EQ(2u, errors.size());
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, errors[0].wParam);
+    EXPECT_EQ(MSG_ERROR_WIM_MSG_ERROR, errors[1].wParam);
+    EXPECT_EQ(CString(u"C:\\Docs\\busy.doc"), errors[1].text);
     EXPECT_TRUE(Logged("MSG_ERROR_WIM_MSG_ERROR - file: C:\\DOCS\\BUSY.DOC ...failed! error code: 32"));
     EXPECT_TRUE(Logged("1235, Cannot capture/append image"));
     EXPECT_FALSE(Contains(g_capture.listLog.lines(), u"C:\\DOCS\\BUSY.DOC"));

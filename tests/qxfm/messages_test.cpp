@@ -83,4 +83,23 @@ TEST_F(QxfmTool, BackupTellsWhatItStoredAndWhatItLeftOutAndWhy) {
         << chosen.out;
 }
 
+TEST_F(QxfmTool, BackupNamesTheFilesTheImageCannotStoreAndExitsWith4) {
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
+    drives.Write(u"C:\\docs\\good.doc", "good");
+    const std::string badName = "bad\xff name.doc";
+    WriteHostFile(drives.Root('C') + "/docs/" + badName, "bad");
+    ToolRun run = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon", "--from-scan",
+                       "--folder", "C:\\docs"});
+    EXPECT_EQ(run.status, 4) << run.err;
+    EXPECT_EQ(run.out,
+              "D:\\Backups\\Mon.wim\n"
+              "1 files stored in 1 image file(s)\n"
+              "1 files left out:\n"
+              "  C:\\docs\\" + badName + ": the image cannot store it (system error 1113)\n");
+    EXPECT_EQ(run.LastErrLine(), "qxfm: backed up, but the files listed as left out by the image are not in it")
+        << run.err;
+    EXPECT_NE(run.err.find("file: C:\\docs\\" + badName + " ...failed! error code: 1113"), std::string::npos)
+        << run.err;
+}
+
 }  // namespace

@@ -46,7 +46,12 @@ BackupSummary SummarizeBackup(Display& display, const BackupInputs& inputs, cons
     BackupSummary summary;
     for (const CString& file : inputs.files) {
         const DWORD attributes = GetFileAttributesW(file);
-        if (stored.count(file.str()) || (Contains(inputs.overLength, file) && attributes != INVALID_FILE_ATTRIBUTES)) {
+        const auto capture = std::find_if(inputs.leftOutByCapture.begin(), inputs.leftOutByCapture.end(),
+                                          [&](const auto& named) { return named.first == file; });
+        if (capture != inputs.leftOutByCapture.end()) {
+            summary.leftOut.push_back({file, "the image cannot store it (system error " +
+                                                 std::to_string(capture->second) + ")"});
+        } else if (stored.count(file.str()) || (Contains(inputs.overLength, file) && attributes != INVALID_FILE_ATTRIBUTES)) {
             ++summary.stored;
         } else if (attributes == INVALID_FILE_ATTRIBUTES) {
             summary.leftOut.push_back({file, "not found"});

@@ -86,17 +86,23 @@ int RunBackup(Host& host, const Args& args) {
     if (splitMB == 0) host.Ignore(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);  // no split was asked for
     const int result = host.module().Backup(host.window(), &files, types, &categories, destination, name,
                                             splitMB > 0, splitMB, compression, &imageFiles, &Host::Continue);
-    const bool notSplit = result == QXFM_BACKUP_NOT_SPLIT;
-    status = Conclude(host, result != 0 && !notSplit, "backup");
+    const bool usable = result == 0 || (result & ~(QXFM_BACKUP_NOT_SPLIT | QXFM_BACKUP_FILES_LEFT_OUT)) == 0;
+    status = Conclude(host, !usable, "backup");
     if (status != kExitOk) return status;
     for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
     std::vector<CString> overLength;
-    for (const Host::NamedFile& file : host.FilesInErrors())
+    std::vector<std::pair<CString, long long>> leftOut;
+    for (const Host::NamedFile& file : host.FilesInErrors()) {
         if (file.code == MSG_ERROR_PATH_LONGER_THAN_260) overLength.push_back(CString::FromUtf8(file.path));
-    const BackupInputs inputs{files, exclusions, !categories.empty(), overLength};
+        if (file.code == MSG_ERROR_WIM_MSG_ERROR) leftOut.push_back({CString::FromUtf8(file.path), file.systemError});
+    }
+    const BackupInputs inputs{files, exclusions, !categories.empty(), overLength, leftOut};
     PrintBackupSummary(SummarizeBackup(host.display(), inputs, imageFiles), imageFiles.size());
-    if (notSplit) return Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole");
-    return kExitOk;
+    if (result & QXFM_BACKUP_NOT_SPLIT)
+        status = Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole");
+    if (result & QXFM_BACKUP_FILES_LEFT_OUT)
+        status = Fail(kExitFilesLeftOut, "backed up, but the files listed as left out by the image are not in it");
+    return status;
 }
 
 int RunRaw(Host& host, const Args& args) {

@@ -22,7 +22,9 @@ const std::vector<Command>& Commands() {
          "--split-mb N (100 or more) cuts files larger than N MiB into pieces and splits\n"
          "the image into NAME*.swm parts of at most N MiB. --exclude leaves out files\n"
          "whose paths contain TEXT. --from-scan backs up what a scan of --folder (or of\n"
-         "every fixed drive) finds for the categories. Compression defaults to xpress.\n",
+         "every fixed drive) finds for the categories. Compression defaults to xpress.\n"
+         "Exit status 3: backed up, but the image stays whole; 4: backed up, but files\n"
+         "the image cannot store (printed as left out) are not in it.\n",
          {"--types", "--to", "--name", "--split-mb", "--compress", "--exclude", "--category", "--folder"},
          {"--from-scan"}, RunBackup},
         {"raw",

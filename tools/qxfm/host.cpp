@@ -66,9 +66,11 @@ void Host::Drain() {
                 text = ConstantText(reinterpret_cast<const WCHAR*>(msg.wParam));
             } else if (msg.lParam && QxfmErrorLParamIsString(static_cast<int>(code))) {
                 const std::string path = TakeBstr(msg.lParam);
-                text = ErrorText(code, path);
-                m_filesInErrors.push_back({code, path});
+                const long long systemError = code == MSG_ERROR_WIM_MSG_ERROR ? m_lastSystemError : 0;
+                text = ErrorText(code, path, systemError);
+                m_filesInErrors.push_back({code, path, systemError});
             } else {
+                if (code > 0) m_lastSystemError = code;
                 text = ErrorText(code, "", static_cast<long long>(msg.lParam));
             }
             if (m_ignored != 0 && code == m_ignored) continue;

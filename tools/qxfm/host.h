@@ -34,10 +34,12 @@ public:
     void Ignore(long long errorCode) { m_ignored = errorCode; }
     // Files reported by a progress-string notification (copied, taken) so far.
     size_t FilesReported() const { return m_filesReported; }
-    // The files that error notifications named, with their codes, in order.
+    // The files that error notifications named, with their codes, in order;
+    // for -235 the system error code posted just before it.
     struct NamedFile {
         long long code;
         std::string path;
+        long long systemError = 0;
     };
     const std::vector<NamedFile>& FilesInErrors() const { return m_filesInErrors; }
 
@@ -49,6 +51,7 @@ private:
     std::string m_lastError;
     long long m_lastErrorCode = 0;
     long long m_ignored = 0;
+    long long m_lastSystemError = 0;
     size_t m_filesReported = 0;
     std::vector<NamedFile> m_filesInErrors;
 };

@@ -8,7 +8,8 @@
 
 namespace qxfm {
 
-enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitNotSplit = 3, kExitCancelled = 130 };
+enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitNotSplit = 3, kExitFilesLeftOut = 4,
+                  kExitCancelled = 130 };
 
 // Prints "qxfm: REASON" to stderr and returns status.
 int Fail(int status, const std::string& reason);
