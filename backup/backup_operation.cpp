@@ -26,7 +26,6 @@ namespace {
 
 const ULONGLONG kMiB = 1048576;
 const ULONGLONG kSmallestSplitBytes = 99 * kMiB;
-const WCHAR kCaptureTempFolder[] = u"C:\\tmp";
 const WCHAR kBackupLogCopy[] = u"%ssystem.sav\\logs\\Backup_%s";
 const WCHAR kCatalogName[] = u"Tarvolen.fbu";
 const WCHAR kSourceListName[] = u"SourceFileList.log";
@@ -104,7 +103,7 @@ public:
         m_types.clear();
         PostOperation(MSG_OPERATION_BACKUP_END);
         if (failed) return 1;
-        return (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (g_capture.leftOut.empty() ? 0 : QXFM_BACKUP_FILES_LEFT_OUT);
+        return (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (m_capture.leftOut.empty() ? 0 : QXFM_BACKUP_FILES_LEFT_OUT);
     }
 
 private:
@@ -177,39 +176,37 @@ private:
         int imageIndex = 1;
         DWORD disposition = WIM_CREATE_ALWAYS;
         bool failed = true;
-        g_capture.overallCapturePercent = 0;
-        g_capture.overallPercent = 0;
-        g_capture.stepCount = static_cast<int>(m_types.size() * drives.size());
-        g_capture.leftOut.clear();
+        m_capture.stepCount = static_cast<int>(m_types.size() * drives.size());
 
         for (const DriveEntry& drive : drives) {
             const CString& driveRoot = drive.Drive;
             for (const TypeEntry& type : m_types) {
-                g_capture.categoryBytes = 0;
+                m_capture.categoryBytes = 0;
                 m_wim.reset();
-                m_wim = std::make_unique<CWimFile>(m_req.compressionType, WimMessageCallback);
-                m_wim->m_strImageName = driveRoot.Left(2) + u" " + type.Category;  // "C: DOCUMENTS"
-                m_wim->m_strImageDescription = m_imageDescription;
-                g_capture.extensions = type.Extension;
-                g_capture.taken = &selection.Of(driveRoot, type.Category);
-                g_capture.listLog.Reset(u"[" + type.Category + u"]");
-                catalog.GetCategoryFiles(g_arScanResult, type.Category);
-                if (g_arScanResult.empty()) {
-                    AdvanceCapturePercent();
+                m_wim = std::make_unique<CWimFile>(m_req.compressionType, WimMessageCallback, &m_capture);
+                m_wim->SetImageInformation(driveRoot.Left(2) + u" " + type.Category,  // "C: DOCUMENTS"
+                                           m_imageDescription);
+                m_capture.extensions = type.Extension;
+                m_capture.taken = &selection.Of(driveRoot, type.Category);
+                m_capture.listLog.Reset(u"[" + type.Category + u"]");
+                // A category with files on any drive is captured on every drive.
+                const CategoryFiles* files = catalog.FindCategoryFiles(type.Category);
+                if (!files || files->arFileList.empty()) {
+                    m_capture.FinishStep();
                     continue;
                 }
                 DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_START), m_imagePath.GetString());
                 PostOperation(MSG_OPERATION_BACKUP_APPEND_START);
-                const bool captured = m_wim->Capture(driveRoot, m_imagePath, kCaptureTempFolder, disposition) != 0;
-                g_capture.taken = nullptr;
+                const bool captured = m_wim->Capture(driveRoot, m_imagePath, disposition);
+                m_capture.taken = nullptr;
                 if (captured) {
                     DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_END), driveRoot.GetString(),
                            type.Category.GetString());
                     PostOperation(MSG_OPERATION_BACKUP_APPEND_END);
                     CString totalLine;
-                    totalLine.Format(u"File Total Size : %llu bytes", g_capture.categoryBytes);
-                    g_capture.listLog.Append(totalLine);
-                    WriteFileListLog(&g_capture.listLog.lines(), m_work, m_anyAppended, FALSE);
+                    totalLine.Format(u"File Total Size : %llu bytes", m_capture.categoryBytes);
+                    m_capture.listLog.Append(totalLine);
+                    WriteFileListLog(&m_capture.listLog.lines(), m_work, m_anyAppended, FALSE);
                     disposition = WIM_OPEN_EXISTING;
                     m_anyAppended = true;
                     catalog.AddImageToDrive(driveRoot, imageIndex);
@@ -217,7 +214,7 @@ private:
                     TieBigFilesToImage(catalog, driveRoot, type.Category, imageIndex);
                     ++imageIndex;
                     failed = false;
-                    AdvanceCapturePercent();
+                    m_capture.FinishStep();
                 } else {
                     if (AskContinue())
                         ReportError(MSG_ERROR_BACKUP_APPEND_FAILED, driveRoot.GetString(), type.Category.GetString());
@@ -234,18 +231,19 @@ private:
     // Split, image list, over-length map and catalog, all in the work folder,
     // then the commit of the new set. Returns the failed flag.
     bool Finish(CQXSerialization& catalog) {
-        g_capture.splitTemplate = m_work + m_req.imageName + u".swm";
-        g_capture.imageFiles = {m_imagePath};
+        m_capture.splitTemplate = m_work + m_req.imageName + u".swm";
+        m_capture.imageFiles = {m_imagePath};
         if (m_splitBytes > kSmallestSplitBytes) {
-            if (GetFileSize64(m_imagePath) > m_splitBytes) {
+            const ULONGLONG imageBytes = GetFileSize64(m_imagePath);
+            if (imageBytes > m_splitBytes) {
                 PostProgress(0, PHASE_SPLIT);
                 DbgLog(u"WIM_MSG_SPLIT - now splitting percentage: %d%%", 0);
-                g_capture.splitProgress = 0;
+                m_capture.splitTotal = imageBytes;
                 if (!m_wim->Split(m_imagePath, static_cast<LONGLONG>(m_splitBytes))) {
                     const DWORD error = GetLastError();
                     if (!AskContinue()) return true;  // cancelled while splitting
                     ReportSplitFailure(error);
-                    g_capture.imageFiles = {m_imagePath};  // the unsplit image stays and is the backup
+                    m_capture.imageFiles = {m_imagePath};  // the unsplit image stays and is the backup
                     m_notSplit = true;
                 }
             }
@@ -258,7 +256,7 @@ private:
         }
         std::vector<std::pair<CString, CString>> moves;
         std::vector<CString> finalNames;
-        for (const CString& made : g_capture.imageFiles) {
+        for (const CString& made : m_capture.imageFiles) {
             finalNames.push_back(m_destination + FileNameOf(made));
             moves.push_back({made, finalNames.back()});
         }
@@ -314,12 +312,6 @@ private:
         return obsolete;
     }
 
-    void AdvanceCapturePercent() {
-        if (g_capture.stepCount > 0)
-            g_capture.overallCapturePercent =
-                std::min<UINT>(100, g_capture.overallCapturePercent + 100 / g_capture.stepCount);
-    }
-
     // The big files of a captured drive and category are restored from that image.
     static void TieBigFilesToImage(CQXSerialization& catalog, const CString& driveRoot, const CString& category,
                                    int imageIndex) {
@@ -341,6 +333,7 @@ private:
     std::vector<WholeBigFile> m_wholeBigFiles;
     OnDiskNames m_names;
     RunJournal* m_journal = nullptr;
+    CaptureContext m_capture;  // the image callback's, registered with each CWimFile
     std::unique_ptr<CWimFile> m_wim;
     CString m_destination;
     CString m_work;  // receives the new set until it is complete

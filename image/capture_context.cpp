@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-CaptureContext g_capture;
-
 std::u16string TakenItems::NameOf(const CString& path) {
     std::u16string name = path.str();
     if (!name.empty() && name[0] >= u'a' && name[0] <= u'z') name[0] = static_cast<char16_t>(name[0] - u'a' + u'A');
@@ -34,4 +32,8 @@ bool ListLogLines::RemoveFile(const CString& path) {
         return true;
     }
     return false;
+}
+
+void CaptureContext::FinishStep() {
+    if (stepCount > 0) overallCapturePercent = std::min<UINT>(100, overallCapturePercent + 100 / stepCount);
 }

@@ -1,5 +1,6 @@
-// Process-wide state of a running backup or restore that the image message
-// callback reads and fills. Valid only while that operation runs.
+// The state of a running backup or restore that the image message callback
+// reads and fills: the operation owns it and registers it as the callback's
+// user data (CWimFile).
 #pragma once
 
 #include <string>
@@ -55,13 +56,15 @@ struct CaptureContext {
     UINT overallCapturePercent = 0;   // percent reached by the finished images
     UINT overallPercent = 0;          // last overall percent computed by the callback
     ULONGLONG splitProgress = 0;      // bytes of the part files announced in the current split
+    ULONGLONG splitTotal = 0;         // bytes of the image file being split
     CString splitTemplate;            // first part's path, until the first split message
     std::vector<CString> imageFiles;  // image file and part paths of the backup
     const TakenItems* taken = nullptr; // what the running capture of a backup takes
     std::vector<CString> leftOut;     // the backup's files its captures could not store, in order
+
+    // After an image was processed or skipped: its share of the overall percent.
+    void FinishStep();
 };
 
-extern CaptureContext g_capture;
-
-// WIMGAPI's message callback.
+// WIMGAPI's message callback; userData is the operation's CaptureContext.
 DWORD CALLBACK WimMessageCallback(DWORD messageId, WPARAM wParam, LPARAM lParam, PVOID userData);

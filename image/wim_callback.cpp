@@ -1,5 +1,6 @@
 // WimMessageCallback: picks the files of a capture, cancels, turns the image
-// percentage into the overall one and collects the part names of a split.
+// percentage into the overall one and collects the part names of a split, all
+// in the CaptureContext registered as the callback's user data.
 #include <algorithm>
 
 #include "api/dbglog.h"
@@ -14,37 +15,6 @@ namespace {
 
 const WCHAR* const kFileErrorLine = u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d";
 
-bool HasWantedExtension(const CString& upperPath) {
-    return MatchExtension(ExtensionOf(upperPath), &g_capture.extensions) != 0;
-}
-
-void ListFile(const CString& upperPath, ULONGLONG size) {
-    CString sizeLine;
-    sizeLine.Format(u"File Size : %llu bytes", size);
-    g_capture.listLog.Append(upperPath);
-    g_capture.listLog.Append(sizeLine);
-    g_capture.categoryBytes += size;
-}
-
-void OnProgress(WPARAM percent) {
-    const int phase = g_nOperation == OP_RESTORE ? PHASE_APPLY : PHASE_CAPTURE;
-    if (g_capture.stepCount > 0)
-        g_capture.overallPercent =
-            static_cast<UINT>(percent) / static_cast<UINT>(g_capture.stepCount) + g_capture.overallCapturePercent;
-    if (g_capture.overallPercent > 100) g_capture.overallPercent = 100;
-    PostProgress(g_capture.overallPercent, phase);
-}
-
-void OnRestoreItem(const CString& path, const CString& upperPath, BOOL* take) {
-    *take = TRUE;
-    if (HasWantedExtension(upperPath)) g_capture.listLog.Append(upperPath);
-    PostProgressPath(path);
-}
-
-bool IsLeftOut(const CString& path) {
-    return std::find(g_capture.leftOut.begin(), g_capture.leftOut.end(), path) != g_capture.leftOut.end();
-}
-
 // The file is opened the way a reader that tolerates other readers opens it:
 // a writer holding it without read sharing makes the capture stop.
 bool IsLockedByAnotherWriter(const CString& path) {
@@ -57,129 +27,166 @@ bool IsLockedByAnotherWriter(const CString& path) {
     return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-// An item is decided by the capture's set alone (each item is offered once
-// per capture, so a file is listed once); a taken file that a writer holds
-// without read sharing stops the capture.
-DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
-    *take = FALSE;
-    try {
-        if (!g_capture.taken || IsExcludedPath(upperPath)) return WIM_MSG_SUCCESS;
-        if (g_capture.taken->folders.count(path.str())) {
-            *take = TRUE;
-            return WIM_MSG_SUCCESS;
-        }
-        auto found = g_capture.taken->files.find(path.str());
-        if (found == g_capture.taken->files.end() || IsLeftOut(path)) return WIM_MSG_SUCCESS;
-        if (found->second.kind == TakenItems::Kind::Piece) {
-            *take = TRUE;
-            return WIM_MSG_SUCCESS;
-        }
-        PostProgressPath(path);
-        if (found->second.kind == TakenItems::Kind::File) {
-            if (IsLockedByAnotherWriter(path)) {
-                DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
-                PostError(ERROR_SHARING_VIOLATION);
-                PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path);
-                return WIM_MSG_ABORT_IMAGE;
-            }
-            *take = TRUE;
-        }
-        ListFile(upperPath, found->second.size);
+class ImageMessages {
+public:
+    explicit ImageMessages(CaptureContext& capture) : c(capture) {}
+
+    void OnProgress(WPARAM percent) {
+        const int phase = g_nOperation == OP_RESTORE ? PHASE_APPLY : PHASE_CAPTURE;
+        if (c.stepCount > 0)
+            c.overallPercent = static_cast<UINT>(percent) / static_cast<UINT>(c.stepCount) + c.overallCapturePercent;
+        if (c.overallPercent > 100) c.overallPercent = 100;
+        PostProgress(c.overallPercent, phase);
+    }
+
+    DWORD OnProcess(WPARAM wParam, LPARAM lParam) {
+        const auto* text = reinterpret_cast<const WCHAR*>(wParam);
+        if (!text || !*text) return WIM_MSG_SUCCESS;
+        BOOL ignored = TRUE;
+        BOOL* take = lParam ? reinterpret_cast<BOOL*>(lParam) : &ignored;
+        CString path = text;
+        CString upperPath = path;
+        upperPath.MakeUpper();
+        if (g_nOperation == OP_RESTORE) OnRestoreItem(path, upperPath, take);
+        else if (g_nOperation == OP_BACKUP) return OnBackupItem(path, upperPath, take);
         return WIM_MSG_SUCCESS;
-    } catch (...) {
+    }
+
+    // -235 names, once, each of the backup's files the error leaves out; an
+    // error about anything else names its item.
+    void OnError(WPARAM wParam, LPARAM lParam) {
+        const auto* text = reinterpret_cast<const WCHAR*>(wParam);
+        const CString item = text ? text : u"";
+        DbgLog(kFileErrorLine, item.GetString(), static_cast<int>(lParam));
+        PostError(static_cast<int>(lParam));
+        std::vector<CString> leftOut;
+        if (g_nOperation == OP_BACKUP && c.taken) leftOut = FilesLeftOutWith(item);
+        for (const CString& file : leftOut)
+            if (LeaveOut(file)) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, file);
+        if (leftOut.empty()) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, item);
+    }
+
+    void OnSplit(WPARAM wParam, LPARAM lParam) {
+        if (!c.splitTemplate.IsEmpty()) {
+            c.imageFiles.clear();
+            c.imageFiles.push_back(c.splitTemplate);
+            c.splitTemplate.Empty();
+        }
+        const auto* partText = wParam ? *reinterpret_cast<const WCHAR* const*>(wParam) : nullptr;
+        CString part = partText ? partText : u"";
+        // The first part was already entered from the template.
+        if (c.imageFiles.empty() || c.imageFiles.back().CompareNoCase(part) != 0) c.imageFiles.push_back(part);
+        c.splitProgress += lParam ? *reinterpret_cast<const ULONGLONG*>(lParam) : 0;
+        ULONGLONG percent = c.splitTotal > 0 ? c.splitProgress * 100 / c.splitTotal : 100;
+        if (percent > 100) percent = 100;
+        if (g_pHostWnd && g_nOperation == OP_BACKUP) {
+            PostProgress(static_cast<UINT>(percent), PHASE_SPLIT);
+            DbgLog(u"WIM_MSG_SPLIT - now splitting percentage: %d%%", static_cast<int>(percent));
+        }
+        DbgLog(u"WIM_MSG_SPLIT - now splitting file: %s", part.GetString());
+        PostProgressPath(part);
+    }
+
+private:
+    bool HasWantedExtension(const CString& upperPath) const {
+        return MatchExtension(ExtensionOf(upperPath), &c.extensions) != 0;
+    }
+
+    bool IsLeftOut(const CString& path) const {
+        return std::find(c.leftOut.begin(), c.leftOut.end(), path) != c.leftOut.end();
+    }
+
+    void ListFile(const CString& upperPath, ULONGLONG size) {
+        CString sizeLine;
+        sizeLine.Format(u"File Size : %llu bytes", size);
+        c.listLog.Append(upperPath);
+        c.listLog.Append(sizeLine);
+        c.categoryBytes += size;
+    }
+
+    void OnRestoreItem(const CString& path, const CString& upperPath, BOOL* take) {
+        *take = TRUE;
+        if (HasWantedExtension(upperPath)) c.listLog.Append(upperPath);
+        PostProgressPath(path);
+    }
+
+    // An item is decided by the capture's set alone (each item is offered once
+    // per capture, so a file is listed once); a taken file that a writer holds
+    // without read sharing stops the capture.
+    DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
         *take = FALSE;
-        PostLastSystemError();
-        return WIM_MSG_ABORT_IMAGE;
+        try {
+            if (!c.taken || IsExcludedPath(upperPath)) return WIM_MSG_SUCCESS;
+            if (c.taken->folders.count(path.str())) {
+                *take = TRUE;
+                return WIM_MSG_SUCCESS;
+            }
+            auto found = c.taken->files.find(path.str());
+            if (found == c.taken->files.end() || IsLeftOut(path)) return WIM_MSG_SUCCESS;
+            if (found->second.kind == TakenItems::Kind::Piece) {
+                *take = TRUE;
+                return WIM_MSG_SUCCESS;
+            }
+            PostProgressPath(path);
+            if (found->second.kind == TakenItems::Kind::File) {
+                if (IsLockedByAnotherWriter(path)) {
+                    DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
+                    PostError(ERROR_SHARING_VIOLATION);
+                    PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path);
+                    return WIM_MSG_ABORT_IMAGE;
+                }
+                *take = TRUE;
+            }
+            ListFile(upperPath, found->second.size);
+            return WIM_MSG_SUCCESS;
+        } catch (...) {
+            *take = FALSE;
+            PostLastSystemError();
+            return WIM_MSG_ABORT_IMAGE;
+        }
     }
-}
 
-DWORD OnProcess(WPARAM wParam, LPARAM lParam) {
-    const auto* text = reinterpret_cast<const WCHAR*>(wParam);
-    if (!text || !*text) return WIM_MSG_SUCCESS;
-    BOOL ignored = TRUE;
-    BOOL* take = lParam ? reinterpret_cast<BOOL*>(lParam) : &ignored;
-    CString path = text;
-    CString upperPath = path;
-    upperPath.MakeUpper();
-    if (g_nOperation == OP_RESTORE) OnRestoreItem(path, upperPath, take);
-    else if (g_nOperation == OP_BACKUP) return OnBackupItem(path, upperPath, take);
-    return WIM_MSG_SUCCESS;
-}
-
-void OnSplit(WPARAM wParam, LPARAM lParam) {
-    if (!g_capture.splitTemplate.IsEmpty()) {
-        g_capture.imageFiles.clear();
-        g_capture.imageFiles.push_back(g_capture.splitTemplate);
-        g_capture.splitTemplate.Empty();
-    }
-    const auto* partText = wParam ? *reinterpret_cast<const WCHAR* const*>(wParam) : nullptr;
-    CString part = partText ? partText : u"";
-    // The first part was already entered from the template.
-    if (g_capture.imageFiles.empty() || g_capture.imageFiles.back().CompareNoCase(part) != 0)
-        g_capture.imageFiles.push_back(part);
-    g_capture.splitProgress += lParam ? *reinterpret_cast<const ULONGLONG*>(lParam) : 0;
-    ULONGLONG percent = g_ullScanTotalBytes > 0 ? g_capture.splitProgress * 100 / g_ullScanTotalBytes : 100;
-    if (percent > 100) percent = 100;
-    if (g_pHostWnd && g_nOperation == OP_BACKUP) {
-        PostProgress(static_cast<UINT>(percent), PHASE_SPLIT);
-        DbgLog(u"WIM_MSG_SPLIT - now splitting percentage: %d%%", static_cast<int>(percent));
-    }
-    DbgLog(u"WIM_MSG_SPLIT - now splitting file: %s", part.GetString());
-    PostProgressPath(part);
-}
-
-// The backup's files that an item the capture leaves out takes with it: a
-// file itself, a piece's big file, every file below a folder. Sorted.
-std::vector<CString> FilesLeftOutWith(const CString& item) {
-    std::vector<CString> files;
-    const TakenItems& taken = *g_capture.taken;
-    const std::u16string name = TakenItems::NameOf(item);
-    if (taken.folders.count(name)) {
-        const std::u16string below = name + u'\\';
-        for (const auto& [path, file] : taken.files)
-            if (file.kind != TakenItems::Kind::Piece && path.compare(0, below.size(), below) == 0)
-                files.push_back(CString(path));
-        std::sort(files.begin(), files.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    // The backup's files that an item the capture leaves out takes with it: a
+    // file itself, a piece's big file, every file below a folder. Sorted.
+    std::vector<CString> FilesLeftOutWith(const CString& item) const {
+        std::vector<CString> files;
+        const TakenItems& taken = *c.taken;
+        const std::u16string name = TakenItems::NameOf(item);
+        if (taken.folders.count(name)) {
+            const std::u16string below = name + u'\\';
+            for (const auto& [path, file] : taken.files)
+                if (file.kind != TakenItems::Kind::Piece && path.compare(0, below.size(), below) == 0)
+                    files.push_back(CString(path));
+            std::sort(files.begin(), files.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+            return files;
+        }
+        auto found = taken.files.find(name);
+        if (found == taken.files.end()) return files;
+        if (found->second.kind != TakenItems::Kind::Piece) {
+            files.push_back(CString(name));
+        } else {
+            auto bigFile = taken.bigFileOfPiece.find(name);
+            if (bigFile != taken.bigFileOfPiece.end()) files.push_back(CString(bigFile->second));
+        }
         return files;
     }
-    auto found = taken.files.find(name);
-    if (found == taken.files.end()) return files;
-    if (found->second.kind != TakenItems::Kind::Piece) {
-        files.push_back(CString(name));
-    } else {
-        auto bigFile = taken.bigFileOfPiece.find(name);
-        if (bigFile != taken.bigFileOfPiece.end()) files.push_back(CString(bigFile->second));
-    }
-    return files;
-}
 
-// A file the capture left out is not backed up: it leaves the list and the
-// byte total, and is counted among the files left out. False when it already was.
-bool LeaveOut(const CString& path) {
-    if (IsLeftOut(path)) return false;
-    g_capture.leftOut.push_back(path);
-    CString upperPath = path;
-    upperPath.MakeUpper();
-    if (g_capture.listLog.RemoveFile(upperPath)) {
-        const ULONGLONG size = g_capture.taken->files.at(path.str()).size;
-        g_capture.categoryBytes -= size < g_capture.categoryBytes ? size : g_capture.categoryBytes;
+    // A file the capture left out is not backed up: it leaves the list and the
+    // byte total, and is counted among the files left out. False when it already was.
+    bool LeaveOut(const CString& path) {
+        if (IsLeftOut(path)) return false;
+        c.leftOut.push_back(path);
+        CString upperPath = path;
+        upperPath.MakeUpper();
+        if (c.listLog.RemoveFile(upperPath)) {
+            const ULONGLONG size = c.taken->files.at(path.str()).size;
+            c.categoryBytes -= size < c.categoryBytes ? size : c.categoryBytes;
+        }
+        return true;
     }
-    return true;
-}
 
-// -235 names, once, each of the backup's files the error leaves out; an error
-// about anything else names its item.
-void OnError(WPARAM wParam, LPARAM lParam) {
-    const auto* text = reinterpret_cast<const WCHAR*>(wParam);
-    const CString item = text ? text : u"";
-    DbgLog(kFileErrorLine, item.GetString(), static_cast<int>(lParam));
-    PostError(static_cast<int>(lParam));
-    std::vector<CString> leftOut;
-    if (g_nOperation == OP_BACKUP && g_capture.taken) leftOut = FilesLeftOutWith(item);
-    for (const CString& file : leftOut)
-        if (LeaveOut(file)) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, file);
-    if (leftOut.empty()) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, item);
-}
+    CaptureContext& c;
+};
 
 void LogFileMessage(const WCHAR* format, WPARAM wParam, LPARAM lParam) {
     const auto* path = reinterpret_cast<const WCHAR*>(wParam);
@@ -188,18 +195,20 @@ void LogFileMessage(const WCHAR* format, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-DWORD CALLBACK WimMessageCallback(DWORD messageId, WPARAM wParam, LPARAM lParam, PVOID /*userData*/) {
+DWORD CALLBACK WimMessageCallback(DWORD messageId, WPARAM wParam, LPARAM lParam, PVOID userData) {
     try {
         if (!AskContinue()) {
             if (messageId == WIM_MSG_PROCESS && lParam) *reinterpret_cast<BOOL*>(lParam) = FALSE;
             return WIM_MSG_ABORT_IMAGE;
         }
+        if (!userData) return WIM_MSG_SUCCESS;
+        ImageMessages messages(*static_cast<CaptureContext*>(userData));
         switch (messageId) {
-            case WIM_MSG_PROGRESS: OnProgress(wParam); break;
-            case WIM_MSG_PROCESS: return OnProcess(wParam, lParam);
-            case WIM_MSG_ERROR: OnError(wParam, lParam); break;
+            case WIM_MSG_PROGRESS: messages.OnProgress(wParam); break;
+            case WIM_MSG_PROCESS: return messages.OnProcess(wParam, lParam);
+            case WIM_MSG_ERROR: messages.OnError(wParam, lParam); break;
             case WIM_MSG_RETRY: DbgLog(u"WIM_MSG_RETRY"); break;
-            case WIM_MSG_SPLIT: OnSplit(wParam, lParam); break;
+            case WIM_MSG_SPLIT: messages.OnSplit(wParam, lParam); break;
             case WIM_MSG_INFO: LogFileMessage(u"WIM_MSG_INFO - file: %s ...failed! error code: %d", wParam, lParam); break;
             case WIM_MSG_WARNING:
                 LogFileMessage(u"WIM_MSG_WARNING - file: %s ...failed! error code: %d", wParam, lParam);

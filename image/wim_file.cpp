@@ -1,10 +1,9 @@
-// CWimFile: each operation opens the WIMGAPI handles it needs and closes them
-// before it returns; failures are written to the image engine's log.
+// CWimFile: each operation opens the WIMGAPI handles it needs, owned for the
+// call, and writes failures and the imaging library's own messages to the
+// image engine's log.
 #include "image/wim_file.h"
 
 #include "api/dbglog.h"
-
-FARPROC_WIM_CALLBACK g_pfnWimCallback = nullptr;
 
 namespace {
 
@@ -69,7 +68,7 @@ CString XmlText(const CString& text) {
 }
 
 // Gives a captured image its name and description; a failure is logged and the image kept.
-void SetImageInformation(HANDLE image, const CString& name, const CString& description) {
+void NameImage(HANDLE image, const CString& name, const CString& description) {
     CString xml;
     xml.Format(u"\xFEFF<IMAGE><NAME>%s</NAME><DESCRIPTION>%s</DESCRIPTION></IMAGE>", XmlText(name).GetString(),
                XmlText(description).GetString());
@@ -78,191 +77,188 @@ void SetImageInformation(HANDLE image, const CString& name, const CString& descr
         Log(u"%d, Set image information fail.\n", static_cast<int>(GetLastError()));
 }
 
+// Owns one WIMGAPI handle; closing keeps the thread's last error, which the
+// callers read after a failed call.
+class WimHandle {
+public:
+    explicit WimHandle(HANDLE handle) : m_handle(handle) {}
+    ~WimHandle() { Close(); }
+    WimHandle(const WimHandle&) = delete;
+    WimHandle& operator=(const WimHandle&) = delete;
+
+    HANDLE get() const { return m_handle; }
+    explicit operator bool() const { return m_handle != nullptr; }
+    void Close() {
+        if (!m_handle) return;
+        const DWORD error = GetLastError();
+        WIMCloseHandle(m_handle);
+        m_handle = nullptr;
+        SetLastError(error);
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+// Writes what the imaging library reported during one operation to the log
+// when the operation ends, after its handles are closed.
+struct LibraryMessagesLogged {
+    ~LibraryMessagesLogged() {
+        const DWORD error = GetLastError();
+        try {
+            LogLibraryMessages();
+        } catch (...) {
+        }
+        SetLastError(error);
+    }
+};
+
+// Adds the other parts of a split set, each found beside partPath by its
+// name's start and extension; false when one is missing or refused.
+bool SetReferenceFile(HANDLE wim, const CString& partPath) {
+    if (partPath.IsEmpty()) return false;
+    CString folder, fileName, baseName, extension;
+    CutAtLast(partPath, u'\\', folder, fileName);
+    CutAtLast(fileName, u'.', baseName, extension);
+    CString pattern;
+    pattern.Format(u"%s\\%s*.%s", folder.GetString(), baseName.GetString(), extension.GetString());
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    CString referencePath;
+    referencePath.Format(u"%s\\%s", folder.GetString(), found.cFileName);
+    Log(u"Success, refName= %s\n", referencePath.GetString());
+    if (WIMSetReferenceFile(wim, referencePath, WIM_REFERENCE_APPEND)) return true;
+    Log(u"%d, Set reference file fail\n", static_cast<int>(GetLastError()));
+    return false;
+}
+
 }  // namespace
 
-CWimFile::CWimFile(DWORD compression, FARPROC_WIM_CALLBACK callback) : m_dwCompression(compression) {
-    try {
-        if (callback) {
-            g_pfnWimCallback = callback;
-            if (WIMRegisterMessageCallback(nullptr, callback, nullptr) == INVALID_CALLBACK_VALUE)
-                Log(u"Failure, Can not register WIM message callback\n");
-        }
-        WCHAR temp[MAX_PATH + 1] = {};
-        DWORD length = GetTempPathW(MAX_PATH, temp);
-        if (length > 0 && length < MAX_PATH) m_strTempPath = temp;
-    } catch (...) {
-    }
+CWimFile::CWimFile(DWORD compression, FARPROC_WIM_CALLBACK callback, void* callbackData)
+    : m_compression(compression) {
+    if (!callback) return;
+    if (WIMRegisterMessageCallback(nullptr, callback, callbackData) == INVALID_CALLBACK_VALUE)
+        Log(u"Failure, Can not register WIM message callback\n");
+    else
+        m_callback = callback;
 }
 
 CWimFile::~CWimFile() {
-    if (g_pfnWimCallback) WIMUnregisterMessageCallback(nullptr, g_pfnWimCallback);
+    if (m_callback) WIMUnregisterMessageCallback(nullptr, m_callback);
 }
 
-int CWimFile::CloseHandles() {
-    DWORD remembered = GetLastError();
-    try {
-        LogLibraryMessages();
-    } catch (...) {
-    }
-    if (m_hImage) {
-        if (!WIMCloseHandle(m_hImage) && remembered == 0) remembered = GetLastError();
-        m_hImage = nullptr;
-    }
-    if (m_hWim) {
-        if (!WIMCloseHandle(m_hWim) && remembered == 0) remembered = GetLastError();
-        m_hWim = nullptr;
-    }
-    SetLastError(remembered);
-    return 0;
+void CWimFile::SetImageInformation(const CString& name, const CString& description) {
+    m_imageName = name;
+    m_imageDescription = description;
 }
 
-int CWimFile::Capture(CString sourceFolder, CString wimPath, CString tempFolder, DWORD disposition) {
+bool CWimFile::Capture(const CString& sourceFolder, const CString& wimPath, DWORD disposition) {
+    LibraryMessagesLogged logged;
     try {
-        m_hWim = nullptr;
-        m_hImage = nullptr;
-        m_strWimPath = wimPath;
-        m_strCapturePath = sourceFolder;
-        m_strTempPath = tempFolder;
         DWORD access = WIM_GENERIC_WRITE;
         DWORD openFlags = WIM_FLAG_VERIFY;
         if (disposition == WIM_CREATE_ALWAYS) access = WIM_GENERIC_READ | WIM_GENERIC_WRITE;
         else if (disposition == WIM_OPEN_EXISTING) openFlags = 0;
         DWORD creationResult = 0;
-        m_hWim = WIMCreateFile(wimPath, access, disposition, openFlags, m_dwCompression, &creationResult);
-        if (!m_hWim) {
+        WimHandle wim(WIMCreateFile(wimPath, access, disposition, openFlags, m_compression, &creationResult));
+        if (!wim) {
             Log(u"Failure, Can not open WIM file\n");
-            CloseHandles();
-            return 0;
+            return false;
         }
-        m_hImage = WIMCaptureImage(m_hWim, sourceFolder, WIM_FLAG_VERIFY);
-        const bool captured = m_hImage != nullptr;
-        if (captured && !m_strImageName.IsEmpty()) SetImageInformation(m_hImage, m_strImageName, m_strImageDescription);
-        if (m_bSetBoot && !WIMSetBootImage(m_hWim, 1)) Log(u"%d, Set boot fail.\n", static_cast<int>(GetLastError()));
-        CloseHandles();
-        DWORD error = GetLastError();
-        if (captured || error == 0) return 1;
-        Log(u"%d, Cannot capture/append image\n", static_cast<int>(error));
-        return 0;
+        WimHandle image(WIMCaptureImage(wim.get(), sourceFolder, WIM_FLAG_VERIFY));
+        if (!image) {
+            Log(u"%d, Cannot capture/append image\n", static_cast<int>(GetLastError()));
+            return false;
+        }
+        if (!m_imageName.IsEmpty()) NameImage(image.get(), m_imageName, m_imageDescription);
+        return true;
     } catch (...) {
-        CloseHandles();
-        return 0;
+        return false;
     }
 }
 
-int CWimFile::Apply(CString wimPath, CString target, DWORD image, DWORD fallbackImage, CString tempPath,
-                    BOOL useReferences, const std::vector<CString>* references) {
+bool CWimFile::Apply(const CString& wimPath, const CString& target, DWORD image, DWORD fallbackImage,
+                     const CString& tempPath, bool useReferences, const std::vector<CString>* references) {
+    LibraryMessagesLogged logged;
     try {
-        m_strApplyPath = target;
         DWORD creationResult = 0;
-        m_hWim = WIMCreateFile(wimPath, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, &creationResult);
-        if (!m_hWim) {
+        WimHandle wim(WIMCreateFile(wimPath, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, &creationResult));
+        if (!wim) {
             Log(u"Failure, Cannot open %s file\n", wimPath.GetString());
-            CloseHandles();
-            return 0;
+            return false;
         }
-        if (!WIMGetAttributes(m_hWim, &m_wimInfo, sizeof(m_wimInfo))) {
+        WIM_INFO info{};
+        if (!WIMGetAttributes(wim.get(), &info, sizeof(info))) {
             Log(u"Failure, WIMGetAttributes failed\n");
-            CloseHandles();
-            return 0;
+            return false;
         }
-        if (m_wimInfo.ImageCount < image && m_wimInfo.ImageCount < fallbackImage) {
+        m_appliedImageCount = info.ImageCount;
+        if (info.ImageCount < image && info.ImageCount < fallbackImage) {
             Log(u"Failure, There is no index %d in the WIM file\n", static_cast<int>(image));
-            CloseHandles();
-            return 0;
+            return false;
         }
-        if (!WIMSetTemporaryPath(m_hWim, tempPath)) {
+        if (!WIMSetTemporaryPath(wim.get(), tempPath)) {
             Log(u"Failure, Can not set temp path to work in\n");
-            CloseHandles();
-            return 0;
+            return false;
         }
         if (useReferences && references)
-            for (const CString& reference : *references) SetReferenceFile(reference);
-        // A refused reference closed the file handle; loading then fails below.
-        if (m_hWim) m_hImage = WIMLoadImage(m_hWim, image);
-        if (!m_hImage && m_hWim) m_hImage = WIMLoadImage(m_hWim, fallbackImage);
-        if (!m_hImage) {
+            for (const CString& reference : *references)
+                if (!SetReferenceFile(wim.get(), reference)) return false;
+        WimHandle loaded(WIMLoadImage(wim.get(), image));
+        WimHandle fallback(loaded ? nullptr : WIMLoadImage(wim.get(), fallbackImage));
+        const HANDLE chosen = loaded ? loaded.get() : fallback.get();
+        if (!chosen) {
             Log(u"Failure, Can not load imagex %d from src WIM file", static_cast<int>(image));
-            CloseHandles();
-            return 0;
+            return false;
         }
-        if (!WIMApplyImage(m_hImage, target, 0)) {
+        if (!WIMApplyImage(chosen, target, 0)) {
             Log(u"Failure, Applying image failed\n");
-            CloseHandles();
-            return 0;
+            return false;
         }
-        CloseHandles();
-        return 1;
+        return true;
     } catch (...) {
-        CloseHandles();
-        return 0;
+        return false;
     }
 }
 
-int CWimFile::SetReferenceFile(CString partPath) {
-    try {
-        if (partPath.IsEmpty()) return 0;
-        CString folder, fileName, baseName, extension;
-        CutAtLast(partPath, u'\\', folder, fileName);
-        CutAtLast(fileName, u'.', baseName, extension);
-        CString pattern;
-        pattern.Format(u"%s\\%s*.%s", folder.GetString(), baseName.GetString(), extension.GetString());
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW(pattern, &found);
-        if (search == INVALID_HANDLE_VALUE) return 0;
-        FindClose(search);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
-        CString referencePath;
-        referencePath.Format(u"%s\\%s", folder.GetString(), found.cFileName);
-        Log(u"Success, refName= %s\n", referencePath.GetString());
-        if (WIMSetReferenceFile(m_hWim, referencePath, WIM_REFERENCE_APPEND)) return 1;
-        Log(u"%d, Set reference file fail\n", static_cast<int>(GetLastError()));
-        CloseHandles();
-        return 0;
-    } catch (...) {
-        return 0;
-    }
-}
-
-int CWimFile::Split(CString wimPath, LONGLONG partSize) {
+bool CWimFile::Split(const CString& wimPath, LONGLONG partSize) {
+    LibraryMessagesLogged logged;
     try {
         Log(u"Split start!");
         DWORD creationResult = 0;
-        m_hImage = WIMCreateFile(wimPath, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, &creationResult);
-        CString firstPart = FirstPartPath(wimPath);
-        if (!m_hImage) {
+        WimHandle wim(WIMCreateFile(wimPath, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, &creationResult));
+        if (!wim) {
             Log(u"Cannot open src WIM file.");
-            CloseHandles();
-            return 0;
+            return false;
         }
         WIM_INFO info{};
-        if (!WIMGetAttributes(m_hImage, &info, sizeof(info))) {
+        if (!WIMGetAttributes(wim.get(), &info, sizeof(info))) {
             Log(u"WIMGetAttributes failed.");
-            CloseHandles();
-            return 0;
+            return false;
         }
         if (info.TotalParts != 1) {
             Log(u"The .wim file has already been splitted. Cannot split it again.");
-            CloseHandles();
             SetLastError(ERROR_INVALID_PARAMETER);
-            return 0;
+            return false;
         }
         LARGE_INTEGER size;
         size.QuadPart = partSize;
-        if (!WIMSplitFile(m_hImage, firstPart, &size, 0)) {
+        if (!WIMSplitFile(wim.get(), FirstPartPath(wimPath), &size, 0)) {
             Log(u"Split failed.");
             if (GetLastError() == ERROR_MORE_DATA) Log(u"Need bigger chunk size to split.");
-            CloseHandles();
-            return 0;
+            return false;
         }
         Log(u"Split successfully!");
-        CloseHandles();
+        wim.Close();
         if (GetFileAttributesW(wimPath) != INVALID_FILE_ATTRIBUTES) {
             SetFileAttributesW(wimPath, FILE_ATTRIBUTE_NORMAL);
-            if (!DeleteFileW(wimPath)) return 0;
+            if (!DeleteFileW(wimPath)) return false;
         }
-        return 1;
+        return true;
     } catch (...) {
-        CloseHandles();
-        return 0;
+        return false;
     }
 }

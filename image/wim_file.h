@@ -8,31 +8,30 @@
 
 class CWimFile {
 public:
-    CWimFile(DWORD compression, FARPROC_WIM_CALLBACK callback);
+    // Registers callback for every WIMGAPI call of the process, with
+    // callbackData as its user data, until the wrapper is destroyed.
+    CWimFile(DWORD compression, FARPROC_WIM_CALLBACK callback, void* callbackData);
     ~CWimFile();
     CWimFile(const CWimFile&) = delete;
     CWimFile& operator=(const CWimFile&) = delete;
 
-    int Capture(CString sourceFolder, CString wimPath, CString tempFolder, DWORD disposition);
-    int Apply(CString wimPath, CString target, DWORD image, DWORD fallbackImage, CString tempPath,
-              BOOL useReferences, const std::vector<CString>* references);
-    int Split(CString wimPath, LONGLONG partSize);
-    int SetReferenceFile(CString partPath);
-    int CloseHandles();
-
-    HANDLE m_hWim = nullptr;
-    HANDLE m_hImage = nullptr;
-    DWORD m_dwCompression = 0;
-    WIM_INFO m_wimInfo{};
-    CString m_strWimPath;
-    CString m_strTempPath;
-    CString m_strCapturePath;
-    CString m_strApplyPath;
-    bool m_bSetBoot = false;
     // Name and description that Capture gives the new image (none when the name is empty).
-    CString m_strImageName;
-    CString m_strImageDescription;
-};
+    void SetImageInformation(const CString& name, const CString& description);
+    // Appends an image of sourceFolder to wimPath (WIM_CREATE_ALWAYS makes a new file).
+    bool Capture(const CString& sourceFolder, const CString& wimPath, DWORD disposition);
+    // Applies image (or fallbackImage) of wimPath into target; with useReferences
+    // the other parts of a split set are taken from references.
+    bool Apply(const CString& wimPath, const CString& target, DWORD image, DWORD fallbackImage,
+               const CString& tempPath, bool useReferences, const std::vector<CString>* references);
+    // Splits wimPath into parts of at most partSize bytes and deletes it.
+    bool Split(const CString& wimPath, LONGLONG partSize);
+    // Images in the file the last Apply opened.
+    DWORD AppliedFileImageCount() const { return m_appliedImageCount; }
 
-// The callback registered by the last constructed wrapper.
-extern FARPROC_WIM_CALLBACK g_pfnWimCallback;
+private:
+    FARPROC_WIM_CALLBACK m_callback = nullptr;
+    DWORD m_compression = 0;
+    DWORD m_appliedImageCount = 0;
+    CString m_imageName;
+    CString m_imageDescription;
+};

@@ -116,10 +116,8 @@ private:
         std::vector<CString> images = ImageFilesIn(m_backupFolder, *catalog.GetImageList());
         std::map<CString, CString> overLength = catalog.GetOverLengthMap();
 
-        g_capture.overallPercent = 0;
-        g_capture.overallCapturePercent = 0;
-        m_wim = std::make_unique<CWimFile>(WIM_COMPRESS_XPRESS, WimMessageCallback);
-        g_capture.stepCount = static_cast<int>(m_categories.size());
+        m_wim = std::make_unique<CWimFile>(WIM_COMPRESS_XPRESS, WimMessageCallback, &m_capture);
+        m_capture.stepCount = static_cast<int>(m_categories.size());
 
         if (drives.empty()) return 1;
         bool failed = false;
@@ -127,11 +125,11 @@ private:
             CString driveFolder = m_restoreRoot + DriveFolderName(drive.Drive) + u"\\";
             if (CreateDirectoriesBelow(m_restoreRoot, driveFolder) != 0) return Stop();
             for (const CString& category : m_categories) {
-                g_capture.listLog.Reset(u"[" + category + u"]");
+                m_capture.listLog.Reset(u"[" + category + u"]");
                 const TypeEntry* type = FindType(types, category);
                 int image = ImageOf(type, drive);
                 if (image == 0) continue;
-                g_capture.extensions = type->Extension;
+                m_capture.extensions = type->Extension;
 
                 int result = 1;
                 // An image file that was not split may hold pieces as well: the
@@ -141,7 +139,7 @@ private:
                     if (!catalog.RestoreBigFiles(driveFolder, drive.Drive, image)) failed = true;
                     DbgLog(OperationText(MSG_OPERATION_RESTORE_END));
                     PostOperation(MSG_OPERATION_RESTORE_END);
-                    if (WriteFileListLog(&g_capture.listLog.lines(), m_restoreRoot, m_listWritten, FALSE)) {
+                    if (WriteFileListLog(&m_capture.listLog.lines(), m_restoreRoot, m_listWritten, FALSE)) {
                         m_listWritten = TRUE;
                         result = 0;
                     }
@@ -154,11 +152,9 @@ private:
                     return Stop();
                 }
                 if (!overLength.empty() &&
-                    !PlaceOverLengthFiles(drive.Drive, driveFolder, overLength, g_capture.listLog.lines()))
+                    !PlaceOverLengthFiles(drive.Drive, driveFolder, overLength, m_capture.listLog.lines()))
                     failed = true;
-                if (g_capture.stepCount > 0)
-                    g_capture.overallCapturePercent =
-                        std::min<UINT>(100, g_capture.overallCapturePercent + 100 / g_capture.stepCount);
+                m_capture.FinishStep();
             }
             CopyFileListLog(kRestoreLogCopy, drive.Drive, m_restoreRoot);
         }
@@ -170,9 +166,9 @@ private:
     bool ApplyImage(const std::vector<CString>& images, const CString& driveFolder, int image) {
         if (images.empty()) return false;
         if (images.size() == 1)
-            return m_wim->Apply(images.front(), driveFolder, image, 0, m_tempFolder, FALSE, nullptr) != 0;
+            return m_wim->Apply(images.front(), driveFolder, image, 0, m_tempFolder, false, nullptr);
         std::vector<CString> references(images.begin() + 1, images.end());
-        return m_wim->Apply(images.front(), driveFolder, image, 0, m_tempFolder, TRUE, &references) != 0;
+        return m_wim->Apply(images.front(), driveFolder, image, 0, m_tempFolder, true, &references);
     }
 
     int Stop() {
@@ -186,6 +182,7 @@ private:
     CString m_tempFolder;
     CString m_restoreRoot;
     BOOL m_listWritten = FALSE;
+    CaptureContext m_capture;  // the image callback's, registered with the CWimFile
     std::unique_ptr<CWimFile> m_wim;
 };
 

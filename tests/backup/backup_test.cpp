@@ -150,6 +150,35 @@ TEST_F(BackupFixture, BigFileIsCapturedAsPiecesIntoASplitSet) {
     EXPECT_TRUE(ChangedFiles(drives, tree).empty());
 }
 
+// A backup keeps what the last scan found for the host, and its split
+// progress is the share of its own image in the parts written so far.
+TEST_F(BackupFixture, ABackupLeavesTheScanResultAndMeasuresItsSplitByItsOwnImage) {
+    SampleTree tree = MakeSampleTree(drives, 130 * kMiB);
+    drives.Write(u"C:\\Scanned\\only.doc", "scanned");
+    std::vector<CString> documents = {u"Documents"};
+    ULONGLONG count = 0;
+    ASSERT_EQ(0, module.ScanFileArraySizeByPredefinedType(host.handle(), u"C:\\Scanned", u"C:\\types.txt",
+                                                          &documents, &count, nullptr));
+    ASSERT_EQ(1u, count);
+    host.Drain();
+
+    ASSERT_EQ(0, Backup(tree.Paths(), {u"Video", u"Documents"}, TRUE, 100, WIM_COMPRESS_NONE));
+    std::vector<long long> split;
+    for (const Posted& p : host.Drain())
+        if (p.message == host.progressInt && p.lParam == PHASE_SPLIT) split.push_back(p.wParam);
+    EXPECT_TRUE(std::any_of(split.begin(), split.end(), [](long long p) { return p > 0 && p < 100; }));
+    EXPECT_TRUE(std::is_sorted(split.begin(), split.end()));
+    ASSERT_FALSE(split.empty());
+    EXPECT_EQ(100, split.back());
+
+    std::vector<CString> files;
+    files.reserve(4);
+    ULONGLONG total = 0;
+    ASSERT_EQ(0, module.GetFileArrayByPredefinedType(&files, &total));
+    EXPECT_EQ(std::vector<CString>{u"C:\\Scanned\\only.doc"}, files);
+    EXPECT_EQ(7u, total);
+}
+
 TEST_F(BackupFixture, EmptyListIsRefusedBeforeAnythingIsCreated) {
     ASSERT_EQ(1, Backup({}, {}, FALSE, 0, 1));
     auto posted = host.Drain();

@@ -26,14 +26,13 @@ struct ProgressPost {
 struct WimFileFixture : ::testing::Test {
     TestDrives drives{{"C", "D"}};
     HostWindow host;
+    CaptureContext capture;  // the callback's user data
 
     void SetUp() override {
-        g_capture = CaptureContext();
         g_arExclusionList.clear();
         g_pfnContinue = nullptr;
         g_pHostWnd = host.handle();
         g_nOperation = OP_BACKUP;
-        g_ullScanTotalBytes = 0;
         CreateDirectoryW(u"D:\\B", nullptr);
     }
     void TearDown() override {
@@ -87,17 +86,15 @@ TEST_F(WimFileFixture, BackupCaptureTakesTheChosenFilesTheirFoldersAndNothingExc
     drives.Write(u"C:\\Users\\ann\\Documents\\Old\\other.doc", "not chosen\n");
     const TakenItems chosen = Chosen({u"C:\\Users\\ann\\Documents\\report.doc",
                                       u"c:\\Users\\ann\\Documents\\Old\\draft.DOCX", u"C:\\Windows\\system.doc"});
-    g_capture.taken = &chosen;
-    g_capture.extensions = {u"DOC*"};
+    capture.taken = &chosen;
+    capture.extensions = {u"DOC*"};
     g_arExclusionList = {u"\\windows\\"};
-    g_capture.stepCount = 2;
-    g_capture.overallCapturePercent = 50;
-    g_capture.listLog.Reset(u"[DOCUMENTS]");
+    capture.stepCount = 2;
+    capture.overallCapturePercent = 50;
+    capture.listLog.Reset(u"[DOCUMENTS]");
     {
-        CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback);
-        ASSERT_EQ(1, wim.Capture(u"C:\\", u"D:\\B\\Image.wim", u"C:\\tmp", WIM_CREATE_ALWAYS));
-        EXPECT_EQ(nullptr, wim.m_hWim);
-        EXPECT_EQ(nullptr, wim.m_hImage);
+        CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
+        ASSERT_TRUE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS));
     }
     const std::string wimHost = drives.Host(u"D:\\B\\Image.wim");
     std::string listing = ListingOf(wimHost, 1);
@@ -110,14 +107,14 @@ TEST_F(WimFileFixture, BackupCaptureTakesTheChosenFilesTheirFoldersAndNothingExc
     EXPECT_EQ(std::string::npos, listing.find("readme")) << listing;
     EXPECT_TRUE(Verifies(wimHost));
 
-    std::vector<CString>& lines = g_capture.listLog.lines();
+    std::vector<CString>& lines = capture.listLog.lines();
     ASSERT_EQ(5u, lines.size());
     EXPECT_EQ(CString(u"[DOCUMENTS]"), lines[0]);
     auto report = std::find(lines.begin(), lines.end(), CString(u"C:\\USERS\\ANN\\DOCUMENTS\\REPORT.DOC"));
     ASSERT_NE(lines.end(), report);
     EXPECT_EQ(CString(u"File Size : 10 bytes"), *(report + 1));
     EXPECT_TRUE(Contains(lines, u"C:\\USERS\\ANN\\DOCUMENTS\\OLD\\DRAFT.DOCX"));
-    EXPECT_EQ(21u, g_capture.categoryBytes);
+    EXPECT_EQ(21u, capture.categoryBytes);
     EXPECT_TRUE(Logged("Exclusing file \\WINDOWS\\SYSTEM.DOC"));
 
     auto posted = host.Drain();
@@ -134,10 +131,10 @@ TEST_F(WimFileFixture, BackupCaptureTakesTheChosenFilesTheirFoldersAndNothingExc
     EXPECT_EQ(100, progress.back().percent);
 
     // A second image appended to the same file takes the same files.
-    g_capture.overallCapturePercent = 0;
+    capture.overallCapturePercent = 0;
     {
-        CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback);
-        ASSERT_EQ(1, wim.Capture(u"C:\\", u"D:\\B\\Image.wim", u"C:\\tmp", WIM_OPEN_EXISTING));
+        CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
+        ASSERT_TRUE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_OPEN_EXISTING));
     }
     EXPECT_EQ(2, ImageCountOf(wimHost));
     EXPECT_NE(std::string::npos, ListingOf(wimHost, 2).find("/Users/ann/Documents/report.doc"));
@@ -152,18 +149,18 @@ TEST_F(WimFileFixture, BigFilesEnterTheirCategoryImageAsPiecesOnly) {
     chosen.Add(u"C:\\Videos\\film.avi", TakenItems::Kind::BigFile);
     chosen.Add(u"C:\\Videos\\film.avi.000", TakenItems::Kind::Piece);
     chosen.Add(u"C:\\Videos\\film.avi.001", TakenItems::Kind::Piece);
-    g_capture.taken = &chosen;
-    g_capture.extensions = {u"AVI"};
-    g_capture.listLog.Reset(u"[Video]");
-    CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback);
-    ASSERT_EQ(1, wim.Capture(u"C:\\", u"D:\\B\\Image.wim", u"C:\\tmp", WIM_CREATE_ALWAYS));
+    capture.taken = &chosen;
+    capture.extensions = {u"AVI"};
+    capture.listLog.Reset(u"[Video]");
+    CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback, &capture);
+    ASSERT_TRUE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS));
     std::string listing = ListingOf(drives.Host(u"D:\\B\\Image.wim"), 1);
     EXPECT_NE(std::string::npos, listing.find("/Videos/film.avi.000")) << listing;
     EXPECT_NE(std::string::npos, listing.find("/Videos/film.avi.001")) << listing;
     EXPECT_EQ(std::string::npos, listing.find("film.avi\n")) << listing;
     // The list names the user's file, not its pieces.
-    EXPECT_TRUE(Contains(g_capture.listLog.lines(), u"C:\\VIDEOS\\FILM.AVI"));
-    EXPECT_EQ(3u, g_capture.listLog.lines().size());
+    EXPECT_TRUE(Contains(capture.listLog.lines(), u"C:\\VIDEOS\\FILM.AVI"));
+    EXPECT_EQ(3u, capture.listLog.lines().size());
 }
 
 TEST_F(WimFileFixture, FileLockedByAnotherProcessAbortsTheCaptureWith235) {
@@ -186,18 +183,18 @@ TEST_F(WimFileFixture, FileLockedByAnotherProcessAbortsTheCaptureWith235) {
     ASSERT_EQ('y', state);
 
     const TakenItems chosen = Chosen({u"C:\\Docs\\busy.doc"});
-    g_capture.taken = &chosen;
-    g_capture.listLog.Reset(u"[DOCUMENTS]");
-    int result;
+    capture.taken = &chosen;
+    capture.listLog.Reset(u"[DOCUMENTS]");
+    bool result;
     {
-        CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback);
-        result = wim.Capture(u"C:\\", u"D:\\B\\Image.wim", u"C:\\tmp", WIM_CREATE_ALWAYS);
+        CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
+        result = wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS);
     }
     char go = 'g';
     EXPECT_EQ(1, write(release[1], &go, 1));
     waitpid(child, nullptr, 0);
 
-    EXPECT_EQ(0, result);
+    EXPECT_FALSE(result);
     // The system error code, then -235 naming the file.
     auto posted = host.Drain();
     std::vector<Posted> errors;
@@ -209,17 +206,17 @@ TEST_F(WimFileFixture, FileLockedByAnotherProcessAbortsTheCaptureWith235) {
     EXPECT_EQ(CString(u"C:\\Docs\\busy.doc"), errors[1].text);
     EXPECT_TRUE(Logged("MSG_ERROR_WIM_MSG_ERROR - file: C:\\DOCS\\BUSY.DOC ...failed! error code: 32"));
     EXPECT_TRUE(Logged("1235, Cannot capture/append image"));
-    EXPECT_FALSE(Contains(g_capture.listLog.lines(), u"C:\\DOCS\\BUSY.DOC"));
+    EXPECT_FALSE(Contains(capture.listLog.lines(), u"C:\\DOCS\\BUSY.DOC"));
 }
 
 TEST_F(WimFileFixture, CancellationStopsTheCaptureSilently) {
     WriteUserTree(drives);
     const TakenItems chosen = Chosen({u"C:\\Users\\ann\\Documents\\report.doc"});
-    g_capture.taken = &chosen;
+    capture.taken = &chosen;
     ContinueCounter::Reset(3);
     g_pfnContinue = ContinueCounter::Continue;
-    CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback);
-    EXPECT_EQ(0, wim.Capture(u"C:\\", u"D:\\B\\Image.wim", u"C:\\tmp", WIM_CREATE_ALWAYS));
+    CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
+    EXPECT_FALSE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS));
     EXPECT_TRUE(Codes(host.Drain(), host.errorStr).empty());
     EXPECT_TRUE(Logged("1235, Cannot capture/append image"));
 }
@@ -230,27 +227,27 @@ TEST_F(WimFileFixture, RestoreApplyTakesEveryItemAndListsTheWantedOnes) {
                                       u"C:\\Users\\ann\\Documents\\notes.txt",
                                       u"C:\\Users\\ann\\Documents\\Old\\draft.DOCX",
                                       u"C:\\Users\\ann\\Pictures\\beach.jpg"});
-    g_capture.taken = &chosen;
+    capture.taken = &chosen;
     {
-        CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback);
-        ASSERT_EQ(1, wim.Capture(u"C:\\Users", u"D:\\B\\Image.wim", u"C:\\tmp", WIM_CREATE_ALWAYS));
+        CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
+        ASSERT_TRUE(wim.Capture(u"C:\\Users", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS));
     }
     host.Drain();
     g_nOperation = OP_RESTORE;
-    g_capture = CaptureContext();
-    g_capture.extensions = {u"DOC"};
-    g_capture.stepCount = 1;
-    g_capture.listLog.Reset(u"[documents]");
+    capture = CaptureContext();
+    capture.extensions = {u"DOC"};
+    capture.stepCount = 1;
+    capture.listLog.Reset(u"[documents]");
     CreateDirectoryW(u"D:\\R", nullptr);
     CreateDirectoryW(u"D:\\R\\C", nullptr);
-    CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback);
-    ASSERT_EQ(1, wim.Apply(u"D:\\B\\Image.wim", u"D:\\R\\C", 1, 0, u"D:\\", FALSE, nullptr));
-    EXPECT_EQ(1u, wim.m_wimInfo.ImageCount);
+    CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
+    ASSERT_TRUE(wim.Apply(u"D:\\B\\Image.wim", u"D:\\R\\C", 1, 0, u"D:\\", false, nullptr));
+    EXPECT_EQ(1u, wim.AppliedFileImageCount());
     EXPECT_EQ("quarterly\n", ReadHostFile(drives.Host(u"D:\\R\\C\\ann\\Documents\\report.doc")));
     EXPECT_EQ("jpeg bytes", ReadHostFile(drives.Host(u"D:\\R\\C\\ann\\Pictures\\beach.jpg")));
 
     std::vector<CString> expectedList = {u"[documents]", u"D:\\R\\C\\ANN\\DOCUMENTS\\REPORT.DOC"};
-    EXPECT_EQ(expectedList, g_capture.listLog.lines());
+    EXPECT_EQ(expectedList, capture.listLog.lines());
     auto posted = host.Drain();
     std::vector<CString> items = PostedPaths(posted);
     EXPECT_TRUE(Contains(items, u"D:\\R\\C\\ann\\Pictures\\beach.jpg"));
@@ -270,42 +267,46 @@ TEST_F(WimFileFixture, SplitCollectsThePartNamesAndAppliesFromTheParts) {
     }
     const TakenItems chosen = Chosen({u"C:\\Data\\clip0.mov", u"C:\\Data\\clip1.mov", u"C:\\Data\\clip2.mov",
                                       u"C:\\Data\\clip3.mov", u"C:\\Data\\clip4.mov"});
-    g_capture.taken = &chosen;
+    capture.taken = &chosen;
     const CString wimPath = u"D:\\B\\Image.wim";
     {
-        CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback);
-        ASSERT_EQ(1, wim.Capture(u"C:\\", wimPath, u"C:\\tmp", WIM_CREATE_ALWAYS));
+        CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback, &capture);
+        ASSERT_TRUE(wim.Capture(u"C:\\", wimPath, WIM_CREATE_ALWAYS));
     }
     host.Drain();
-    g_ullScanTotalBytes = 5 * 150000;
-    g_capture.splitTemplate = u"D:\\B\\Image.swm";
-    g_capture.imageFiles = {wimPath};
+    capture.splitTotal = GetFileSize64(wimPath);
+    capture.splitTemplate = u"D:\\B\\Image.swm";
+    capture.imageFiles = {wimPath};
     {
-        CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback);
-        ASSERT_EQ(1, wim.Split(wimPath, 400000));
+        CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback, &capture);
+        ASSERT_TRUE(wim.Split(wimPath, 400000));
     }
     EXPECT_FALSE(HostExists(drives.Host(wimPath)));
-    const std::vector<CString>& parts = g_capture.imageFiles;
+    const std::vector<CString>& parts = capture.imageFiles;
     ASSERT_GE(parts.size(), 2u);
     EXPECT_EQ(CString(u"D:\\B\\Image.swm"), parts[0]);
     EXPECT_EQ(CString(u"D:\\B\\Image2.swm"), parts[1]);
     for (const CString& part : parts) EXPECT_TRUE(HostExists(drives.Host(part))) << part.ToUtf8();
-    EXPECT_TRUE(g_capture.splitTemplate.IsEmpty());
+    EXPECT_TRUE(capture.splitTemplate.IsEmpty());
     EXPECT_TRUE(Logged("Split start!"));
     EXPECT_TRUE(Logged("Split successfully!"));
     EXPECT_TRUE(Logged("WIM_MSG_SPLIT - now splitting file: D:\\B\\Image2.swm"));
     auto posted = host.Drain();
     std::vector<ProgressPost> progress = Progress(posted);
+    // Each part's share of the image file being split, up to 100.
     ASSERT_EQ(parts.size(), progress.size());
     for (const ProgressPost& p : progress) EXPECT_EQ(PHASE_SPLIT, p.phase);
+    EXPECT_GT(progress.front().percent, 0);
+    EXPECT_LT(progress.front().percent, 100);
+    for (size_t i = 1; i < progress.size(); ++i) EXPECT_GE(progress[i].percent, progress[i - 1].percent);
     EXPECT_EQ(100, progress.back().percent);
 
     // Restore from the parts: the first is applied, the others are references.
     g_nOperation = OP_RESTORE;
     std::vector<CString> references(parts.begin() + 1, parts.end());
-    CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback);
+    CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
     CreateDirectoryW(u"D:\\R", nullptr);
-    ASSERT_EQ(1, wim.Apply(parts[0], u"D:\\R", 1, 0, u"D:\\", TRUE, &references));
+    ASSERT_TRUE(wim.Apply(parts[0], u"D:\\R", 1, 0, u"D:\\", true, &references));
     for (unsigned i = 0; i < 5; ++i) {
         CString name;
         name.Format(u"D:\\R\\Data\\clip%u.mov", i);
@@ -314,7 +315,7 @@ TEST_F(WimFileFixture, SplitCollectsThePartNamesAndAppliesFromTheParts) {
     EXPECT_TRUE(Logged("Success, refName= D:\\B\\Image2.swm"));
 
     // A part set is not split again.
-    EXPECT_EQ(0, wim.Split(parts[0], 400000));
+    EXPECT_FALSE(wim.Split(parts[0], 400000));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     EXPECT_TRUE(Logged("The .wim file has already been splitted. Cannot split it again."));
 }
@@ -322,11 +323,11 @@ TEST_F(WimFileFixture, SplitCollectsThePartNamesAndAppliesFromTheParts) {
 TEST_F(WimFileFixture, SplitTooSmallKeepsTheImageFile) {
     drives.Write(u"C:\\Data\\clip.mov", NoiseBytes(300000, 7));
     const TakenItems chosen = Chosen({u"C:\\Data\\clip.mov"});
-    g_capture.taken = &chosen;
+    capture.taken = &chosen;
     const CString wimPath = u"D:\\B\\Image.wim";
-    CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback);
-    ASSERT_EQ(1, wim.Capture(u"C:\\", wimPath, u"C:\\tmp", WIM_CREATE_ALWAYS));
-    EXPECT_EQ(0, wim.Split(wimPath, 200000));
+    CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback, &capture);
+    ASSERT_TRUE(wim.Capture(u"C:\\", wimPath, WIM_CREATE_ALWAYS));
+    EXPECT_FALSE(wim.Split(wimPath, 200000));
     EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), GetLastError());
     EXPECT_TRUE(Logged("Split failed."));
     EXPECT_TRUE(Logged("Need bigger chunk size to split."));
@@ -337,45 +338,40 @@ TEST_F(WimFileFixture, SplitTooSmallKeepsTheImageFile) {
 TEST_F(WimFileFixture, ApplyFailuresAreLoggedAndHandlesClosed) {
     drives.Write(u"C:\\Data\\a.doc", "a\n");
     const TakenItems chosen = Chosen({u"C:\\Data\\a.doc"});
-    g_capture.taken = &chosen;
-    CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback);
-    ASSERT_EQ(1, wim.Capture(u"C:\\", u"D:\\B\\Image.wim", u"C:\\tmp", WIM_CREATE_ALWAYS));
+    capture.taken = &chosen;
+    CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
+    ASSERT_TRUE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS));
     g_nOperation = OP_RESTORE;
-    EXPECT_EQ(0, wim.Apply(u"D:\\B\\Missing.wim", u"D:\\R", 1, 0, u"D:\\", FALSE, nullptr));
+    EXPECT_FALSE(wim.Apply(u"D:\\B\\Missing.wim", u"D:\\R", 1, 0, u"D:\\", false, nullptr));
     EXPECT_TRUE(Logged("Failure, Cannot open D:\\B\\Missing.wim file"));
-    EXPECT_EQ(0, wim.Apply(u"D:\\B\\Image.wim", u"D:\\R", 5, 3, u"D:\\", FALSE, nullptr));
+    EXPECT_FALSE(wim.Apply(u"D:\\B\\Image.wim", u"D:\\R", 5, 3, u"D:\\", false, nullptr));
     EXPECT_TRUE(Logged("Failure, There is no index 5 in the WIM file"));
     // With fallback 0 the count test passes and loading fails.
-    EXPECT_EQ(0, wim.Apply(u"D:\\B\\Image.wim", u"D:\\R", 5, 0, u"D:\\", FALSE, nullptr));
+    EXPECT_FALSE(wim.Apply(u"D:\\B\\Image.wim", u"D:\\R", 5, 0, u"D:\\", false, nullptr));
     EXPECT_TRUE(Logged("Failure, Can not load imagex 5 from src WIM file"));
-    EXPECT_EQ(0, wim.Apply(u"D:\\B\\Image.wim", u"D:\\R", 1, 0, u"D:\\nowhere", FALSE, nullptr));
+    EXPECT_FALSE(wim.Apply(u"D:\\B\\Image.wim", u"D:\\R", 1, 0, u"D:\\nowhere", false, nullptr));
     EXPECT_TRUE(Logged("Failure, Can not set temp path to work in"));
-    EXPECT_EQ(nullptr, wim.m_hWim);
-    EXPECT_EQ(nullptr, wim.m_hImage);
     // A fallback number that exists is used when the first does not load.
-    EXPECT_EQ(1, wim.Apply(u"D:\\B\\Image.wim", u"D:\\R", 5, 1, u"D:\\", FALSE, nullptr));
+    EXPECT_TRUE(wim.Apply(u"D:\\B\\Image.wim", u"D:\\R", 5, 1, u"D:\\", false, nullptr));
     EXPECT_EQ("a\n", ReadHostFile(drives.Host(u"D:\\R\\Data\\a.doc")));
-    SetLastError(0);
-    EXPECT_EQ(0, wim.CloseHandles());
-    EXPECT_EQ(0u, GetLastError());
 }
 
 TEST_F(WimFileFixture, CallbackRulesOnSingleMessages) {
     // Progress with no steps keeps the last overall percent; a cancel leaves lParam alone.
-    g_capture.overallPercent = 42;
-    EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_PROGRESS, 70, 0, nullptr));
-    g_capture.stepCount = 3;
-    g_capture.overallCapturePercent = 33;
-    EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_PROGRESS, 60, 0, nullptr));
-    EXPECT_EQ(53u, g_capture.overallPercent);
+    capture.overallPercent = 42;
+    EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_PROGRESS, 70, 0, &capture));
+    capture.stepCount = 3;
+    capture.overallCapturePercent = 33;
+    EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_PROGRESS, 60, 0, &capture));
+    EXPECT_EQ(53u, capture.overallPercent);
     ContinueCounter::Reset(1);
     g_pfnContinue = ContinueCounter::Continue;
-    EXPECT_EQ(WIM_MSG_ABORT_IMAGE, WimMessageCallback(WIM_MSG_PROGRESS, 90, 12345, nullptr));
+    EXPECT_EQ(WIM_MSG_ABORT_IMAGE, WimMessageCallback(WIM_MSG_PROGRESS, 90, 12345, &capture));
     BOOL take = TRUE;
     ContinueCounter::Reset(1);
     EXPECT_EQ(WIM_MSG_ABORT_IMAGE,
               WimMessageCallback(WIM_MSG_PROCESS, reinterpret_cast<WPARAM>(u"C:\\x.doc"), reinterpret_cast<LPARAM>(&take),
-                                 nullptr));
+                                 &capture));
     EXPECT_FALSE(take);
     g_pfnContinue = nullptr;
     std::vector<long long> percents;
@@ -388,10 +384,10 @@ TEST_F(WimFileFixture, CallbackRulesOnSingleMessages) {
     drives.Write(u"C:\\m\\B.mp3", "");
     drives.Write(u"C:\\m\\d.m", "");
     const TakenItems chosen = Chosen({u"C:\\m\\a.mp4", u"C:\\m\\b.MP3"});
-    g_capture.taken = &chosen;
-    auto takes = [](const WCHAR* path) {
+    capture.taken = &chosen;
+    auto takes = [this](const WCHAR* path) {
         BOOL flag = TRUE;
-        WimMessageCallback(WIM_MSG_PROCESS, reinterpret_cast<WPARAM>(path), reinterpret_cast<LPARAM>(&flag), nullptr);
+        WimMessageCallback(WIM_MSG_PROCESS, reinterpret_cast<WPARAM>(path), reinterpret_cast<LPARAM>(&flag), &capture);
         return flag != FALSE;
     };
     EXPECT_TRUE(takes(u"C:\\m\\a.mp4"));
@@ -406,16 +402,16 @@ TEST_F(WimFileFixture, CallbackRulesOnSingleMessages) {
     EXPECT_FALSE(takes(u"C:\\m\\a.mp4"));
     EXPECT_FALSE(takes(u"C:\\m"));
 
-    // Split progress with no scan total is 100; unknown messages do nothing.
-    g_capture.imageFiles = {u"D:\\B\\Image.wim"};
+    // Split progress with no split total is 100; unknown messages do nothing.
+    capture.imageFiles = {u"D:\\B\\Image.wim"};
     PWSTR part = const_cast<PWSTR>(u"D:\\B\\Image2.swm");
     ULONGLONG size = 10;
     EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_SPLIT, reinterpret_cast<WPARAM>(&part),
-                                                  reinterpret_cast<LPARAM>(&size), nullptr));
-    EXPECT_EQ(10u, g_capture.splitProgress);
+                                                  reinterpret_cast<LPARAM>(&size), &capture));
+    EXPECT_EQ(10u, capture.splitProgress);
     std::vector<ProgressPost> split = Progress(host.Drain());
     ASSERT_EQ(1u, split.size());
     EXPECT_EQ(100, split[0].percent);
-    EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_COMPRESS, 1, 2, nullptr));
+    EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_COMPRESS, 1, 2, &capture));
     EXPECT_TRUE(host.Drain().empty());
 }
