@@ -93,16 +93,16 @@ public:
         // A negative split size is taken as none.
         m_splitBytes = m_req.splitSizeMB > 0 ? static_cast<ULONGLONG>(m_req.splitSizeMB) * kMiB : 0;
         if (!Prepare(catalog)) return 1;
-        bool failed = CaptureAll(catalog);
+        bool complete = CaptureAll(catalog);
         PostProgress(100, PHASE_CAPTURE);
         DbgLog(u"WIM_MSG_PROGRESS - now capture percentage: %d%%", 100);
-        if (m_anyAppended && !failed) failed = Finish(catalog);
+        complete = complete && Finish(catalog);
 
         m_wim.reset();
-        if (!replay.Run()) failed = true;
+        if (!replay.Run()) complete = false;
         m_types.clear();
         PostOperation(MSG_OPERATION_BACKUP_END);
-        if (failed) return 1;
+        if (!complete) return 1;
         return (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (m_capture.leftOut.empty() ? 0 : QXFM_BACKUP_FILES_LEFT_OUT);
     }
 
@@ -169,13 +169,13 @@ private:
         return true;
     }
 
-    // One capture per drive and category into the work folder. Returns the failed flag.
+    // One capture per drive and category into the work folder. True when none
+    // failed and at least one image was made.
     bool CaptureAll(CQXSerialization& catalog) {
         std::vector<DriveEntry> drives = catalog.GetDriveList();
         const CaptureSelection selection(catalog);
         int imageIndex = 1;
         DWORD disposition = WIM_CREATE_ALWAYS;
-        bool failed = true;
         m_capture.stepCount = static_cast<int>(m_types.size() * drives.size());
 
         for (const DriveEntry& drive : drives) {
@@ -213,23 +213,20 @@ private:
                     catalog.AddImageToType(type.Category, imageIndex);
                     TieBigFilesToImage(catalog, driveRoot, type.Category, imageIndex);
                     ++imageIndex;
-                    failed = false;
                     m_capture.FinishStep();
                 } else {
                     if (AskContinue())
                         ReportError(MSG_ERROR_BACKUP_APPEND_FAILED, driveRoot.GetString(), type.Category.GetString());
-                    failed = true;
-                    break;
+                    return false;
                 }
             }
-            if (failed) break;
             CopyFileListLog(kBackupLogCopy, driveRoot, m_work);
         }
-        return failed;
+        return m_anyAppended;
     }
 
     // Split, image list, over-length map and catalog, all in the work folder,
-    // then the commit of the new set. Returns the failed flag.
+    // then the commit of the new set. True when the new set is in place.
     bool Finish(CQXSerialization& catalog) {
         m_capture.splitTemplate = m_work + m_req.imageName + u".swm";
         m_capture.imageFiles = {m_imagePath};
@@ -241,7 +238,7 @@ private:
                 m_capture.splitTotal = imageBytes;
                 if (!m_wim->Split(m_imagePath, static_cast<LONGLONG>(m_splitBytes))) {
                     const DWORD error = GetLastError();
-                    if (!AskContinue()) return true;  // cancelled while splitting
+                    if (!AskContinue()) return false;  // cancelled while splitting
                     ReportSplitFailure(error);
                     m_capture.imageFiles = {m_imagePath};  // the unsplit image stays and is the backup
                     m_notSplit = true;
@@ -263,14 +260,14 @@ private:
         catalog.AppendImages(&finalNames);
         if (m_req.imageFiles) *m_req.imageFiles = finalNames;
         if (!m_overLength.empty()) catalog.SetOverLengthMap(m_overLength);
-        if (!catalog.Save(m_work)) return true;
+        if (!catalog.Save(m_work)) return false;
         DbgLog(u"Do serialization successfully!");
         if (IsExistingFile(m_work + kSourceListName))
             moves.push_back({m_work + kSourceListName, m_destination + kSourceListName});
         moves.push_back({m_work + kCatalogName, m_destination + kCatalogName});
         // The host's last chance to cancel: until here the old backup is untouched.
-        if (!AskContinue()) return true;
-        return !m_journal->Commit(moves, ObsoleteImages(finalNames));
+        if (!AskContinue()) return false;
+        return m_journal->Commit(moves, ObsoleteImages(finalNames));
     }
 
     // -234 names the cause: the first file stored whole although it is larger

@@ -47,9 +47,9 @@ CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension)
     return kOthers;
 }
 
-int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
+bool EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
               RunJournal& journal) {
-    if (path.IsEmpty()) return 0;
+    if (path.IsEmpty()) return false;
 
     FileNode node;
     node.suszPath = path;
@@ -78,5 +78,5 @@ int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, UL
         node.IndexofImage.push_back(record.iOrder);
     }
     catalog.AddFileToDrive(node);
-    return 1;
+    return true;
 }

@@ -12,6 +12,6 @@ CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension)
 // Files the file found at path, of size bytes, under its drive and its
 // category; a file larger than a non-zero threshold is cut into pieces first
 // and recorded as a big file (all ones never cuts; the pieces are entered in
-// journal before they are made). 1 when entered, 0 when path is empty.
-int EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
+// journal before they are made). False when path is empty.
+bool EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
               RunJournal& journal);

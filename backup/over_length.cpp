@@ -34,15 +34,15 @@ bool MakeFoldersFor(const CString& file, DWORD attributes, RunJournal& journal) 
 
 // Copies source to target, or to target with "_01", "_02" ... before its
 // extension, never over an existing file; target becomes the name tried last.
-int CopyToFreeName(const CString& source, CString& target, DWORD folderAttributes, RunJournal& journal) {
+bool CopyToFreeName(const CString& source, CString& target, DWORD folderAttributes, RunJournal& journal) {
     const PathParts parts = SplitPath(target);
     CString candidate = target;
     for (int n = 1;; ++n) {
         if (!Exists(candidate)) {
             target = candidate;
-            if (!journal.WillCreate(candidate) || !MakeFoldersFor(candidate, folderAttributes, journal)) return 0;
-            if (CopyFileW(WithLongPathPrefix(source), WithLongPathPrefix(candidate), TRUE)) return 1;
-            if (GetLastError() != ERROR_FILE_EXISTS) return 0;
+            if (!journal.WillCreate(candidate) || !MakeFoldersFor(candidate, folderAttributes, journal)) return false;
+            if (CopyFileW(WithLongPathPrefix(source), WithLongPathPrefix(candidate), TRUE)) return true;
+            if (GetLastError() != ERROR_FILE_EXISTS) return false;
             journal.NotCreated(candidate);  // taken meanwhile
         }
         candidate.Format(u"%s%s%s_%02d%s", parts.drive.GetString(), parts.dir.GetString(), parts.fname.GetString(), n,
@@ -54,28 +54,28 @@ int CopyToFreeName(const CString& source, CString& target, DWORD folderAttribute
 
 bool IsOverLength(const CString& path) { return path.GetLength() > kOverLengthLimit; }
 
-int RelocateOverLength(CString& path, RunJournal& journal) {
+bool RelocateOverLength(CString& path, RunJournal& journal) {
     const PathParts parts = SplitPath(path);
     const CString root = parts.drive + u"\\";
     CString target = root + kException2 + u"\\" + NameForException2(parts);
     DWORD folderAttributes = FILE_ATTRIBUTE_HIDDEN;
     if ((parts.fname + parts.ext).GetLength() <= kOverLengthLimit) {
         const int lastBackslash = path.Left(kOverLengthLimit).ReverseFind(u'\\');
-        if (lastBackslash < 0) return 0;
+        if (lastBackslash < 0) return false;
         const CString tail = path.Mid(lastBackslash + 1);
         if (tail.GetLength() <= kOverLengthLimit) {
             const CString exception1 = root + kException1 + u"\\";
             journal.KeepFolderTime(root);
             if (!MakeFoldersFor(exception1, FILE_ATTRIBUTE_HIDDEN, journal)) {
                 path = exception1 + tail;
-                return 0;
+                return false;
             }
             target = exception1 + tail;
             folderAttributes = 0;
         }
     }
     journal.KeepFolderTime(root);
-    const int copied = CopyToFreeName(path, target, folderAttributes, journal);
+    const bool copied = CopyToFreeName(path, target, folderAttributes, journal);
     path = target;
     return copied;
 }

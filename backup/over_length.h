@@ -17,5 +17,5 @@ bool IsOverLength(const CString& path);
 // copy never replaces a file and every over-length file gets its own. Each
 // copy and each folder made for it is entered in journal first, and the drive
 // root's last-write time is kept there. path becomes the planned copy location
-// whenever one was planned, even when the copy failed. 1 when a copy was made.
-int RelocateOverLength(CString& path, RunJournal& journal);
+// whenever one was planned, even when the copy failed. True when a copy was made.
+bool RelocateOverLength(CString& path, RunJournal& journal);

@@ -26,16 +26,16 @@ bool FitsOnVolume(const CString& folder, ULONGLONG size) {
 // new file. A file already there (or several, which the name does not tell
 // apart) is the copy of another source whose name differs only by case: this
 // copy then gets a file of its own name first.
-BOOL CopyToNewFile(const CString& from, const CString& to) {
-    if (CopyFileW(from, to, TRUE)) return TRUE;
+bool CopyToNewFile(const CString& from, const CString& to) {
+    if (CopyFileW(from, to, TRUE)) return true;
     const DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_CANT_RESOLVE_FILENAME) return FALSE;
+    if (error != ERROR_FILE_EXISTS && error != ERROR_CANT_RESOLVE_FILENAME) return false;
     const HANDLE own = CreateFileW(to, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_POSIX_SEMANTICS, nullptr);
-    if (own == INVALID_HANDLE_VALUE) return FALSE;
+    if (own == INVALID_HANDLE_VALUE) return false;
     CloseHandle(own);
-    if (CopyFileW(from, to, FALSE)) return TRUE;
+    if (CopyFileW(from, to, FALSE)) return true;
     DeleteFileForced(to);
-    return FALSE;
+    return false;
 }
 
 bool ThroughLink(const std::vector<DiskEntry>& levels) {
