@@ -1,4 +1,4 @@
-#include "api/notify.h"
+#include "services/notify.h"
 #include "api/operation_frame.h"
 #include "backup/backup_operation.h"
 

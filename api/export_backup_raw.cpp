@@ -1,6 +1,6 @@
 // BackupRaw: copies a file list into a new time-stamped folder, without an image.
-#include "api/dbglog.h"
-#include "api/notify.h"
+#include "services/dbglog.h"
+#include "services/notify.h"
 #include "api/operation_frame.h"
 #include "backup/raw_copy.h"
 #include "backup/raw_folder.h"

@@ -1,8 +1,8 @@
 // Exports: the read-only queries on a stored backup.
-#include "api/dbglog.h"
-#include "api/drive_presence.h"
-#include "api/notify.h"
-#include "api/report_error.h"
+#include "services/dbglog.h"
+#include "services/drive_presence.h"
+#include "services/notify.h"
+#include "services/report_error.h"
 #include "catalog/image_files.h"
 #include "catalog/serialization.h"
 #include "image/image_set.h"

@@ -1,7 +1,7 @@
 // Export: DeleteFolder.
-#include "api/drive_presence.h"
+#include "services/drive_presence.h"
 #include "api/qxfilemgr.h"
-#include "restore/directories.h"
+#include "folders/directories.h"
 
 extern "C" QXFM_API int DeleteFolder(CString folder) {
     try {

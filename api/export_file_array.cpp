@@ -1,4 +1,4 @@
-#include "api/state.h"
+#include "services/state.h"
 
 // Hands the last scan result over when the host's vector has room for all of
 // it; the result is then emptied, the total stays.

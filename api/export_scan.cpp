@@ -1,9 +1,9 @@
 // The automatic selection (category listing and scan) and the user-selection frame.
-#include "api/dbglog.h"
-#include "api/notify.h"
+#include "services/dbglog.h"
+#include "services/notify.h"
 #include "api/operation_frame.h"
-#include "api/path_parts.h"
-#include "api/report_error.h"
+#include "services/path_parts.h"
+#include "services/report_error.h"
 #include "selection/drives.h"
 #include "selection/folder_scan.h"
 #include "selection/type_list.h"

@@ -1,4 +1,4 @@
-#include "api/state.h"
+#include "services/state.h"
 
 int SetDebugLogFileName(CString fileName) {
     try {

@@ -1,7 +1,7 @@
 #include "api/operation_frame.h"
 
-#include "api/dbglog.h"
-#include "api/notify.h"
+#include "services/dbglog.h"
+#include "services/notify.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // exception that ends the work.
 #pragma once
 
-#include "api/operation_lock.h"
-#include "api/state.h"
+#include "services/operation_lock.h"
+#include "services/state.h"
 
 class OperationFrame {
 public:

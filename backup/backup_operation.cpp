@@ -4,13 +4,13 @@
 #include <map>
 #include <memory>
 
-#include "api/dbglog.h"
-#include "api/file_utils.h"
-#include "api/local_time.h"
-#include "api/notify.h"
-#include "api/path_parts.h"
-#include "api/report_error.h"
-#include "api/run_journal.h"
+#include "services/dbglog.h"
+#include "services/file_utils.h"
+#include "services/local_time.h"
+#include "services/notify.h"
+#include "services/path_parts.h"
+#include "services/report_error.h"
+#include "services/run_journal.h"
 #include "backup/capture_selection.h"
 #include "backup/file_preparation.h"
 #include "backup/on_disk_names.h"
@@ -19,7 +19,7 @@
 #include "image/capture_context.h"
 #include "image/wim_file.h"
 #include "largefiles/piece_path.h"
-#include "restore/directories.h"
+#include "folders/directories.h"
 #include "selection/type_list.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "backup/disk_names.h"
 
-#include "api/path_parts.h"
+#include "services/path_parts.h"
 
 namespace {
 

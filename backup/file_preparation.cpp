@@ -1,8 +1,8 @@
 #include "backup/file_preparation.h"
 
-#include "api/file_utils.h"
-#include "api/path_parts.h"
-#include "api/run_journal.h"
+#include "services/file_utils.h"
+#include "services/path_parts.h"
+#include "services/run_journal.h"
 #include "selection/folder_scan.h"
 
 namespace {

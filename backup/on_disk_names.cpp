@@ -1,6 +1,6 @@
 #include "backup/on_disk_names.h"
 
-#include "api/path_parts.h"
+#include "services/path_parts.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "api/path_parts.h"
-#include "api/run_journal.h"
-#include "restore/directories.h"
+#include "services/path_parts.h"
+#include "services/run_journal.h"
+#include "folders/directories.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 
 #include <set>
 
-#include "api/dbglog.h"
-#include "api/file_utils.h"
-#include "api/notify.h"
-#include "api/path_parts.h"
-#include "api/report_error.h"
+#include "services/dbglog.h"
+#include "services/file_utils.h"
+#include "services/notify.h"
+#include "services/path_parts.h"
+#include "services/report_error.h"
 #include "backup/disk_names.h"
-#include "restore/directories.h"
+#include "folders/directories.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "backup/raw_folder.h"
 
-#include "api/local_time.h"
-#include "api/path_parts.h"
-#include "restore/directories.h"
+#include "services/local_time.h"
+#include "services/path_parts.h"
+#include "folders/directories.h"
 
 CRawBackupFolder::CRawBackupFolder(const CString& destinationFolder) {
     const CString destination = WithBackslash(destinationFolder);

@@ -2,8 +2,8 @@
 #include <exception>
 
 #include "afx.h"
-#include "api/notify.h"
-#include "api/path_parts.h"
+#include "services/notify.h"
+#include "services/path_parts.h"
 #include "catalog/file_error_box.h"
 #include "catalog/serialization.h"
 

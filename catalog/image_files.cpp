@@ -1,6 +1,6 @@
 #include "catalog/image_files.h"
 
-#include "api/path_parts.h"
+#include "services/path_parts.h"
 
 std::vector<CString> ImageFilesIn(const CString& folder, const std::vector<CString>& stored) {
     std::vector<CString> files;

@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "api/path_parts.h"
-#include "api/state.h"
+#include "services/path_parts.h"
+#include "services/state.h"
 
 namespace {
 

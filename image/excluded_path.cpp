@@ -1,6 +1,6 @@
 #include "image/excluded_path.h"
 
-#include "api/dbglog.h"
+#include "services/dbglog.h"
 
 bool IsExcludedPath(const CString& upperPath) {
     CString belowDrive = upperPath.GetLength() > 2 ? upperPath.Mid(2) : CString();

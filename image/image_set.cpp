@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "api/file_utils.h"
+#include "services/file_utils.h"
 #include "wimgapi.h"
 
 namespace {

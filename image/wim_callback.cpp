@@ -3,9 +3,9 @@
 // in the CaptureContext registered as the callback's user data.
 #include <algorithm>
 
-#include "api/dbglog.h"
-#include "api/notify.h"
-#include "api/path_parts.h"
+#include "services/dbglog.h"
+#include "services/notify.h"
+#include "services/path_parts.h"
 #include "image/capture_context.h"
 #include "image/excluded_path.h"
 #include "selection/folder_scan.h"

@@ -3,7 +3,7 @@
 // image engine's log.
 #include "image/wim_file.h"
 
-#include "api/dbglog.h"
+#include "services/dbglog.h"
 
 namespace {
 

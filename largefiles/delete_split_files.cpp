@@ -1,5 +1,5 @@
 // Removal of the pieces of big files.
-#include "api/file_utils.h"
+#include "services/file_utils.h"
 #include "catalog/serialization.h"
 
 int CQXSerialization::DeleteSplitFiles(FileNode* node) {

@@ -1,6 +1,6 @@
 #include "largefiles/file_copy.h"
 
-#include "api/file_utils.h"
+#include "services/file_utils.h"
 
 bool ScopedFile::Close() {
     if (!IsOpen()) return true;

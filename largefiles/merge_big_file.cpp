@@ -1,8 +1,8 @@
 // Rebuilding big files from their pieces after an image was applied.
-#include "api/contained_path.h"
-#include "api/file_utils.h"
-#include "api/notify.h"
-#include "api/path_parts.h"
+#include "services/contained_path.h"
+#include "services/file_utils.h"
+#include "services/notify.h"
+#include "services/path_parts.h"
 #include "catalog/serialization.h"
 #include "largefiles/file_copy.h"
 

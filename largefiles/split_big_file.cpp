@@ -1,7 +1,7 @@
 // Cutting a big file into numbered pieces beside it.
-#include "api/file_utils.h"
-#include "api/notify.h"
-#include "api/run_journal.h"
+#include "services/file_utils.h"
+#include "services/notify.h"
+#include "services/run_journal.h"
 #include "catalog/serialization.h"
 #include "largefiles/file_copy.h"
 #include "largefiles/piece_path.h"

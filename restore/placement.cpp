@@ -1,8 +1,8 @@
 #include "restore/placement.h"
 
-#include "api/contained_path.h"
-#include "api/dbglog.h"
-#include "api/report_error.h"
+#include "services/contained_path.h"
+#include "services/dbglog.h"
+#include "services/report_error.h"
 #include "restore/shortcut.h"
 
 namespace {

@@ -4,17 +4,17 @@
 #include <map>
 #include <memory>
 
-#include "api/dbglog.h"
-#include "api/local_time.h"
-#include "api/notify.h"
-#include "api/path_parts.h"
-#include "api/report_error.h"
-#include "api/run_journal.h"
+#include "services/dbglog.h"
+#include "services/local_time.h"
+#include "services/notify.h"
+#include "services/path_parts.h"
+#include "services/report_error.h"
+#include "services/run_journal.h"
 #include "catalog/image_files.h"
 #include "catalog/serialization.h"
 #include "image/capture_context.h"
 #include "image/wim_file.h"
-#include "restore/directories.h"
+#include "folders/directories.h"
 #include "restore/placement.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "restore/shortcut.h"
 
-#include "api/contained_path.h"
-#include "api/path_parts.h"
-#include "api/report_error.h"
-#include "restore/directories.h"
+#include "services/contained_path.h"
+#include "services/path_parts.h"
+#include "services/report_error.h"
+#include "folders/directories.h"
 #include "shlobj.h"
 
 namespace {

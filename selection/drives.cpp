@@ -1,9 +1,9 @@
 #include "selection/drives.h"
 
-#include "api/dbglog.h"
-#include "api/notify.h"
-#include "api/path_parts.h"
-#include "api/report_error.h"
+#include "services/dbglog.h"
+#include "services/notify.h"
+#include "services/path_parts.h"
+#include "services/report_error.h"
 
 void LogPhysicalMemory() {
     MEMORYSTATUSEX status = {};

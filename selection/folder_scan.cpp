@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "api/notify.h"
-#include "api/path_parts.h"
-#include "api/report_error.h"
+#include "services/notify.h"
+#include "services/path_parts.h"
+#include "services/report_error.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "api/dbglog.h"
-#include "api/report_error.h"
+#include "services/dbglog.h"
+#include "services/report_error.h"
 #include "wcrt.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "api/state.h"
+#include "services/state.h"
 #include "testhost.h"
 
 using namespace qxtest;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "afx.h"
-#include "api/state.h"
+#include "services/state.h"
 #include "catalog/serialization.h"
 #include "catalog_bytes.h"
 #include "testhost.h"

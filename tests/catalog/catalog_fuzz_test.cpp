@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "api/state.h"
+#include "services/state.h"
 #include "catalog/serialization.h"
 #include "catalog_bytes.h"
 #include "testhost.h"

@@ -1,7 +1,7 @@
 // The catalog root's in-memory operations.
 #include <gtest/gtest.h>
 
-#include "api/state.h"
+#include "services/state.h"
 #include "catalog/serialization.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "api/dbglog.h"
-#include "api/state.h"
-#include "restore/directories.h"
+#include "services/dbglog.h"
+#include "services/state.h"
+#include "folders/directories.h"
 #include "testhost.h"
 
 namespace fs = std::filesystem;

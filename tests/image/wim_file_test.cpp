@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "api/file_utils.h"
-#include "api/state.h"
+#include "services/file_utils.h"
+#include "services/state.h"
 #include "image/capture_context.h"
 #include "image/wim_file.h"
 #include "sample_tree.h"

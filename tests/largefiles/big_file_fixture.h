@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "api/state.h"
+#include "services/state.h"
 #include "catalog/serialization.h"
 #include "testhost.h"
 

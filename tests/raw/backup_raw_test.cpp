@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "api/local_time.h"
+#include "services/local_time.h"
 #include "testhost.h"
 
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "api/dbglog.h"
+#include "services/dbglog.h"
 #include "selection/drives.h"
 #include "testhost.h"
 

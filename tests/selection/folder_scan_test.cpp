@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "api/dbglog.h"
+#include "services/dbglog.h"
 #include "selection/folder_scan.h"
 #include "testhost.h"
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "api/dbglog.h"
+#include "services/dbglog.h"
 #include "selection/type_list.h"
 #include "testhost.h"
 

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "api/operation_lock.h"
+#include "services/operation_lock.h"
 
 namespace fs = std::filesystem;
 

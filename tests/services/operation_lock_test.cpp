@@ -2,8 +2,8 @@
 // refusal of a scan while another process holds it.
 #include <gtest/gtest.h>
 
-#include "api/dbglog.h"
-#include "api/operation_lock.h"
+#include "services/dbglog.h"
+#include "services/operation_lock.h"
 #include "testhost.h"
 
 using namespace qxtest;

@@ -1,4 +1,4 @@
-#include "api/state.h"
+#include "services/state.h"
 
 CString g_strDebugLogFile = u"Dbg.log";
 CString g_strRestoreRootName;

@@ -1,7 +1,7 @@
 // Notifications posted to the host window (never sent synchronously).
 #pragma once
 
-#include "api/state.h"
+#include "services/state.h"
 
 // PostMessageW to *g_pHostWnd when g_pHostWnd is set; otherwise nothing.
 void NotifyHost(UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,6 +1,6 @@
-#include "api/dbglog.h"
+#include "services/dbglog.h"
 
-#include "api/local_time.h"
+#include "services/local_time.h"
 #include "wcrt.h"
 
 namespace {

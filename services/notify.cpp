@@ -1,4 +1,4 @@
-#include "api/notify.h"
+#include "services/notify.h"
 
 namespace {
 

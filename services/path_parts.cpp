@@ -1,4 +1,4 @@
-#include "api/path_parts.h"
+#include "services/path_parts.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // A failure told both ways: its line in the debug log, then its code posted to the host.
 #pragma once
 
-#include "api/state.h"
+#include "services/state.h"
 
 // The line is the code's text formatted with the arguments; lParam is 0.
 void ReportError(int code, ...);

@@ -1,4 +1,4 @@
-#include "api/local_time.h"
+#include "services/local_time.h"
 
 #include <ctime>
 

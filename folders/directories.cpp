@@ -1,13 +1,13 @@
-#include "restore/directories.h"
+#include "folders/directories.h"
 
 #include <utility>
 #include <vector>
 
-#include "api/contained_path.h"
-#include "api/dbglog.h"
-#include "api/path_parts.h"
-#include "api/report_error.h"
-#include "restore/root_path.h"
+#include "services/contained_path.h"
+#include "services/dbglog.h"
+#include "services/path_parts.h"
+#include "services/report_error.h"
+#include "folders/root_path.h"
 
 namespace {
 

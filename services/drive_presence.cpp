@@ -1,7 +1,7 @@
-#include "api/drive_presence.h"
+#include "services/drive_presence.h"
 
-#include "api/dbglog.h"
-#include "api/notify.h"
+#include "services/dbglog.h"
+#include "services/notify.h"
 
 bool DrivesPresent() {
     if (GetLogicalDriveStringsW(0, nullptr) != 0) return true;

@@ -1,9 +1,9 @@
-#include "api/contained_path.h"
+#include "services/contained_path.h"
 
-#include "api/dbglog.h"
-#include "api/file_utils.h"
-#include "api/notify.h"
-#include "api/path_parts.h"
+#include "services/dbglog.h"
+#include "services/file_utils.h"
+#include "services/notify.h"
+#include "services/path_parts.h"
 
 namespace {
 

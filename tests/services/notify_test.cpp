@@ -1,7 +1,7 @@
 // Notifications posted to the host window, as the host's message loop sees them.
 #include <gtest/gtest.h>
 
-#include "api/notify.h"
+#include "services/notify.h"
 #include "testhost.h"
 
 using namespace qxtest;

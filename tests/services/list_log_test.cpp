@@ -1,8 +1,8 @@
 // The file-list logs byte by byte on disk, and their copies.
 #include <gtest/gtest.h>
 
-#include "api/dbglog.h"
-#include "api/notify.h"
+#include "services/dbglog.h"
+#include "services/notify.h"
 #include "testhost.h"
 
 using namespace qxtest;

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "api/dbglog.h"
+#include "services/dbglog.h"
 #include "testhost.h"
 
 using namespace qxtest;

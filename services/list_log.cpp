@@ -1,8 +1,8 @@
 #include <stdexcept>
 
-#include "api/dbglog.h"
-#include "api/path_parts.h"
-#include "api/report_error.h"
+#include "services/dbglog.h"
+#include "services/path_parts.h"
+#include "services/report_error.h"
 #include "wcrt.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <vector>
 
-#include "api/state.h"
+#include "services/state.h"
 
 // One two-line entry: "[%Y-%m-%d %H%M%S]" and the formatted message (cut to
 // 2046 characters). Never fails towards the caller.

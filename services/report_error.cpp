@@ -1,7 +1,7 @@
-#include "api/report_error.h"
+#include "services/report_error.h"
 
-#include "api/dbglog.h"
-#include "api/notify.h"
+#include "services/dbglog.h"
+#include "services/notify.h"
 
 void ReportError(int code, ...) {
     va_list args;

@@ -1,6 +1,6 @@
-#include "api/file_utils.h"
+#include "services/file_utils.h"
 
-#include "api/state.h"
+#include "services/state.h"
 
 bool IsExistingFile(const CString& path) {
     const DWORD attributes = GetFileAttributesW(path);

@@ -1,9 +1,9 @@
-#include "api/run_journal.h"
+#include "services/run_journal.h"
 
 #include <unordered_set>
 
-#include "api/file_utils.h"
-#include "api/path_parts.h"
+#include "services/file_utils.h"
+#include "services/path_parts.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "restore/root_path.h"
+#include "folders/root_path.h"
 
 #include <vector>
 
-#include "api/path_parts.h"
+#include "services/path_parts.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "api/operation_lock.h"
+#include "services/operation_lock.h"
 
-#include "api/dbglog.h"
-#include "api/drive_presence.h"
-#include "api/report_error.h"
+#include "services/dbglog.h"
+#include "services/drive_presence.h"
+#include "services/report_error.h"
 
 namespace {
 
