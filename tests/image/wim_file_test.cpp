@@ -414,4 +414,11 @@ TEST_F(WimFileFixture, CallbackRulesOnSingleMessages) {
     EXPECT_EQ(100, split[0].percent);
     EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_COMPRESS, 1, 2, &capture));
     EXPECT_TRUE(host.Drain().empty());
+
+    // Without a context as user data an item keeps WIMGAPI's decision and nothing is posted.
+    BOOL untouched = TRUE;
+    EXPECT_EQ(WIM_MSG_SUCCESS, WimMessageCallback(WIM_MSG_PROCESS, reinterpret_cast<WPARAM>(u"C:\\m\\d.m"),
+                                                  reinterpret_cast<LPARAM>(&untouched), nullptr));
+    EXPECT_TRUE(untouched);
+    EXPECT_TRUE(host.Drain().empty());
 }
