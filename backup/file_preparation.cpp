@@ -4,6 +4,7 @@
 #include "services/path_parts.h"
 #include "services/run_journal.h"
 #include "selection/folder_scan.h"
+#include "largefiles/big_files.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ bool PiecesComplete(const FileNode& node, ULONGLONG pieceSize) {
 bool CutIntoPieces(CQXSerialization& catalog, FileNode& node, ULONGLONG pieceSize, RunJournal& journal) {
     const PathParts parts = SplitPath(node.suszPath);
     journal.KeepFolderTime(parts.drive + parts.dir);
-    catalog.SplitBigFile(pieceSize, node, &journal);
+    SplitBigFile(pieceSize, node, &journal);
     if (PiecesComplete(node, pieceSize)) return true;
     DeleteFiles(&node.splitPathArray);
     node.splitPathArray.clear();

@@ -7,7 +7,6 @@
 #include "catalog/records.h"
 
 class CArchive;
-class RunJournal;
 
 // The serialized part that the root owns.
 class CQXSerializeObject {
@@ -62,16 +61,6 @@ public:
     // any read error) posts -243, leaves the object reset (as freshly constructed)
     // and returns false: callers treat it as a catalog that cannot be opened.
     bool Load(CString folder);
-
-    // Big files (cut before a capture, merged after a restore).
-    // Each piece is entered in journal, when given, before it is made.
-    int SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal = nullptr);
-    // 1 when every big file of image whose pieces lie below target was rebuilt, else 0.
-    int RestoreBigFiles(CString target, CString drive, int image);
-    void DeleteRestoredPieces(CString target, CString drive, int image);
-    int MergeBigFile(FileNode* node);
-    int DeleteSplitFiles(FileNode* node);
-    int DeleteAllSplitFiles();
 
     // Clear, and also the over-length map and both sizes.
     void Reset();

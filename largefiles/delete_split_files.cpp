@@ -1,8 +1,8 @@
 // Removal of the pieces of big files.
 #include "services/file_utils.h"
-#include "catalog/serialization.h"
+#include "largefiles/big_files.h"
 
-int CQXSerialization::DeleteSplitFiles(FileNode* node) {
+int DeleteSplitFiles(const FileNode* node) {
     if (!node || node->splitPathArray.empty()) return 0;
     // A missing piece must not find another file whose name differs only in case.
     for (const CString& piece : node->splitPathArray)
@@ -10,7 +10,7 @@ int CQXSerialization::DeleteSplitFiles(FileNode* node) {
     return 1;
 }
 
-int CQXSerialization::DeleteAllSplitFiles() {
-    for (FileNode& node : m_arBigFile) DeleteSplitFiles(&node);
+int DeleteAllSplitFiles(const CQXSerialization& catalog) {
+    for (const FileNode& node : catalog.m_arBigFile) DeleteSplitFiles(&node);
     return 1;
 }

@@ -3,7 +3,7 @@
 #include "services/file_utils.h"
 #include "services/notify.h"
 #include "services/path_parts.h"
-#include "catalog/serialization.h"
+#include "largefiles/big_files.h"
 #include "largefiles/file_copy.h"
 
 namespace {
@@ -129,19 +129,19 @@ bool NamesImage(const FileNode& node, int image) {
 // Merges the big files whose pieces image brought back below target. The
 // pieces are deleted only after a complete rebuild; otherwise they stay and
 // the result is 0. Stored nodes keep their original paths.
-int CQXSerialization::RestoreBigFiles(CString target, CString drive, int image) {
+int RestoreBigFiles(CQXSerialization& catalog, CString target, CString drive, int image) {
     target = WithBackslash(target);
     drive = WithBackslash(drive);
     int result = 1;
-    for (const FileNode& stored : m_arBigFile) {
+    for (const FileNode& stored : catalog.m_arBigFile) {
         if (!NamesImage(stored, image) || stored.splitPathArray.empty()) continue;
         FileNode node;
         if (!RelocateNode(stored, target, drive, &node)) {
             result = 0;
             continue;
         }
-        m_bigFileDoneSize = 0;
-        switch (MergeAndReport(node, m_bigFileDoneSize, m_bigFileTotalSize)) {
+        catalog.m_bigFileDoneSize = 0;
+        switch (MergeAndReport(node, catalog.m_bigFileDoneSize, catalog.m_bigFileTotalSize)) {
         case MergeResult::Complete: DeleteSplitFiles(&node); break;
         case MergeResult::Failed: result = 0; break;
         case MergeResult::NothingFound: break;
@@ -151,10 +151,10 @@ int CQXSerialization::RestoreBigFiles(CString target, CString drive, int image) 
 }
 
 // Deletes the pieces of image's big files that an apply left below target.
-void CQXSerialization::DeleteRestoredPieces(CString target, CString drive, int image) {
+void DeleteRestoredPieces(const CQXSerialization& catalog, CString target, CString drive, int image) {
     target = WithBackslash(target);
     drive = WithBackslash(drive);
-    for (const FileNode& stored : m_arBigFile) {
+    for (const FileNode& stored : catalog.m_arBigFile) {
         if (!NamesImage(stored, image)) continue;
         for (const CString& piece : stored.splitPathArray) {
             CString relocated;
@@ -165,8 +165,8 @@ void CQXSerialization::DeleteRestoredPieces(CString target, CString drive, int i
     }
 }
 
-int CQXSerialization::MergeBigFile(FileNode* node) {
+int MergeBigFile(CQXSerialization& catalog, FileNode* node) {
     if (!node || node->splitPathArray.empty()) return 0;
-    MergeAndReport(*node, m_bigFileDoneSize, m_bigFileTotalSize);
+    MergeAndReport(*node, catalog.m_bigFileDoneSize, catalog.m_bigFileTotalSize);
     return 1;
 }

@@ -2,7 +2,7 @@
 #include "services/file_utils.h"
 #include "services/notify.h"
 #include "services/run_journal.h"
-#include "catalog/serialization.h"
+#include "largefiles/big_files.h"
 #include "largefiles/file_copy.h"
 #include "largefiles/piece_path.h"
 
@@ -45,7 +45,7 @@ bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, const
 
 // Pieces 0 .. S/P-1 hold P bytes each, the last one S mod P (empty when P
 // divides S). A failure stops the cut with -246; finished pieces stay listed.
-int CQXSerialization::SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal) {
+int SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal) {
     if (pieceSize == 0 || !IsExistingFile(node.suszPath)) return 1;
     ScopedFile source(OpenForReading(node.suszPath));
     ULONGLONG size = 0;

@@ -12,6 +12,7 @@
 #include "services/run_journal.h"
 #include "catalog/image_files.h"
 #include "catalog/serialization.h"
+#include "largefiles/big_files.h"
 #include "image/capture_context.h"
 #include "image/wim_file.h"
 #include "folders/directories.h"
@@ -136,7 +137,7 @@ private:
                 // backup cuts big files for any split size and keeps the image
                 // whole when it cannot be split.
                 if (ApplyImage(images, driveFolder, image)) {
-                    if (!catalog.RestoreBigFiles(driveFolder, drive.Drive, image)) failed = true;
+                    if (!RestoreBigFiles(catalog, driveFolder, drive.Drive, image)) failed = true;
                     DbgLog(OperationText(MSG_OPERATION_RESTORE_END));
                     PostOperation(MSG_OPERATION_RESTORE_END);
                     if (WriteFileListLog(&m_capture.listLog.lines(), m_restoreRoot, m_listWritten, FALSE)) {
@@ -145,7 +146,7 @@ private:
                     }
                 } else {
                     // A cancelled or failed apply may have left pieces of this image's big files.
-                    catalog.DeleteRestoredPieces(driveFolder, drive.Drive, image);
+                    DeleteRestoredPieces(catalog, driveFolder, drive.Drive, image);
                 }
                 if (result == 1) {
                     if (AskContinue()) ReportError(MSG_ERROR_WIM_RESTOR_FAILED);

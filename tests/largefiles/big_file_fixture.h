@@ -7,7 +7,7 @@
 #include <string>
 
 #include "services/state.h"
-#include "catalog/serialization.h"
+#include "largefiles/big_files.h"
 #include "testhost.h"
 
 namespace bigfiles {

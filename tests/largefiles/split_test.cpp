@@ -18,7 +18,7 @@ protected:
         FileNode node;
         node.suszPath = u"C:\\Media\\film.avi";
         node.size = content.size();
-        EXPECT_EQ(1, catalog.SplitBigFile(pieceSize, node));
+        EXPECT_EQ(1, SplitBigFile(pieceSize, node));
         return node;
     }
     static CString Piece(int n) {
@@ -47,7 +47,7 @@ TEST_F(SplitTest, PiecesCarryTheOriginalsTimeAndAttributes) {
     FileNode node;
     node.suszPath = u"C:\\Media\\film.avi";
     node.size = 5;
-    EXPECT_EQ(1, catalog.SplitBigFile(2, node));
+    EXPECT_EQ(1, SplitBigFile(2, node));
     ASSERT_EQ(3u, node.splitPathArray.size());
     for (const CString& piece : node.splitPathArray) {
         EXPECT_EQ(old, fs::last_write_time(Host(piece))) << piece.ToUtf8();
@@ -92,7 +92,7 @@ TEST_F(SplitTest, NewPiecesAreAppendedAfterExistingEntries) {
     FileNode node;
     node.suszPath = u"C:\\Media\\film.avi";
     node.splitPathArray.push_back(u"C:\\earlier");
-    catalog.SplitBigFile(2, node);
+    SplitBigFile(2, node);
     ASSERT_EQ(3u, node.splitPathArray.size());
     EXPECT_EQ(CString(u"C:\\earlier"), node.splitPathArray[0]);
     EXPECT_EQ(Piece(0), node.splitPathArray[1]);
@@ -101,13 +101,13 @@ TEST_F(SplitTest, NewPiecesAreAppendedAfterExistingEntries) {
 TEST_F(SplitTest, NothingHappensWithoutAFile) {
     FileNode node;
     node.suszPath = u"C:\\Media\\missing.avi";
-    EXPECT_EQ(1, catalog.SplitBigFile(4, node));
+    EXPECT_EQ(1, SplitBigFile(4, node));
     fs::create_directories(Host(u"C:\\Media\\folder.avi"));
     node.suszPath = u"C:\\Media\\folder.avi";
-    EXPECT_EQ(1, catalog.SplitBigFile(4, node));
+    EXPECT_EQ(1, SplitBigFile(4, node));
     drives.Write(u"C:\\Media\\film.avi", "abc");
     node.suszPath = u"C:\\Media\\film.avi";
-    EXPECT_EQ(1, catalog.SplitBigFile(0, node));
+    EXPECT_EQ(1, SplitBigFile(0, node));
     EXPECT_TRUE(node.splitPathArray.empty());
     EXPECT_FALSE(Exists(Piece(0)));
     EXPECT_TRUE(Errors().empty());
@@ -146,7 +146,7 @@ TEST_F(SplitTest, AFailedWriteIsAFailureNotAShortPiece) {
     small.rlim_cur = 10000;  // no file may grow past 10000 bytes: the first piece runs into it
     sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
-    catalog.SplitBigFile(12000, node);
+    SplitBigFile(12000, node);
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
 
