@@ -5,8 +5,8 @@
 int Backup(HWND* hostWindow, std::vector<CString>* fileList, CString typeListFile, std::vector<CString>* categories,
            CString destinationFolder, CString imageName, BOOL splitImage, int splitSizeMB, int compressionType,
            std::vector<CString>* imageFiles, ContinueCallback continueCallback) {
-    int outcome = 1;
-    RunOperation(OP_BACKUP, hostWindow, continueCallback, [&](OperationFrame& frame) {
+    int flags = 0;
+    const int result = RunOperation(OP_BACKUP, hostWindow, continueCallback, [&](OperationFrame& frame) {
         if (!frame.Lock() || !fileList) return false;
         if (fileList->empty()) {
             PostErrorText(kQxfmTextNoFileInList);
@@ -23,8 +23,7 @@ int Backup(HWND* hostWindow, std::vector<CString>* fileList, CString typeListFil
         request.splitSizeMB = splitSizeMB;
         request.compressionType = compressionType;
         request.imageFiles = imageFiles;
-        outcome = RunBackup(request);
-        return outcome != 1;
+        return RunBackup(request, &flags);
     });
-    return outcome;
+    return result == 0 ? flags : result;
 }

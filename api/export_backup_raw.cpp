@@ -10,15 +10,15 @@ namespace {
 // A raw backup either completes, with its list log, or leaves its folder with
 // the copies made and without a list (some file not copied), or, cancelled or
 // out of space, leaves nothing of this run behind.
-int RunBackupRaw(std::vector<CString>* fileList, const CString& destinationFolder) {
-    if (!fileList) return 1;
+bool RunBackupRaw(std::vector<CString>* fileList, const CString& destinationFolder) {
+    if (!fileList) return false;
     CRawBackupFolder folder(destinationFolder);
     std::vector<CString> copied = *fileList;
     const RawCopyResult copy = RawCopy(&copied, folder.Path());
-    if (copy == RAW_COPY_DONE && WriteFileListLog(&copied, folder.Path(), FALSE, FALSE)) return 0;
+    if (copy == RAW_COPY_DONE && WriteFileListLog(&copied, folder.Path(), FALSE, FALSE)) return true;
     // The list writer stops at a cancel as at a write error; a cancel keeps answering.
     if (copy == RAW_COPY_STOPPED || (copy == RAW_COPY_DONE && !AskContinue())) folder.Remove();
-    return 1;
+    return false;
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ extern "C" QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileLi
     return RunOperation(OP_BACKUPRAW, hostWindow, continueCallback, [&](OperationFrame& frame) {
         if (!frame.Lock()) return false;
         frame.Start();
-        const bool done = frame.Guard([&] { return RunBackupRaw(fileList, destinationFolder) == 0; });
+        const bool done = frame.Guard([&] { return RunBackupRaw(fileList, destinationFolder); });
         if (done)
             PostOperation(MSG_OPERATION_BACKUPRAW_END);
         else

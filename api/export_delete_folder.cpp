@@ -6,7 +6,7 @@
 extern "C" QXFM_API int DeleteFolder(CString folder) {
     try {
         if (!DrivesPresent()) return 1;
-        return DeleteFolderTree(folder);
+        return DeleteFolderTree(folder) ? 0 : 1;
     } catch (...) {
         return 1;
     }

@@ -6,6 +6,6 @@ int Restore(HWND* hostWindow, CString backupFolder, std::vector<CString>* catego
     return RunOperation(OP_RESTORE, hostWindow, continueCallback, [&](OperationFrame& frame) {
         if (!frame.Lock()) return false;
         frame.Start();
-        return RunRestore(backupFolder, categories, restoreTarget) == 0;
+        return RunRestore(backupFolder, categories, restoreTarget);
     });
 }

@@ -14,13 +14,12 @@ namespace {
 const WCHAR kScanLogCopyFormat[] = u"%ssystem.sav\\logs\\ScanFolder_%s";
 
 // Hands the host every category name of the type list, in file order.
-int ListCategories(const CString& typeListFile, std::vector<CString>* categories) {
+void ListCategories(const CString& typeListFile, std::vector<CString>* categories) {
     std::vector<TypeEntry> types;
     LoadTypeList(typeListFile, categories, &types);
     for (const TypeEntry& type : types) categories->push_back(type.Category);
     DbgLog(u"%s", OperationText(MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS));
     PostOperation(MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS);
-    return 0;
 }
 
 std::vector<CString> PatternsOf(const std::vector<TypeEntry>& types) {
@@ -47,53 +46,48 @@ std::vector<CString> ScanRoots(CString& scanPath) {
     return roots;
 }
 
-// Walks every root into g_arScanResult. 0 completed; 1 when nothing could be
-// scanned, or a root failed or was cancelled (then the operation ends at once,
-// flagged by *aborted).
-int CollectFiles(const std::vector<CString>& roots, const std::vector<CString>& patterns, bool* aborted) {
-    int result = 1;
+// How the walk of the roots ended: every root walked, no root to walk, or a
+// root failed or was cancelled (then the operation ends at once).
+enum class Walked { AllRoots, NoRoot, Stopped };
+
+// Walks every root into g_arScanResult.
+Walked WalkRoots(const std::vector<CString>& roots, const std::vector<CString>& patterns) {
     for (const CString& root : roots) {
         double progressBytes = 0;
-        result = ScanFolder(root, &patterns, GetUsedBytes(root), &progressBytes, &g_arScanResult,
-                            &g_ullScanTotalBytes);
-        if (result != 0) {
+        if (!ScanFolder(root, &patterns, GetUsedBytes(root), &progressBytes, &g_arScanResult, &g_ullScanTotalBytes)) {
             if (AskContinue()) ReportError(MSG_ERROR_SCAN_FOLDER_FAILED);
-            *aborted = true;
-            return result;
+            return Walked::Stopped;
         }
         DbgLog(u"You completed the selection!");
     }
-    return result;
+    return roots.empty() ? Walked::NoRoot : Walked::AllRoots;
 }
 
-// The scan proper, inside the operation frame.
-int ScanForFiles(CString scanPath, const CString& typeListFile, std::vector<CString>* categories,
-                 ULONGLONG* fileCount) {
+// The scan proper, inside the operation frame. True when every root was
+// walked and the list log written.
+bool ScanForFiles(CString scanPath, const CString& typeListFile, std::vector<CString>* categories,
+                  ULONGLONG* fileCount) {
     std::vector<TypeEntry> types;
     LoadTypeList(typeListFile, categories, &types);
     const std::vector<CString> patterns = PatternsOf(types);
     const std::vector<CString> roots = ScanRoots(scanPath);
     g_arScanResult.clear();
-    int result = 1;
+    bool walked = false;
     if (patterns.empty()) {
         ReportError(MSG_ERROR_LOAD_TYPE_ARRAY_FAILED);
     } else {
-        bool aborted = false;
-        result = CollectFiles(roots, patterns, &aborted);
-        if (aborted) return result;
+        const Walked outcome = WalkRoots(roots, patterns);
+        if (outcome == Walked::Stopped) return false;
+        walked = outcome == Walked::AllRoots;
     }
     PostProgress(100, PHASE_SCAN);
     // The copy is made only of a list this scan wrote, never of an older one.
-    bool listWritten = false;
-    if (result == 0) {
-        listWritten = WriteFileListLog(&g_arScanResult, u".", FALSE, FALSE) != 0;
-        if (!listWritten) result = 1;
-    }
+    const bool listWritten = walked && WriteFileListLog(&g_arScanResult, u".", FALSE, FALSE);
     if (fileCount) *fileCount = g_arScanResult.size();
     DbgLog(u"%s", OperationText(MSG_OPERATION_AUTO_SELECTION_END));
     PostOperation(MSG_OPERATION_AUTO_SELECTION_END);
     if (listWritten) CopyFileListLog(kScanLogCopyFormat, scanPath);
-    return result;
+    return listWritten;
 }
 
 }  // namespace
@@ -113,8 +107,9 @@ int ScanFileArraySizeByPredefinedType(HWND* hostWindow, CString scanPath, CStrin
             return false;
         }
         RemoveDuplicateNames(categories);
-        return categories->empty() ? ListCategories(typeListFile, categories) == 0
-                                   : ScanForFiles(scanPath, typeListFile, categories, fileCount) == 0;
+        if (!categories->empty()) return ScanForFiles(scanPath, typeListFile, categories, fileCount);
+        ListCategories(typeListFile, categories);
+        return true;
     });
 }
 

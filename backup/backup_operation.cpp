@@ -66,7 +66,8 @@ class BackupRun {
 public:
     explicit BackupRun(const BackupRequest& request) : m_req(request) {}
 
-    int Run() {
+    // See RunBackup.
+    bool Run(int* flags) {
         m_working = *m_req.fileList;
         CQXSerialization catalog;
         catalog.SetDebugLogPath(g_strDebugLogFile);
@@ -81,7 +82,7 @@ public:
             DbgLog(u"The backup folder %s cannot keep a journal, error %d", m_destination.GetString(),
                    static_cast<int>(cause));
             PostLastSystemError(cause);
-            return 1;
+            return false;
         }
         JournalReplay replay(journal);
         m_imagePath = m_work + m_req.imageName + u".wim";
@@ -92,7 +93,7 @@ public:
 
         // A negative split size is taken as none.
         m_splitBytes = m_req.splitSizeMB > 0 ? static_cast<ULONGLONG>(m_req.splitSizeMB) * kMiB : 0;
-        if (!Prepare(catalog)) return 1;
+        if (!Prepare(catalog)) return false;
         bool complete = CaptureAll(catalog);
         PostProgress(100, PHASE_CAPTURE);
         DbgLog(u"WIM_MSG_PROGRESS - now capture percentage: %d%%", 100);
@@ -102,8 +103,8 @@ public:
         if (!replay.Run()) complete = false;
         m_types.clear();
         PostOperation(MSG_OPERATION_BACKUP_END);
-        if (!complete) return 1;
-        return (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (m_capture.leftOut.empty() ? 0 : QXFM_BACKUP_FILES_LEFT_OUT);
+        *flags = (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (m_capture.leftOut.empty() ? 0 : QXFM_BACKUP_FILES_LEFT_OUT);
+        return complete;
     }
 
 private:
@@ -343,4 +344,4 @@ private:
 
 }  // namespace
 
-int RunBackup(const BackupRequest& request) { return BackupRun(request).Run(); }
+bool RunBackup(const BackupRequest& request, int* flags) { return BackupRun(request).Run(flags); }

@@ -19,6 +19,8 @@ struct BackupRequest {
 };
 
 // The backup proper, inside the operation frame, of a list with at least one
-// entry. Backup's result (api/qxfilemgr.h): 0 complete, 1 failed, otherwise a
-// usable backup with QXFM_BACKUP_NOT_SPLIT and/or QXFM_BACKUP_FILES_LEFT_OUT.
-int RunBackup(const BackupRequest& request);
+// entry. True when at least one image was captured, every split step that was
+// not given up succeeded and the catalog was saved; *flags is then 0, or
+// QXFM_BACKUP_NOT_SPLIT and/or QXFM_BACKUP_FILES_LEFT_OUT for a usable backup
+// that is not all that was asked for.
+bool RunBackup(const BackupRequest& request, int* flags);

@@ -49,7 +49,7 @@ CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension)
 }
 
 bool EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
-              RunJournal& journal) {
+               RunJournal& journal) {
     if (path.IsEmpty()) return false;
 
     FileNode node;

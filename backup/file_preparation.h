@@ -14,4 +14,4 @@ CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension)
 // and recorded as a big file (all ones never cuts; the pieces are entered in
 // journal before they are made). False when path is empty.
 bool EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
-              RunJournal& journal);
+               RunJournal& journal);

@@ -29,7 +29,7 @@ bool MakeFoldersFor(const CString& file, DWORD attributes, RunJournal& journal) 
         level += u"\\" + name;
         if (!Exists(level) && !journal.WillCreateFolder(level)) return false;
     }
-    return CreateDirectories(file, attributes) == 0;
+    return CreateDirectories(file, attributes);
 }
 
 // Copies source to target, or to target with "_01", "_02" ... before its

@@ -53,7 +53,7 @@ struct TargetFolder {
 // Makes the levels of folder->path below driveFolder; each one gets the
 // attributes of its source folder, as a copied file gets those of its source.
 void MakeTargetFolder(const CString& driveFolder, const std::vector<DiskEntry>& levels, TargetFolder* folder) {
-    folder->made = CreateDirectories(folder->path) == 0;
+    folder->made = CreateDirectories(folder->path);
     CString level = driveFolder;
     for (size_t i = 0; folder->made && i + 1 < levels.size(); ++i) {
         level += u"\\" + levels[i].name;

@@ -38,10 +38,9 @@ bool SplitDriveAndFolder(const CString& path, CString& drive, CString& folder) {
     return true;
 }
 
-int ReportCreateFailure(const CString& longPath, CString* failed) {
+void ReportCreateFailure(const CString& longPath, CString* failed) {
     ReportError(MSG_ERROR_CREATE_DIRECTORY_FAILED, longPath.GetString());
     if (failed) *failed = longPath;
-    return 1;
 }
 
 void AddAttributes(const CString& longPath, DWORD attributes) {
@@ -101,18 +100,21 @@ std::vector<CString> ClearFolder(const CString& folder) {
 
 }  // namespace
 
-int CreateDirectories(CString path, DWORD attributes, CString* failed) {
-    if (path.IsEmpty()) return 1;
+bool CreateDirectories(CString path, DWORD attributes, CString* failed) {
+    if (path.IsEmpty()) return false;
     CString drive, folder;
-    if (!SplitDriveAndFolder(path, drive, folder)) return 1;
-    if (drive.IsEmpty()) return 0;  // network, relative or "\\?\" path: nothing to create
+    if (!SplitDriveAndFolder(path, drive, folder)) return false;
+    if (drive.IsEmpty()) return true;  // network, relative or "\\?\" path: nothing to create
 
     DbgLog(u"Will do creating directory recursively!");
     std::vector<CString> components = PathComponents(folder);
     if (components.empty()) {
         // A file directly in the drive root: the root is the only level.
         CString root = drive + u"\\";
-        if (GetFileAttributesW(root) == INVALID_FILE_ATTRIBUTES) return ReportCreateFailure(WithLongPathPrefix(root), failed);
+        if (GetFileAttributesW(root) == INVALID_FILE_ATTRIBUTES) {
+            ReportCreateFailure(WithLongPathPrefix(root), failed);
+            return false;
+        }
         DbgLog(u"Path of directory has been created before!");
     }
     CString level = drive;
@@ -124,23 +126,26 @@ int CreateDirectories(CString path, DWORD attributes, CString* failed) {
             continue;
         }
         CString longPath = WithLongPathPrefix(level);
-        if (!CreateDirectoryW(longPath, nullptr)) return ReportCreateFailure(longPath, failed);
+        if (!CreateDirectoryW(longPath, nullptr)) {
+            ReportCreateFailure(longPath, failed);
+            return false;
+        }
         AddAttributes(longPath, attributes);
         DbgLog(u"Create directory successfully!");
     }
     if (failed) failed->Empty();
-    return 0;
+    return true;
 }
 
-int DeleteFolderTree(CString folder) {
+bool DeleteFolderTree(CString folder) {
     if (folder.GetLength() <= 5 || IsRootPath(folder)) {
         ReportErrorPath(MSG_ERROR_DELETE_FOLDER_DANGEROUS, folder);
-        return 1;
+        return false;
     }
     DWORD attributes = GetFileAttributesW(folder);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         RemoveLink(folder, attributes);
-        return GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES ? 0 : 1;
+        return GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES;
     }
 
     // Depth first without recursion: a folder is removed on its second visit,
@@ -160,10 +165,9 @@ int DeleteFolderTree(CString folder) {
         for (CString& sub : ClearFolder(stack.back().path)) stack.push_back({std::move(sub), false});
     }
     // Whatever could not go was named above; the folder must be gone as a whole.
-    return GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES ? 0 : 1;
+    return GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES;
 }
 
-int CreateDirectoriesBelow(const CString& root, const CString& path) {
-    if (!UsableBelow(root, path, MSG_ERROR_CREATE_DIRECTORY_FAILED)) return 1;
-    return CreateDirectories(path);
+bool CreateDirectoriesBelow(const CString& root, const CString& path) {
+    return UsableBelow(root, path, MSG_ERROR_CREATE_DIRECTORY_FAILED) && CreateDirectories(path);
 }

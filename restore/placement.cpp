@@ -17,7 +17,7 @@ struct ExceptionList {
 
 bool WriteIfRestored(ExceptionList& list, const CString& folder) {
     if (!list.restoredOne || list.lines.empty()) return true;
-    return WriteFileListLog(&list.lines, folder, TRUE, TRUE) != 0;
+    return WriteFileListLog(&list.lines, folder, TRUE, TRUE);
 }
 
 }  // namespace

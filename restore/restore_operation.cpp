@@ -58,6 +58,11 @@ const TypeEntry* FindType(const std::vector<TypeEntry>& types, const CString& ca
     return nullptr;
 }
 
+// How the drives of a catalog came back: everything stored, not all of it
+// (a category without an image on a drive is nothing missing), or not at all
+// because the restore stopped.
+enum class Restored { All, Partly, Stopped };
+
 class RestoreRun {
 public:
     RestoreRun(const CString& backupFolder, const std::vector<CString>* categories, const CString& restoreTarget)
@@ -65,20 +70,21 @@ public:
           m_categories(categories ? *categories : std::vector<CString>()),
           m_restoreTarget(WithBackslash(restoreTarget)) {}
 
-    int Run() {
+    bool Run() {
         CString drivePart = SplitPath(m_restoreTarget).drive;
         m_tempFolder = drivePart + u"\\";
-        if (!CreateRestoreRoot()) return 1;
+        if (!CreateRestoreRoot()) return false;
 
         // What a killed backup into this folder left is finished first.
         RunJournal::ReplayLeft(m_backupFolder);
         CQXSerialization catalog;
         catalog.SetDebugLogPath(g_strDebugLogFile);
-        int result = 1;
+        bool restored = false;
         if (catalog.Load(m_backupFolder)) {
             if (AllDrivesAreRoots(catalog.GetDriveList())) {
-                result = RestoreDrives(catalog);
-                if (result < 0) return 1;  // stopped
+                const Restored outcome = RestoreDrives(catalog);
+                if (outcome == Restored::Stopped) return false;
+                restored = outcome == Restored::All;
             } else {
                 ReportError(MSG_ERROR_UNSERIALIZATION_FAILED);
             }
@@ -87,7 +93,7 @@ public:
             DbgLog(u"WIM_MSG_PROGRESS - now apply image percentage: %d%%", 100);
         }
         PostOperation(MSG_OPERATION_RESTORE_END);
-        return result;
+        return restored;
     }
 
 private:
@@ -96,7 +102,7 @@ private:
     // a file of the other.
     bool CreateRestoreRoot() {
         const CString recovery = m_restoreTarget + kRecoveryFolder + u"\\";
-        if (CreateDirectories(recovery) != 0) return false;
+        if (!CreateDirectories(recovery)) return false;
         const CString dated = recovery + LocalTimeText(u"%Y-%m-%d %H%M%S");
         for (int number = 1; number < 1000; ++number) {
             m_restoreRoot = dated;
@@ -109,9 +115,8 @@ private:
         return false;
     }
 
-    // Restores every drive. 1 when something stored could not be restored (a
-    // category without an image on a drive is none), or -1 when the restore stopped.
-    int RestoreDrives(CQXSerialization& catalog) {
+    // Restores every drive; a catalog without drives restores nothing.
+    Restored RestoreDrives(CQXSerialization& catalog) {
         std::vector<DriveEntry> drives = catalog.GetDriveList();
         std::vector<TypeEntry> types = catalog.GetTypeList();
         std::vector<CString> images = ImageFilesIn(m_backupFolder, *catalog.GetImageList());
@@ -120,11 +125,11 @@ private:
         m_wim = std::make_unique<CWimFile>(WIM_COMPRESS_XPRESS, WimMessageCallback, &m_capture);
         m_capture.stepCount = static_cast<int>(m_categories.size());
 
-        if (drives.empty()) return 1;
+        if (drives.empty()) return Restored::Partly;
         bool failed = false;
         for (const DriveEntry& drive : drives) {
             CString driveFolder = m_restoreRoot + DriveFolderName(drive.Drive) + u"\\";
-            if (CreateDirectoriesBelow(m_restoreRoot, driveFolder) != 0) return Stop();
+            if (!CreateDirectoriesBelow(m_restoreRoot, driveFolder)) return Restored::Stopped;
             for (const CString& category : m_categories) {
                 m_capture.listLog.Reset(u"[" + category + u"]");
                 const TypeEntry* type = FindType(types, category);
@@ -132,7 +137,7 @@ private:
                 if (image == 0) continue;
                 m_capture.extensions = type->Extension;
 
-                int result = 1;
+                bool listed = false;
                 // An image file that was not split may hold pieces as well: the
                 // backup cuts big files for any split size and keeps the image
                 // whole when it cannot be split.
@@ -142,15 +147,15 @@ private:
                     PostOperation(MSG_OPERATION_RESTORE_END);
                     if (WriteFileListLog(&m_capture.listLog.lines(), m_restoreRoot, m_listWritten, FALSE)) {
                         m_listWritten = TRUE;
-                        result = 0;
+                        listed = true;
                     }
                 } else {
                     // A cancelled or failed apply may have left pieces of this image's big files.
                     DeleteRestoredPieces(catalog, driveFolder, drive.Drive, image);
                 }
-                if (result == 1) {
+                if (!listed) {
                     if (AskContinue()) ReportError(MSG_ERROR_WIM_RESTOR_FAILED);
-                    return Stop();
+                    return Restored::Stopped;
                 }
                 if (!overLength.empty() &&
                     !PlaceOverLengthFiles(drive.Drive, driveFolder, overLength, m_capture.listLog.lines()))
@@ -159,7 +164,7 @@ private:
             }
             CopyFileListLog(kRestoreLogCopy, drive.Drive, m_restoreRoot);
         }
-        return failed ? 1 : 0;
+        return failed ? Restored::Partly : Restored::All;
     }
 
     // Applies one image: from the single image file, or from the first part of
@@ -170,11 +175,6 @@ private:
             return m_wim->Apply(images.front(), driveFolder, image, 0, m_tempFolder, false, nullptr);
         std::vector<CString> references(images.begin() + 1, images.end());
         return m_wim->Apply(images.front(), driveFolder, image, 0, m_tempFolder, true, &references);
-    }
-
-    int Stop() {
-        m_wim.reset();
-        return -1;
     }
 
     CString m_backupFolder;
@@ -189,6 +189,6 @@ private:
 
 }  // namespace
 
-int RunRestore(const CString& backupFolder, const std::vector<CString>* categories, const CString& restoreTarget) {
+bool RunRestore(const CString& backupFolder, const std::vector<CString>* categories, const CString& restoreTarget) {
     return RestoreRun(backupFolder, categories, restoreTarget).Run();
 }

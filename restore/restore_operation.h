@@ -5,6 +5,6 @@
 
 #include "api/qxfilemgr.h"
 
-// The restore proper, inside the operation frame. 0 when the last (drive,
-// category) pair processed was applied and listed, 1 otherwise.
-int RunRestore(const CString& backupFolder, const std::vector<CString>* categories, const CString& restoreTarget);
+// The restore proper, inside the operation frame. True when everything stored
+// for the chosen categories came back and was listed.
+bool RunRestore(const CString& backupFolder, const std::vector<CString>* categories, const CString& restoreTarget);

@@ -37,11 +37,6 @@ bool FreeLinkPath(const CString& root, const CString& origin, CString& link) {
     return false;
 }
 
-bool ReportShortcutFailed(const CString& link) {
-    ReportError(MSG_ERROR_SHORTCUT_FAILED, link.GetString());
-    return false;
-}
-
 }  // namespace
 
 HRESULT CreateShortcut(const CString& target, const CString& description, const CString& linkPath) {
@@ -69,8 +64,8 @@ HRESULT CreateShortcut(const CString& target, const CString& description, const 
 
 bool PlaceShortcut(const CString& target, const CString& origin, const CString& root) {
     CString link = LinkPathFor(origin, 1);
-    if (CreateDirectoriesBelow(root, link) != 0) return false;
-    if (!FreeLinkPath(root, origin, link)) return ReportShortcutFailed(link);
-    if (FAILED(CreateShortcut(target, kShortcutDescription, link))) return ReportShortcutFailed(link);
-    return true;
+    if (!CreateDirectoriesBelow(root, link)) return false;
+    if (FreeLinkPath(root, origin, link) && SUCCEEDED(CreateShortcut(target, kShortcutDescription, link))) return true;
+    ReportError(MSG_ERROR_SHORTCUT_FAILED, link.GetString());
+    return false;
 }

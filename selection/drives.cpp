@@ -12,20 +12,20 @@ void LogPhysicalMemory() {
     DbgLog(u"[Device Info]There are %d MB", static_cast<int>(static_cast<DWORD>(status.ullTotalPhys / 1048576)));
 }
 
-int IsScannableDrive(const CString& path) {
-    if (path.IsEmpty()) return 1;
+bool IsScannableDrive(const CString& path) {
+    if (path.IsEmpty()) return true;
     const CString drive = SplitPath(path).drive;
     const CString root = drive + u"\\";
     if (GetDriveTypeW(root) != DRIVE_FIXED) {
         PostErrorPath(MSG_ERROR_DRIVE_INFO_FAILED, root);
-        return 0;
+        return false;
     }
     const CString device = CString(u"\\\\.\\") + drive;
     HANDLE volume = CreateFileW(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     if (volume == INVALID_HANDLE_VALUE) {
         ReportError(MSG_ERROR_DRIVE_OPEN_FAILED, root.GetString());
-        return 0;
+        return false;
     }
     PARTITION_INFORMATION partition = {};
     DWORD returned = 0;
@@ -34,9 +34,9 @@ int IsScannableDrive(const CString& path) {
     CloseHandle(volume);
     if (!queried) {
         ReportErrorPath(MSG_ERROR_DRIVE_INFO_FAILED, device);
-        return 0;
+        return false;
     }
-    return partition.BootIndicator == 0 ? 1 : 0;
+    return partition.BootIndicator == 0;
 }
 
 void ListScanRoots(std::vector<CString>* roots) {

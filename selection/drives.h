@@ -7,10 +7,10 @@
 
 // Logs the machine's physical memory in MB.
 void LogPhysicalMemory();
-// 1 when path (a drive root or any path on it) lies on a fixed disk whose
+// True when path (a drive root or any path on it) lies on a fixed disk whose
 // partition is not the active one; an empty path is accepted. A rejected drive
 // is reported to the host.
-int IsScannableDrive(const CString& path);
+bool IsScannableDrive(const CString& path);
 // Appends the upper-cased roots of the accepted logical drives to roots,
 // announcing each accepted drive and reporting each rejected one.
 void ListScanRoots(std::vector<CString>* roots);

@@ -14,17 +14,17 @@ bool StartsWithUpper(const CString& extension, const WCHAR* prefix, int length) 
 
 }  // namespace
 
-int MatchExtension(CString extension, const std::vector<CString>* patterns) {
-    if (extension.IsEmpty() || !patterns) return 0;
+bool MatchExtension(CString extension, const std::vector<CString>* patterns) {
+    if (extension.IsEmpty() || !patterns) return false;
     extension.MakeUpper();
     for (const CString& pattern : *patterns) {
         const int star = pattern.Find(kWildcard);
         const int last = pattern.GetLength() - 1;
         if (pattern.IsEmpty() || star == last) {
-            if (StartsWithUpper(extension, pattern.GetString(), pattern.IsEmpty() ? 0 : last)) return 1;
+            if (StartsWithUpper(extension, pattern.GetString(), pattern.IsEmpty() ? 0 : last)) return true;
         } else if (extension.CompareNoCase(pattern) == 0) {
-            return 1;
+            return true;
         }
     }
-    return 0;
+    return false;
 }

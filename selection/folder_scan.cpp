@@ -44,6 +44,7 @@ bool IsDotEntry(const WCHAR* name) {
 // The walk keeps its levels on the heap, so tree depth is bounded by memory, not by the stack.
 // Each level ends with the result the recursive form would return at that depth; a
 // sub-folder's result is not looked at by its parent.
+enum class Walk { Listing, Done, Failed };
 class FolderWalk {
 public:
     FolderWalk(const std::vector<CString>* patterns, double usedBytes, double* progressBytes,
@@ -51,25 +52,23 @@ public:
         : m_patterns(patterns), m_usedBytes(usedBytes), m_progressBytes(progressBytes), m_result(result),
           m_totalBytes(totalBytes) {}
 
-    int Run(CString folder) {
-        int outcome = Enter(std::move(folder));
-        if (outcome != kListing) return outcome;
+    bool Run(CString folder) {
+        Walk outcome = Enter(std::move(folder));
+        if (outcome != Walk::Listing) return outcome == Walk::Done;
         for (;;) {
             outcome = NextEntry();
-            if (outcome == kListing) continue;
+            if (outcome == Walk::Listing) continue;
             m_levels.pop_back();
-            if (m_levels.empty()) return outcome;
-            if (FoundInProbe()) return 0;
+            if (m_levels.empty()) return outcome == Walk::Done;
+            if (FoundInProbe()) return true;
         }
     }
 
 private:
-    static constexpr int kListing = -1;
-
     bool FoundInProbe() const { return !m_totalBytes && !m_result->empty(); }
 
-    // Starts listing folder: kListing, or the level's result when it cannot be listed.
-    int Enter(CString folder) {
+    // Starts listing folder: Listing, or the level's result when it cannot be listed.
+    Walk Enter(CString folder) {
         folder.TrimRight(u'\\');
         const CString search = WithLongPathPrefix(folder + u"\\*.*");
         Level level{std::move(folder), FindHandle(), {}, true};
@@ -77,48 +76,49 @@ private:
         if (level.find.get() == INVALID_HANDLE_VALUE) {
             if (search.GetLength() > MAX_PATH && GetLastError() == ERROR_BAD_ARGUMENTS) {
                 ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, search.GetString());
-                return 1;
+                return Walk::Failed;
             }
-            return 0;
+            return Walk::Done;
         }
         m_levels.push_back(std::move(level));
-        return kListing;
+        return Walk::Listing;
     }
 
-    // Handles the next entry of the deepest level: kListing to go on, or that level's result.
-    int NextEntry() {
+    // Handles the next entry of the deepest level: Listing to go on, or that level's result.
+    Walk NextEntry() {
         Level& level = m_levels.back();
-        if (!level.entryPending && !FindNextFileW(level.find.get(), &level.entry)) return 0;
+        if (!level.entryPending && !FindNextFileW(level.find.get(), &level.entry)) return Walk::Done;
         level.entryPending = false;
-        if (!AskContinue()) return 1;
+        if (!AskContinue()) return Walk::Failed;
         try {
             return HandleEntry(level);
         } catch (...) {
             PostLastSystemError();
-            return 1;
+            return Walk::Failed;
         }
     }
 
-    int HandleEntry(Level& level) {
+    Walk HandleEntry(Level& level) {
         const WIN32_FIND_DATAW& entry = level.entry;
-        if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return kListing;
+        if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return Walk::Listing;
         CString path = level.folder + u"\\" + entry.cFileName;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // level may move when the new level is pushed; it is not used after this.
-            if (Enter(std::move(path)) != kListing && FoundInProbe()) return 0;
-            return kListing;
+            if (Enter(std::move(path)) != Walk::Listing && FoundInProbe()) return Walk::Done;
+            return Walk::Listing;
         }
         const ULONGLONG size = (static_cast<ULONGLONG>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
         if (m_progressBytes) {
             *m_progressBytes += static_cast<double>(size);
             PostProgress(Percent(*m_progressBytes), PHASE_SCAN);
         }
-        if (!MatchExtension(ExtensionOf(entry.cFileName), m_patterns)) return kListing;
+        if (!MatchExtension(ExtensionOf(entry.cFileName), m_patterns)) return Walk::Listing;
         m_result->push_back(path);
-        if (!m_totalBytes) return 0;
+        if (!m_totalBytes) return Walk::Done;
         *m_totalBytes += size;
         PostProgressPath(path);
-        return kListing;
+        return Walk::Listing;
     }
 
     UINT Percent(double progressBytes) const {
@@ -137,8 +137,8 @@ private:
 
 }  // namespace
 
-int ScanFolder(CString folder, const std::vector<CString>* patterns, double usedBytes, double* progressBytes,
-               std::vector<CString>* result, ULONGLONG* totalBytes) {
-    if (!result) return 1;
+bool ScanFolder(CString folder, const std::vector<CString>* patterns, double usedBytes, double* progressBytes,
+                std::vector<CString>* result, ULONGLONG* totalBytes) {
+    if (!result) return false;
     return FolderWalk(patterns, usedBytes, progressBytes, result, totalBytes).Run(std::move(folder));
 }

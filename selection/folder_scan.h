@@ -5,14 +5,14 @@
 
 #include "atlstr.h"
 
-// 1 when extension (without dot) matches one of the patterns: exact patterns
+// True when extension (without dot) matches one of the patterns: exact patterns
 // ignoring case, or prefix patterns ending in "*" (the empty pattern and "*"
 // match every extension). An empty extension never matches.
-int MatchExtension(CString extension, const std::vector<CString>* patterns);
+bool MatchExtension(CString extension, const std::vector<CString>* patterns);
 
 // Walks folder depth-first in directory-listing order, never following reparse
 // points. Collecting mode (totalBytes set): appends every matching file to
 // result, adds its size to *totalBytes, posts progress. Probe mode (totalBytes
-// null): stops at the first matching file. 0 completed or found, 1 failed or cancelled.
-int ScanFolder(CString folder, const std::vector<CString>* patterns, double usedBytes, double* progressBytes,
-               std::vector<CString>* result, ULONGLONG* totalBytes);
+// null): stops at the first matching file. True completed or found, false failed or cancelled.
+bool ScanFolder(CString folder, const std::vector<CString>* patterns, double usedBytes, double* progressBytes,
+                std::vector<CString>* result, ULONGLONG* totalBytes);

@@ -87,7 +87,7 @@ public:
             Extensions(line);
     }
 
-    int Finish() {
+    bool Finish() {
         Commit();
         return m_result;
     }
@@ -125,7 +125,7 @@ private:
             token = line.Tokenize(u",", position);
         } while (position != -1);
         m_hasExtensions = true;
-        m_result = 1;
+        m_result = true;
     }
 
     const std::vector<CString>* m_categories;
@@ -133,19 +133,19 @@ private:
     TypeEntry m_current;
     bool m_selected = false;
     bool m_hasExtensions = false;
-    int m_result = 0;
+    bool m_result = false;
 };
 
 }  // namespace
 
-int LoadTypeList(CString typeListFile, std::vector<CString>* categories, std::vector<TypeEntry>* types) {
-    if (!types) return 0;
+bool LoadTypeList(CString typeListFile, std::vector<CString>* categories, std::vector<TypeEntry>* types) {
+    if (!types) return false;
     SetFileAttributesW(typeListFile, FILE_ATTRIBUTE_NORMAL);
     std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(typeListFile, u"rt"), fclose);
     if (!file) {
         const UINT cause = FileErrorCause(GetLastError());
         ReportError(MSG_ERROR_LOAD_TYPE_LIST_FAILED, typeListFile.GetString(), cause);
-        return 0;
+        return false;
     }
     TypeListParser parser(categories, types);
     CString line;

@@ -6,6 +6,6 @@
 #include "catalog/records.h"
 
 // Appends the categories of typeListFile (all, or those named in categories,
-// compared ignoring case) to types. 1 when at least one extension line of a
-// selected category was taken, 0 otherwise (also when the file cannot be opened).
-int LoadTypeList(CString typeListFile, std::vector<CString>* categories, std::vector<TypeEntry>* types);
+// compared ignoring case) to types. True when at least one extension line of
+// a selected category was taken, false otherwise (also when the file cannot be opened).
+bool LoadTypeList(CString typeListFile, std::vector<CString>* categories, std::vector<TypeEntry>* types);

@@ -18,9 +18,9 @@ void OpenDbgLogForOperation();
 void CloseDbgLog();
 
 // Writes lines as UTF-16 LE with BOM and CR LF into folder\SourceFileList.log
-// (or ExceptionFileList.log). Returns 1 when all lines were written, 0 otherwise;
-// a cancellation through the continue callback deletes the partial file.
-int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, BOOL exceptionList);
+// (or ExceptionFileList.log). True when all lines were written; a
+// cancellation through the continue callback deletes the partial file.
+bool WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, BOOL exceptionList);
 // Copies SourceFileList.log of sourceFolder (the current folder when empty) to
 // the path formatted from format, root and "SourceFileList.log".
 void CopyFileListLog(const WCHAR* format, const CString& root, const CString& sourceFolder = CString());

@@ -49,8 +49,7 @@ bool DeleteFileForced(const CString& path) {
     return DeleteFileW(path) != FALSE;
 }
 
-int DeleteFiles(const std::vector<CString>* paths) {
-    if (!paths) return 1;
+void DeleteFiles(const std::vector<CString>* paths) {
+    if (!paths) return;
     for (const CString& path : *paths) DeleteFileForced(path);
-    return 1;
 }

@@ -20,7 +20,7 @@ ULONGLONG GetFileSize64(const CString& path);
 // asked before each file and a cancel answer makes the result 0. 0 for null.
 ULONGLONG GetTotalSize(const std::vector<CString>* paths);
 // Deletes every listed file that exists, attributes reset to normal first;
-// failures are ignored. Always 1.
-int DeleteFiles(const std::vector<CString>* paths);
+// failures are ignored.
+void DeleteFiles(const std::vector<CString>* paths);
 // Deletes one file after resetting its attributes; false when it is still there.
 bool DeleteFileForced(const CString& path);

@@ -18,8 +18,8 @@ void DeletePartialListLog(const CString& path) {
 
 }  // namespace
 
-int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, BOOL exceptionList) {
-    if (!lines || lines->empty()) return 0;
+bool WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, BOOL exceptionList) {
+    if (!lines || lines->empty()) return false;
 
     // An empty folder means the current folder.
     const CString path = (folder.IsEmpty() ? CString() : WithBackslash(folder)) +
@@ -28,7 +28,7 @@ int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, B
     FILE* stream = _wfopen(path, append ? u"at,ccs=UNICODE" : u"wt,ccs=UNICODE");
     if (!stream) {
         ReportError(MSG_ERROR_CREATE_SOURCELIST_FAILED);
-        return 0;
+        return false;
     }
     if (append) fseek(stream, 0, SEEK_END);
 
@@ -36,19 +36,19 @@ int WriteFileListLog(std::vector<CString>* lines, CString folder, BOOL append, B
         if (fputws(line, stream) < 0 || fputws(u"\n", stream) < 0) {
             fclose(stream);
             ReportError(MSG_ERROR_CREATE_SOURCELIST_FAILED);
-            return 0;
+            return false;
         }
         if (!AskContinue()) {
             fclose(stream);
             DeletePartialListLog(path);
-            return 0;
+            return false;
         }
     }
     if (fclose(stream) != 0) {
         ReportError(MSG_ERROR_CREATE_SOURCELIST_FAILED);
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
 void CopyFileListLog(const WCHAR* format, const CString& root, const CString& sourceFolder) {

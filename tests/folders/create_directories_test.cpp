@@ -37,7 +37,7 @@ protected:
 
 TEST_F(CreateDirectoriesTest, MakesEveryLevelOfAFolderPath) {
     CString failed = u"unchanged";
-    EXPECT_EQ(0, CreateDirectories(u"C:\\one\\two\\three\\", 0, &failed));
+    EXPECT_TRUE(CreateDirectories(u"C:\\one\\two\\three\\", 0, &failed));
     EXPECT_TRUE(fs::is_directory(drives.Root('C') + "/one/two/three"));
     EXPECT_TRUE(failed.IsEmpty());
     auto log = Log();
@@ -48,14 +48,14 @@ TEST_F(CreateDirectoriesTest, MakesEveryLevelOfAFolderPath) {
 }
 
 TEST_F(CreateDirectoriesTest, LastComponentIsAFileNameAndIsNotCreated) {
-    EXPECT_EQ(0, CreateDirectories(u"C:\\one\\two\\file.txt"));
+    EXPECT_TRUE(CreateDirectories(u"C:\\one\\two\\file.txt"));
     EXPECT_TRUE(fs::is_directory(drives.Root('C') + "/one/two"));
     EXPECT_FALSE(HostExists(drives.Root('C') + "/one/two/file.txt"));
 }
 
 TEST_F(CreateDirectoriesTest, ExistingLevelsArePassedOver) {
     fs::create_directories(drives.Root('C') + "/one");
-    EXPECT_EQ(0, CreateDirectories(u"C:\\one\\two\\"));
+    EXPECT_TRUE(CreateDirectories(u"C:\\one\\two\\"));
     EXPECT_EQ(1u, CountLines("Path of directory has been created before!"));
     EXPECT_EQ(1u, CountLines("Create directory successfully!"));
 }
@@ -63,7 +63,7 @@ TEST_F(CreateDirectoriesTest, ExistingLevelsArePassedOver) {
 TEST_F(CreateDirectoriesTest, LevelThatIsAFileMakesTheNextLevelFail) {
     drives.Write(u"C:\\one\\blocker", "x");
     CString failed;
-    EXPECT_EQ(1, CreateDirectories(u"C:\\one\\blocker\\inner\\", 0, &failed));
+    EXPECT_FALSE(CreateDirectories(u"C:\\one\\blocker\\inner\\", 0, &failed));
     EXPECT_EQ(CString(u"\\\\?\\C:\\one\\blocker\\inner"), failed);
     EXPECT_EQ(2u, CountLines("Path of directory has been created before!"));
     EXPECT_EQ(1u, CountLines("MSG_ERROR_CREATE_DIRECTORY_FAILED - Can't create directory \\\\?\\C:\\one\\blocker\\inner !"));
@@ -76,28 +76,28 @@ TEST_F(CreateDirectoriesTest, LevelThatIsAFileMakesTheNextLevelFail) {
 
 TEST_F(CreateDirectoriesTest, NewFoldersGetTheAttributesOldOnesKeepTheirs) {
     fs::create_directories(drives.Root('C') + "/old");
-    EXPECT_EQ(0, CreateDirectories(u"C:\\old\\new\\", FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(CreateDirectories(u"C:\\old\\new\\", FILE_ATTRIBUTE_HIDDEN));
     EXPECT_TRUE(GetFileAttributesW(u"C:\\old\\new") & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_FALSE(GetFileAttributesW(u"C:\\old") & FILE_ATTRIBUTE_HIDDEN);
 }
 
 TEST_F(CreateDirectoriesTest, PathsWithoutDriveLetterCreateNothing) {
-    EXPECT_EQ(0, CreateDirectories(u"relative\\folder\\"));
-    EXPECT_EQ(0, CreateDirectories(u"\\\\server\\share\\folder\\"));
+    EXPECT_TRUE(CreateDirectories(u"relative\\folder\\"));
+    EXPECT_TRUE(CreateDirectories(u"\\\\server\\share\\folder\\"));
     EXPECT_FALSE(HostExists(drives.WorkDir() + "/relative"));
     EXPECT_TRUE(Log().empty());
-    EXPECT_EQ(1, CreateDirectories(u""));
+    EXPECT_FALSE(CreateDirectories(u""));
 }
 
 TEST_F(CreateDirectoriesTest, FileInADriveRootNeedsNoFolder) {
-    EXPECT_EQ(0, CreateDirectories(u"C:\\file.txt"));
+    EXPECT_TRUE(CreateDirectories(u"C:\\file.txt"));
     EXPECT_EQ(1u, CountLines("Path of directory has been created before!"));
     EXPECT_TRUE(host.Drain().empty());
 }
 
 TEST_F(CreateDirectoriesTest, FileInTheRootOfAMissingDriveFails) {
     CString failed;
-    EXPECT_EQ(1, CreateDirectories(u"Q:\\file.txt", 0, &failed));
+    EXPECT_FALSE(CreateDirectories(u"Q:\\file.txt", 0, &failed));
     EXPECT_EQ(CString(u"\\\\?\\Q:\\"), failed);
     EXPECT_TRUE(HasCode(host.Drain(), host.errorStr, MSG_ERROR_CREATE_DIRECTORY_FAILED));
 }
@@ -108,7 +108,7 @@ TEST_F(CreateDirectoriesTest, LevelsDeeperThan260CharactersAreCreated) {
     for (int i = 0; i < 4; ++i) path += u"\\" + CString(u'n', 100);
     path += u"\\file.txt";
     ASSERT_GT(path.GetLength(), 400);
-    EXPECT_EQ(0, CreateDirectories(path));
+    EXPECT_TRUE(CreateDirectories(path));
     std::string folder = drives.Host(path.Left(path.ReverseFind(u'\\')));
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_FALSE(HostExists(drives.Host(path)));
@@ -121,15 +121,15 @@ TEST_F(CreateDirectoriesTest, BelowARootNothingIsCreatedThroughALink) {
     fs::create_directories(drives.Root('C') + "/root/real");
     fs::create_directories(drives.Root('C') + "/elsewhere");
     fs::create_directory_symlink("../elsewhere", drives.Root('C') + "/root/link");
-    EXPECT_EQ(1, CreateDirectoriesBelow(u"C:\\root\\", u"C:\\root\\link\\new\\file.lnk"));
+    EXPECT_FALSE(CreateDirectoriesBelow(u"C:\\root\\", u"C:\\root\\link\\new\\file.lnk"));
     EXPECT_FALSE(HostExists(drives.Root('C') + "/elsewhere/new"));
     EXPECT_TRUE(HasCode(host.Drain(), host.errorStr, MSG_ERROR_CREATE_DIRECTORY_FAILED));
     EXPECT_EQ(1u, CountLines("Refused C:\\root\\link\\new\\file.lnk: C:\\root\\link is a link or mount point "
                              "(reparse tag 0xA000000C)"));
 
-    EXPECT_EQ(0, CreateDirectoriesBelow(u"C:\\root\\", u"C:\\root\\real\\new\\file.lnk"));
+    EXPECT_TRUE(CreateDirectoriesBelow(u"C:\\root\\", u"C:\\root\\real\\new\\file.lnk"));
     EXPECT_TRUE(fs::is_directory(drives.Root('C') + "/root/real/new"));
-    EXPECT_EQ(1, CreateDirectoriesBelow(u"C:\\root\\", u"C:\\root\\..\\up\\"));
+    EXPECT_FALSE(CreateDirectoriesBelow(u"C:\\root\\", u"C:\\root\\..\\up\\"));
     EXPECT_FALSE(HostExists(drives.Root('C') + "/up"));
 }
 

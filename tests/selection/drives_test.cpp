@@ -35,16 +35,16 @@ protected:
 };
 
 TEST_F(DrivesTest, FixedNonActivePartitionsAreAccepted) {
-    EXPECT_EQ(1, IsScannableDrive(u""));
-    EXPECT_EQ(1, IsScannableDrive(u"C:\\"));
-    EXPECT_EQ(1, IsScannableDrive(u"c:\\some\\file.txt"));
-    EXPECT_EQ(1, IsScannableDrive(u"G:"));
+    EXPECT_TRUE(IsScannableDrive(u""));
+    EXPECT_TRUE(IsScannableDrive(u"C:\\"));
+    EXPECT_TRUE(IsScannableDrive(u"c:\\some\\file.txt"));
+    EXPECT_TRUE(IsScannableDrive(u"G:"));
     EXPECT_TRUE(host.Drain().empty());
 }
 
 TEST_F(DrivesTest, OtherDriveTypesAreRejectedWithoutLogLine) {
     for (const WCHAR* root : {u"D:\\", u"H:\\", u"I:\\", u"J:\\", u"Z:\\"}) {
-        EXPECT_EQ(0, IsScannableDrive(root));
+        EXPECT_FALSE(IsScannableDrive(root));
         auto posted = host.Drain();
         ASSERT_EQ(1u, posted.size());
         EXPECT_EQ(host.errorStr, posted[0].message);
@@ -56,9 +56,9 @@ TEST_F(DrivesTest, OtherDriveTypesAreRejectedWithoutLogLine) {
 }
 
 TEST_F(DrivesTest, ActivePartitionAndUnopenableVolumeAreRejected) {
-    EXPECT_EQ(0, IsScannableDrive(u"E:\\"));
+    EXPECT_FALSE(IsScannableDrive(u"E:\\"));
     EXPECT_TRUE(host.Drain().empty());
-    EXPECT_EQ(0, IsScannableDrive(u"f:\\x"));
+    EXPECT_FALSE(IsScannableDrive(u"f:\\x"));
     auto posted = host.Drain();
     ASSERT_EQ(1u, posted.size());
     EXPECT_EQ(MSG_ERROR_DRIVE_OPEN_FAILED, posted[0].wParam);

@@ -10,40 +10,40 @@ using Patterns = std::vector<CString>;
 
 TEST(MatchExtension, ExactPatternsIgnoreCase) {
     Patterns p{u"DOC", u"XLS"};
-    EXPECT_EQ(1, MatchExtension(u"doc", &p));
-    EXPECT_EQ(1, MatchExtension(u"Xls", &p));
-    EXPECT_EQ(0, MatchExtension(u"DOCX", &p));
-    EXPECT_EQ(0, MatchExtension(u"DO", &p));
+    EXPECT_TRUE(MatchExtension(u"doc", &p));
+    EXPECT_TRUE(MatchExtension(u"Xls", &p));
+    EXPECT_FALSE(MatchExtension(u"DOCX", &p));
+    EXPECT_FALSE(MatchExtension(u"DO", &p));
 }
 
 TEST(MatchExtension, PrefixPatterns) {
     Patterns doc{u"DOC*"};
-    EXPECT_EQ(1, MatchExtension(u"doc", &doc));
-    EXPECT_EQ(1, MatchExtension(u"docx", &doc));
-    EXPECT_EQ(1, MatchExtension(u"DOCM", &doc));
-    EXPECT_EQ(0, MatchExtension(u"DO", &doc));
+    EXPECT_TRUE(MatchExtension(u"doc", &doc));
+    EXPECT_TRUE(MatchExtension(u"docx", &doc));
+    EXPECT_TRUE(MatchExtension(u"DOCM", &doc));
+    EXPECT_FALSE(MatchExtension(u"DO", &doc));
     Patterns lower{u"jp*"};
-    EXPECT_EQ(1, MatchExtension(u"JPEG", &lower));
-    EXPECT_EQ(0, MatchExtension(u"PNG", &lower));
+    EXPECT_TRUE(MatchExtension(u"JPEG", &lower));
+    EXPECT_FALSE(MatchExtension(u"PNG", &lower));
 }
 
 TEST(MatchExtension, WildcardAndEmptyPatternMatchEveryExtension) {
     Patterns star{u"*"};
     Patterns empty{u""};
-    EXPECT_EQ(1, MatchExtension(u"anything", &star));
-    EXPECT_EQ(1, MatchExtension(u"x", &empty));
-    EXPECT_EQ(0, MatchExtension(u"", &star));
-    EXPECT_EQ(0, MatchExtension(u"", &empty));
-    EXPECT_EQ(0, MatchExtension(u"doc", nullptr));
+    EXPECT_TRUE(MatchExtension(u"anything", &star));
+    EXPECT_TRUE(MatchExtension(u"x", &empty));
+    EXPECT_FALSE(MatchExtension(u"", &star));
+    EXPECT_FALSE(MatchExtension(u"", &empty));
+    EXPECT_FALSE(MatchExtension(u"doc", nullptr));
 }
 
 TEST(MatchExtension, InnerStarIsLiteral) {
     Patterns p{u"D*C"};
-    EXPECT_EQ(1, MatchExtension(u"d*c", &p));
-    EXPECT_EQ(0, MatchExtension(u"DOC", &p));
+    EXPECT_TRUE(MatchExtension(u"d*c", &p));
+    EXPECT_FALSE(MatchExtension(u"DOC", &p));
     Patterns twoStars{u"A**"};
-    EXPECT_EQ(1, MatchExtension(u"A**", &twoStars));
-    EXPECT_EQ(0, MatchExtension(u"AB", &twoStars));
+    EXPECT_TRUE(MatchExtension(u"A**", &twoStars));
+    EXPECT_FALSE(MatchExtension(u"AB", &twoStars));
 }
 
 TEST(RemoveDuplicateNames, KeepsFirstOccurrenceAndOrder) {

@@ -49,11 +49,11 @@ protected:
         g_pfnContinue = nullptr;
         CloseDbgLog();  // the stream must not outlive the test's folder
     }
-    int Collect(const CString& folder, const Paths& patterns, double usedBytes = 0) {
+    bool Collect(const CString& folder, const Paths& patterns, double usedBytes = 0) {
         progress = 0;
         return ScanFolder(folder, &patterns, usedBytes, &progress, &result, &total);
     }
-    int Probe(const CString& folder, const Paths& patterns) {
+    bool Probe(const CString& folder, const Paths& patterns) {
         return ScanFolder(folder, &patterns, 0, nullptr, &result, nullptr);
     }
 
@@ -69,7 +69,7 @@ TEST_F(FolderScanTest, CollectsMatchingFilesWithSizesAndProgress) {
     drives.Write(u"C:\\Data\\budget.xlsx", "1234567");
     drives.Write(u"C:\\Data\\notes.txt", "123");
     drives.Write(u"C:\\Data\\README", "1");
-    ASSERT_EQ(0, Collect(u"C:\\", {u"DOC", u"XLS*"}));
+    ASSERT_TRUE(Collect(u"C:\\", {u"DOC", u"XLS*"}));
     Paths sorted = result;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ((Paths{u"C:\\Data\\budget.xlsx", u"C:\\report.doc"}), sorted);
@@ -98,7 +98,7 @@ TEST_F(FolderScanTest, KeepsDepthFirstListingOrderAndTrailingBackslashes) {
     Paths expected;
     ReferenceWalk(u"C:\\top", {u"DOC"}, expected);
     ASSERT_EQ(9u, expected.size());
-    ASSERT_EQ(0, Collect(u"C:\\top\\\\", {u"DOC"}));
+    ASSERT_TRUE(Collect(u"C:\\top\\\\", {u"DOC"}));
     EXPECT_EQ(expected, result);
 }
 
@@ -109,17 +109,17 @@ TEST_F(FolderScanTest, ExtensionRules) {
     drives.Write(u"C:\\f\\photo.jpeg", "x");
     drives.Write(u"C:\\f\\photo.png", "x");
     drives.Write(u"C:\\f\\trailing.", "x");
-    ASSERT_EQ(0, Collect(u"C:\\f", {u"GZ", u"JP*"}));
+    ASSERT_TRUE(Collect(u"C:\\f", {u"GZ", u"JP*"}));
     std::sort(result.begin(), result.end());
     EXPECT_EQ((Paths{u"C:\\f\\archive.tar.gz", u"C:\\f\\photo.jpeg", u"C:\\f\\photo.jpg"}), result);
     result.clear();
-    ASSERT_EQ(0, Collect(u"C:\\f", {u"*"}));
+    ASSERT_TRUE(Collect(u"C:\\f", {u"*"}));
     EXPECT_EQ(4u, result.size());  // neither "report" nor "trailing." has an extension
 }
 
 TEST_F(FolderScanTest, PercentOfUsedBytesIsCappedAt100) {
     for (int i = 0; i < 5; ++i) drives.Write(CString(u"C:\\p\\") + CString(WCHAR(u'a' + i)) + u".bin", std::string(250, 'x'));
-    ASSERT_EQ(0, Collect(u"C:\\p", {u"BIN"}, 1000));
+    ASSERT_TRUE(Collect(u"C:\\p", {u"BIN"}, 1000));
     std::vector<long long> percents;
     for (const auto& p : host.Drain())
         if (p.message == host.progressInt) percents.push_back(p.wParam);
@@ -131,25 +131,25 @@ TEST_F(FolderScanTest, LinksAreNeverFollowed) {
     drives.Write(u"C:\\scan\\own.doc", "x");
     fs::create_directory_symlink(drives.Host(u"C:\\real"), drives.Host(u"C:\\scan\\junction"));
     fs::create_symlink(drives.Host(u"C:\\real\\inside.doc"), drives.Host(u"C:\\scan\\link.doc"));
-    ASSERT_EQ(0, Collect(u"C:\\scan", {u"DOC"}));
+    ASSERT_TRUE(Collect(u"C:\\scan", {u"DOC"}));
     EXPECT_EQ((Paths{u"C:\\scan\\own.doc"}), result);
 }
 
 TEST_F(FolderScanTest, MissingFolderCountsAsEmpty) {
-    EXPECT_EQ(0, Collect(u"C:\\nowhere", {u"DOC"}));
+    EXPECT_TRUE(Collect(u"C:\\nowhere", {u"DOC"}));
     EXPECT_TRUE(result.empty());
-    EXPECT_EQ(0, Collect(u"Q:\\", {u"DOC"}));
+    EXPECT_TRUE(Collect(u"Q:\\", {u"DOC"}));
 }
 
 TEST_F(FolderScanTest, ProbeStopsAtTheFirstMatchAndPostsNothing) {
     drives.Write(u"C:\\probe\\a\\b\\c\\deep.jpg", "x");
     drives.Write(u"C:\\probe\\a\\b\\c\\other.jpg", "x");
     drives.Write(u"C:\\probe\\a\\note.txt", "x");
-    EXPECT_EQ(0, Probe(u"C:\\probe", {u"JPG"}));
+    EXPECT_TRUE(Probe(u"C:\\probe", {u"JPG"}));
     ASSERT_EQ(1u, result.size());
     EXPECT_EQ(0, result[0].Find(u"C:\\probe\\a\\b\\c\\"));
     result.clear();
-    EXPECT_EQ(0, Probe(u"C:\\probe", {u"PNG"}));
+    EXPECT_TRUE(Probe(u"C:\\probe", {u"PNG"}));
     EXPECT_TRUE(result.empty());
     EXPECT_TRUE(host.Drain().empty());
 }
@@ -159,11 +159,11 @@ TEST_F(FolderScanTest, CancellationEndsTheLevelThatSawIt) {
     g_nOperation = OP_AUTO_SELECTION;
     ContinueCounter::Reset();
     g_pfnContinue = ContinueCounter::Continue;
-    ASSERT_EQ(0, Collect(u"C:\\c", {u"DOC"}));
+    ASSERT_TRUE(Collect(u"C:\\c", {u"DOC"}));
     EXPECT_EQ(22, ContinueCounter::calls);  // one poll per entry, "." and ".." included
     result.clear();
     ContinueCounter::Reset(6);
-    EXPECT_EQ(1, Collect(u"C:\\c", {u"DOC"}));
+    EXPECT_FALSE(Collect(u"C:\\c", {u"DOC"}));
     EXPECT_EQ(6, ContinueCounter::calls);
     EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     EXPECT_GE(result.size(), 3u);
@@ -194,7 +194,7 @@ TEST_F(FolderScanTest, CancellationInASubFolderStopsTheLevelsAbove) {
     g_nOperation = OP_AUTO_SELECTION;
     ContinueCounter::Reset(static_cast<int>(subAt) + 1 + 5);
     g_pfnContinue = ContinueCounter::Continue;
-    EXPECT_EQ(subIsLast ? 0 : 1, Collect(u"C:\\c", {u"DOC"}));
+    EXPECT_EQ(subIsLast, Collect(u"C:\\c", {u"DOC"}));
     EXPECT_EQ(ContinueCounter::cancelAt + (subIsLast ? 0 : 1), ContinueCounter::calls);
     EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     Paths expected;
@@ -207,7 +207,7 @@ TEST_F(FolderScanTest, FoldersBeyond260CharactersAreListed) {
     CString folder = u"C:";
     for (int i = 0; i < 4; ++i) folder += CString(u"\\") + CString(u'L', 100);
     drives.Write(folder + u"\\long.doc", "abc");
-    ASSERT_EQ(0, Collect(u"C:\\", {u"DOC"}));
+    ASSERT_TRUE(Collect(u"C:\\", {u"DOC"}));
     EXPECT_EQ((Paths{folder + u"\\long.doc"}), result);
     EXPECT_EQ(3u, total);
 }
@@ -253,16 +253,16 @@ TEST_F(FolderScanTest, VeryDeepTreeIsWalkedWithoutRecursion) {
     for (int i = 0; i < depth; ++i) expected += u"\\d";
     expected += u"\\bottom.doc";
     g_pHostWnd = nullptr;
-    int collected = -1, probed = -1;
+    bool collected = false, probed = false;
     Paths probeResult;
     OnSmallStack([&] {
         collected = Collect(u"C:\\", {u"DOC"});
         const Paths patterns{u"DOC"};
         probed = ScanFolder(u"C:\\", &patterns, 0, nullptr, &probeResult, nullptr);
     });
-    EXPECT_EQ(0, collected);
+    EXPECT_TRUE(collected);
     EXPECT_EQ((Paths{expected}), result);
-    EXPECT_EQ(0, probed);
+    EXPECT_TRUE(probed);
     EXPECT_EQ((Paths{expected}), probeResult);
 }
 

@@ -15,7 +15,7 @@ class TypeListTest : public ::testing::Test {
 protected:
     ~TypeListTest() override { CloseDbgLog(); }  // the stream must not outlive the test's folder
     // Writes C:\types.txt with the given bytes and loads it.
-    int Load(const std::string& content, std::vector<CString> categories = {}) {
+    bool Load(const std::string& content, std::vector<CString> categories = {}) {
         drives.Write(u"C:\\types.txt", content);
         return LoadTypeList(u"C:\\types.txt", &categories, &types);
     }
@@ -32,7 +32,7 @@ protected:
 using Patterns = std::vector<CString>;
 
 TEST_F(TypeListTest, LoadsEveryCategoryInFileOrderWithUpperCasePatterns) {
-    ASSERT_EQ(1, Load("[Documents]\r\ndoc, docx, txt\r\n[Pictures]\r\njpg,jpeg,png\r\ntif*\r\n"));
+    ASSERT_TRUE(Load("[Documents]\r\ndoc, docx, txt\r\n[Pictures]\r\njpg,jpeg,png\r\ntif*\r\n"));
     ASSERT_EQ(2u, types.size());
     EXPECT_EQ(CString(u"DOCUMENTS"), types[0].Category);
     EXPECT_EQ((Patterns{u"DOC", u"DOCX", u"TXT"}), Extensions(0));
@@ -50,7 +50,7 @@ TEST_F(TypeListTest, LoadsEveryCategoryInFileOrderWithUpperCasePatterns) {
 
 TEST_F(TypeListTest, SelectsWantedCategoriesIgnoringCaseAndAppends) {
     types.push_back(TypeEntry{u"EARLIER", {u"X"}, {}});
-    ASSERT_EQ(1, Load("[Documents]\ndoc\n[Pictures]\njpg\n[Music]\nmp3\n", {u"pictures", u"MUSIC", u"nothing"}));
+    ASSERT_TRUE(Load("[Documents]\ndoc\n[Pictures]\njpg\n[Music]\nmp3\n", {u"pictures", u"MUSIC", u"nothing"}));
     ASSERT_EQ(3u, types.size());
     EXPECT_EQ(CString(u"EARLIER"), types[0].Category);
     EXPECT_EQ(CString(u"PICTURES"), types[1].Category);
@@ -59,7 +59,7 @@ TEST_F(TypeListTest, SelectsWantedCategoriesIgnoringCaseAndAppends) {
 
 TEST_F(TypeListTest, HeaderRules) {
     // [[Music]] is MUSIC, inner spaces stay, a trailing space or a leading space makes no header.
-    ASSERT_EQ(1, Load("ignored before any header\n[[Music]]\nmp3\n[My Files]\nabc\n[Other] \nq\n [Video]\n"));
+    ASSERT_TRUE(Load("ignored before any header\n[[Music]]\nmp3\n[My Files]\nabc\n[Other] \nq\n [Video]\n"));
     ASSERT_EQ(2u, types.size());
     EXPECT_EQ(CString(u"MUSIC"), types[0].Category);
     EXPECT_EQ(CString(u"MY FILES"), types[1].Category);
@@ -67,7 +67,7 @@ TEST_F(TypeListTest, HeaderRules) {
 }
 
 TEST_F(TypeListTest, TokenizerRules) {
-    ASSERT_EQ(1, Load("[A]\n,,doc,,, xls* ,\n,,,\n   \n\n\tpdf\t , \n"));
+    ASSERT_TRUE(Load("[A]\n,,doc,,, xls* ,\n,,,\n   \n\n\tpdf\t , \n"));
     ASSERT_EQ(1u, types.size());
     // Runs of commas are one separator and a trailing comma adds nothing; a line of
     // commas or spaces gives one empty pattern; tabs are kept; a remainder of spaces
@@ -76,21 +76,21 @@ TEST_F(TypeListTest, TokenizerRules) {
 }
 
 TEST_F(TypeListTest, RepeatedHeadersAndEmptyCategories) {
-    ASSERT_EQ(1, Load("[A]\nx\n[Empty]\n\n[A]\ny\n"));
+    ASSERT_TRUE(Load("[A]\nx\n[Empty]\n\n[A]\ny\n"));
     ASSERT_EQ(2u, types.size());
     EXPECT_EQ((Patterns{u"X"}), Extensions(0));
     EXPECT_EQ((Patterns{u"Y"}), Extensions(1));
 }
 
 TEST_F(TypeListTest, HeadersOnlyOrUnwantedGiveNothing) {
-    EXPECT_EQ(0, Load("[A]\n[B]\n"));
-    EXPECT_EQ(0, Load("[A]\nx\n", {u"B"}));
+    EXPECT_FALSE(Load("[A]\n[B]\n"));
+    EXPECT_FALSE(Load("[A]\nx\n", {u"B"}));
     EXPECT_TRUE(types.empty());
 }
 
 TEST_F(TypeListTest, ByteOrderMarkHidesTheFirstHeader) {
-    EXPECT_EQ(0, Load("\xEF\xBB\xBF[A]\nx\n"));
-    EXPECT_EQ(1, Load("\xEF\xBB\xBF[A]\nx\n[B]\ny\n"));
+    EXPECT_FALSE(Load("\xEF\xBB\xBF[A]\nx\n"));
+    EXPECT_TRUE(Load("\xEF\xBB\xBF[A]\nx\n[B]\ny\n"));
     ASSERT_EQ(1u, types.size());
     EXPECT_EQ(CString(u"B"), types[0].Category);
 }
@@ -98,7 +98,7 @@ TEST_F(TypeListTest, ByteOrderMarkHidesTheFirstHeader) {
 TEST_F(TypeListTest, VeryLongLinesAreReadWhole) {
     std::string line;
     for (int i = 0; i < 3000; ++i) line += "e" + std::to_string(i) + ",";
-    ASSERT_EQ(1, Load("[Long]\n" + line + "last\n"));
+    ASSERT_TRUE(Load("[Long]\n" + line + "last\n"));
     ASSERT_EQ(3001u, Extensions(0).size());
     EXPECT_EQ(CString(u"E2999"), Extensions(0)[2999]);
     EXPECT_EQ(CString(u"LAST"), Extensions(0).back());
@@ -108,8 +108,8 @@ TEST_F(TypeListTest, MissingFileIsReportedWithItsCause) {
     HostWindow host;
     g_pHostWnd = host.handle();
     std::vector<CString> none;
-    EXPECT_EQ(0, LoadTypeList(u"C:\\missing.txt", &none, &types));
-    EXPECT_EQ(0, LoadTypeList(u"C:\\no\\such\\folder\\types.txt", &none, &types));
+    EXPECT_FALSE(LoadTypeList(u"C:\\missing.txt", &none, &types));
+    EXPECT_FALSE(LoadTypeList(u"C:\\no\\such\\folder\\types.txt", &none, &types));
     g_pHostWnd = nullptr;
     EXPECT_TRUE(types.empty());
     EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_LIST_FAILED, MSG_ERROR_LOAD_TYPE_LIST_FAILED}),
@@ -127,7 +127,7 @@ TEST(SampleTypeList, HasTheMainCategoriesAndAPrefixPattern) {
     std::vector<CString> all;
     std::vector<TypeEntry> types;
     drives.Write(u"C:\\types.txt", ReadHostFile(std::string(QXFM_TEST_DATA_DIR) + "/types.txt"));
-    ASSERT_EQ(1, LoadTypeList(u"C:\\types.txt", &all, &types));
+    ASSERT_TRUE(LoadTypeList(u"C:\\types.txt", &all, &types));
     std::vector<CString> names;
     bool prefix = false;
     for (const auto& t : types) {
