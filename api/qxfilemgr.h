@@ -205,11 +205,13 @@ inline bool QxfmWParamIsText(WPARAM wParam) {
 //     imageFiles holds the one unsplit ".wim", the catalog names it, and -234
 //     was posted with the path that kept the split from working (a file larger
 //     than the part size, or a piece name already taken).
-//   QXFM_BACKUP_FILES_LEFT_OUT (4): the capture left out files it could not
-//     store (a name that is not valid UTF-8, error 1113): each is posted as
-//     -235 with its path as lParam, after an ErrorStrMessage with the system
-//     error code, and is neither in the image nor in SourceFileList.log. A
-//     folder left out so takes every file of the backup below it along.
+//   QXFM_BACKUP_FILES_LEFT_OUT (4): files that exist could not be stored and
+//     are neither in the image nor in SourceFileList.log. Each is named with
+//     its path as lParam: -235 when the capture left it out (a name that is
+//     not valid UTF-8; the ErrorStrMessage just before carries the system
+//     error code, 1113; a folder left out so takes every file of the backup
+//     below it along), -239 when an over-length file could not be copied into
+//     an exception folder.
 // Both: 6. Listed files that do not exist are not counted (-244).
 #define QXFM_BACKUP_NOT_SPLIT 2
 #define QXFM_BACKUP_FILES_LEFT_OUT 4

@@ -103,7 +103,8 @@ public:
         if (!replay.Run()) complete = false;
         m_types.clear();
         PostOperation(MSG_OPERATION_BACKUP_END);
-        *flags = (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (m_capture.leftOut.empty() ? 0 : QXFM_BACKUP_FILES_LEFT_OUT);
+        const bool leftOut = m_notCopiedAside || !m_capture.leftOut.empty();
+        *flags = (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (leftOut ? QXFM_BACKUP_FILES_LEFT_OUT : 0);
         return complete;
     }
 
@@ -146,7 +147,9 @@ private:
                     m_overLength[current] = sourcePath;
                     sourcePath = current;
                 } else {
-                    ReportError(MSG_ERROR_COPYDATA_CANNOT_FIND, sourcePath.GetString());
+                    // The file is there, but it cannot enter an image without its copy.
+                    ReportErrorPath(MSG_ERROR_COPYDATA_CANNOT_FIND, sourcePath);
+                    m_notCopiedAside = true;
                     found = false;
                 }
             }
@@ -340,6 +343,7 @@ private:
     ULONGLONG m_splitBytes = 0;
     bool m_anyAppended = false;
     bool m_notSplit = false;
+    bool m_notCopiedAside = false;  // an over-length file could not be copied into an exception folder
 };
 
 }  // namespace

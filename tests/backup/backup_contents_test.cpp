@@ -148,6 +148,20 @@ TEST_F(BackupContents, ABigFileTheImageCannotHoldIsNamedOnceBesideAnUnsplitImage
     EXPECT_FALSE(HostExists(drives.Root('C') + "/Media/bad\xff.avi.000"));
 }
 
+// An over-length file cannot enter an image without its copy: when none can
+// be made it is named and counted as left out, and the rest is backed up.
+TEST_F(BackupContents, AnOverLengthFileThatCannotBeCopiedAsideIsNamedAndCounted) {
+    const CString deep = Deep(u"C:\\a", 9) + u"\\report.doc";
+    drives.Write(deep, "deep");
+    drives.Write(u"C:\\_Exception1", "the user's file, not a folder");
+    drives.Write(u"C:\\docs\\good.doc", "good");
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
+    ASSERT_EQ(QXFM_BACKUP_FILES_LEFT_OUT, Backup({deep, u"C:\\docs\\good.doc"}, {}, FALSE, 0));
+    EXPECT_EQ(std::vector<CString>{deep}, ErrorTexts(host.Drain(), MSG_ERROR_COPYDATA_CANNOT_FIND));
+    EXPECT_EQ((std::set<std::string>{"/docs/good.doc"}), ImageFiles(1));
+    EXPECT_EQ("the user's file, not a folder", ReadHostFile(drives.Host(u"C:\\_Exception1")));
+}
+
 TEST_F(BackupContents, ExceptionCopiesNeverReplaceAFileAndEachOverLengthFileGetsItsOwn) {
     // Two over-length files whose tails are the same, and a user's file where the first copy would go.
     const CString a = Deep(u"C:\\a", 8) + u"\\common\\f.txt", b = Deep(u"C:\\b", 8) + u"\\common\\f.txt";

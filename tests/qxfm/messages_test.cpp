@@ -102,4 +102,21 @@ TEST_F(QxfmTool, BackupNamesTheFilesTheImageCannotStoreAndExitsWith4) {
         << run.err;
 }
 
+TEST_F(QxfmTool, BackupNamesAnOverLengthFileItCouldNotCopyAside) {
+    std::string deep = "C:\\a";
+    for (int i = 0; i < 9; ++i) deep += "\\a rather long folder name";
+    deep += "\\report.doc";
+    drives.Write(CString::FromUtf8(deep), "deep");
+    drives.Write(u"C:\\_Exception1", "the user's file, not a folder");
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
+    drives.Write(u"C:\\docs\\good.doc", "good");
+    ToolRun run = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon", deep,
+                       "C:\\docs\\good.doc"});
+    EXPECT_EQ(run.status, 4) << run.err;
+    EXPECT_NE(run.out.find("1 files stored in 1 image file(s)\n1 files left out:\n  " + deep +
+                           ": its path is too long and it could not be copied into an exception folder\n"),
+              std::string::npos)
+        << run.out;
+}
+
 }  // namespace

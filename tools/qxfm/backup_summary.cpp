@@ -46,11 +46,10 @@ BackupSummary SummarizeBackup(Display& display, const BackupInputs& inputs, cons
     BackupSummary summary;
     for (const CString& file : inputs.files) {
         const DWORD attributes = GetFileAttributesW(file);
-        const auto capture = std::find_if(inputs.leftOutByCapture.begin(), inputs.leftOutByCapture.end(),
-                                          [&](const auto& named) { return named.first == file; });
-        if (capture != inputs.leftOutByCapture.end()) {
-            summary.leftOut.push_back({file, "the image cannot store it (system error " +
-                                                 std::to_string(capture->second) + ")"});
+        const auto notStored = std::find_if(inputs.notStored.begin(), inputs.notStored.end(),
+                                            [&](const auto& named) { return named.first == file; });
+        if (notStored != inputs.notStored.end()) {
+            summary.leftOut.push_back(*notStored);
         } else if (stored.count(file.str()) || (Contains(inputs.overLength, file) && attributes != INVALID_FILE_ATTRIBUTES)) {
             ++summary.stored;
         } else if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -21,7 +21,7 @@ struct BackupInputs {
     const std::vector<CString>& exclusions;
     bool categoriesChosen;                    // --category limited the backup
     const std::vector<CString>& overLength;   // files the module reported as longer than 260 (stored relocated)
-    const std::vector<std::pair<CString, long long>>& leftOutByCapture;  // files named by -235, system error code
+    const std::vector<std::pair<CString, std::string>>& notStored;  // files the module named as not stored, why
 };
 
 // Reads the images (one file, or the parts of a split one) and sorts the input files.

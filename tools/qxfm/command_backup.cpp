@@ -91,12 +91,16 @@ int RunBackup(Host& host, const Args& args) {
     if (status != kExitOk) return status;
     for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
     std::vector<CString> overLength;
-    std::vector<std::pair<CString, long long>> leftOut;
+    std::vector<std::pair<CString, std::string>> notStored;
     for (const Host::NamedFile& file : host.FilesInErrors()) {
-        if (file.code == MSG_ERROR_PATH_LONGER_THAN_260) overLength.push_back(CString::FromUtf8(file.path));
-        if (file.code == MSG_ERROR_WIM_MSG_ERROR) leftOut.push_back({CString::FromUtf8(file.path), file.systemError});
+        const CString path = CString::FromUtf8(file.path);
+        if (file.code == MSG_ERROR_PATH_LONGER_THAN_260) overLength.push_back(path);
+        if (file.code == MSG_ERROR_WIM_MSG_ERROR)
+            notStored.push_back({path, "the image cannot store it (system error " + std::to_string(file.systemError) + ")"});
+        if (file.code == MSG_ERROR_COPYDATA_CANNOT_FIND)
+            notStored.push_back({path, "its path is too long and it could not be copied into an exception folder"});
     }
-    const BackupInputs inputs{files, exclusions, !categories.empty(), overLength, leftOut};
+    const BackupInputs inputs{files, exclusions, !categories.empty(), overLength, notStored};
     PrintBackupSummary(SummarizeBackup(host.display(), inputs, imageFiles), imageFiles.size());
     if (result & QXFM_BACKUP_NOT_SPLIT)
         status = Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole");
