@@ -136,7 +136,10 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
     return WIMLIB_PROGRESS_STATUS_CONTINUE;
 }
 
-// After a failed write the in-memory state may differ from the file: read it again.
+// Reads the file again after a write. After a failure the in-memory state may
+// differ from the file; after a success the new image's data still points at the
+// captured files, and any later write (the image's name, the boot index) would
+// take as long as the capture's own.
 void ReloadFromFile(WimFileObject& file) {
     WIMStruct* reloaded = nullptr;
     if (wimlib_open_wim(file.hostPath.c_str(), WIMLIB_OPEN_FLAG_WRITE_ACCESS, &reloaded) == 0) {
@@ -180,9 +183,9 @@ HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags) {
             errno = 0;
             ret = wimlib_overwrite(file->wim, 0, 0);
             savedErrno = errno;
-            if (ret) ReloadFromFile(*file);
         }
         wimlib_register_progress_function(file->wim, nullptr, nullptr);
+        ReloadFromFile(*file);
         if (ret) return Fail(ret, savedErrno, run);
         if (run.progress.Report(1, 1) == WIM_MSG_ABORT_IMAGE) {
             // The image is already in the file; an abort this late still fails the call.
