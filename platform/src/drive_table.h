@@ -22,6 +22,8 @@ bool QxParseDriveSpec(const std::string& tableText, std::vector<QxDrive>& drives
 
 // The host's mounts as drives: "/" is C:, further file systems D:, E:, ...
 std::vector<QxDrive> QxDrivesFromHostMounts();
+// Where the host has mounted file systems, in mount order (paths without symlinks).
+std::vector<std::string> QxHostMountPoints();
 
 // The drive whose host root holds a host path (longest root wins), or nullptr;
 // *rest receives the part of the path after the root ("" or "/a/b").

@@ -109,6 +109,12 @@ QxDrive DriveFor(const Mount& m, WCHAR letter) {
 
 }  // namespace
 
+std::vector<std::string> QxHostMountPoints() {
+    std::vector<std::string> points;
+    for (const Mount& m : ReadMountInfo()) points.push_back(m.point);
+    return points;
+}
+
 std::vector<QxDrive> QxDrivesFromHostMounts() {
     std::vector<Mount> mounts = ReadMountInfo();
     // A later mount on the same point hides the earlier one.

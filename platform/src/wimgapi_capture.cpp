@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_set>
 
+#include "drive_table.h"
 #include "qxplatform.h"
 #include "utf8_codec.h"
 #include "wimgapi_callbacks.h"
@@ -32,8 +34,7 @@ struct CaptureRun {
     std::string ownHostPath;  // the image file itself is never captured into itself
     ProgressReporter progress;
     // Other drives and mounted file systems below the source are not part of this drive.
-    std::unordered_set<std::string> otherDriveRoots;
-    dev_t sourceDevice = 0;
+    std::unordered_set<std::string> rootsLeftOut;
     bool aborted = false;
 };
 
@@ -42,22 +43,31 @@ bool IsBelow(const std::string& path, const std::string& folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
-// Roots of the other drives that lie below the source.
-std::unordered_set<std::string> DriveRootsBelow(const std::string& source) {
+// The roots below the source of what is not part of its drive: other drives,
+// and file systems mounted below it (a mount point holds another device).
+// Found once, so that each item offered costs one look-up.
+std::unordered_set<std::string> RootsLeftOut(const std::string& source) {
     std::unordered_set<std::string> found;
     for (WCHAR letter = u'A'; letter <= u'Z'; ++letter) {
         const QxDrive* drive = QxFindDrive(letter);
         if (!drive) continue;
-        std::string root = CollapseSlashes(drive->hostRoot.empty() ? "/" : drive->hostRoot);
+        std::string root = CollapseSlashes(QxDriveRootDir(*drive));
         if (IsBelow(root, source)) found.insert(root);
     }
+    struct stat sourceStat;
+    char* real = stat(source.c_str(), &sourceStat) == 0 ? realpath(source.c_str(), nullptr) : nullptr;
+    if (!real) return found;
+    const std::string realSource = real;
+    std::free(real);
+    // Mount points are named without symlinks; the scan names items below the source as given.
+    const std::string scannedRoot = source == "/" ? std::string() : source;
+    for (const std::string& point : QxHostMountPoints()) {
+        if (!IsBelow(point, realSource)) continue;
+        std::string scanned = scannedRoot + (realSource == "/" ? point : point.substr(realSource.size()));
+        struct stat st;
+        if (lstat(scanned.c_str(), &st) == 0 && st.st_dev != sourceStat.st_dev) found.insert(scanned);
+    }
     return found;
-}
-
-// An item on another file system is a mount point: not part of this drive.
-bool IsOtherFileSystem(const CaptureRun& run, const std::string& path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0 && st.st_dev != run.sourceDevice;
 }
 
 // The part of a scanned path below the capture root; nullptr for the root itself.
@@ -88,7 +98,7 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
         switch (msg) {
             case WIMLIB_PROGRESS_MSG_TEST_FILE_EXCLUSION: {
                 std::string path = CollapseSlashes(info->test_file_exclusion.path);
-                if (path == run.ownHostPath || run.otherDriveRoots.count(path) || IsOtherFileSystem(run, path)) {
+                if (path == run.ownHostPath || run.rootsLeftOut.count(path)) {
                     info->test_file_exclusion.will_exclude = true;
                     break;
                 }
@@ -167,9 +177,7 @@ HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags) {
         if (!HostPathOf(pszPath, sourceHost)) return nullptr;
         CaptureRun run{hWim, CollapseSlashes(sourceHost), pszPath, CollapseSlashes(file->hostPath),
                        ProgressReporter(hWim), {}};
-        run.otherDriveRoots = DriveRootsBelow(run.sourceHost);
-        struct stat sourceStat;
-        if (stat(run.sourceHost.c_str(), &sourceStat) == 0) run.sourceDevice = sourceStat.st_dev;
+        run.rootsLeftOut = RootsLeftOut(run.sourceHost);
 
         // The mode bits and the extended attributes (user.DOSATTRIB: hidden, system,
         // archive) travel as UNIX data; wimlib leaves the image's own attribute field normal.

@@ -285,3 +285,17 @@ TEST_F(WimgapiFixture, AnotherDriveMountedBelowTheSourceIsLeftToItsOwnCapture) {
     EXPECT_EQ(std::string::npos, listing.find("Inner")) << listing;
     EXPECT_NE(std::string::npos, listing.find("/Docs/a.txt")) << listing;
 }
+
+TEST_F(WimgapiFixture, AFileSystemMountedBelowTheSourceIsNeitherOfferedNorCaptured) {
+    drives.Write(u"C:\\Docs\\Mounted\\under.txt", "below the mount point\n");
+    TmpfsMount tmpfs(Host(u"C:\\Docs\\Mounted"), "64k");
+    if (!tmpfs.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    drives.Write(u"C:\\Docs\\Mounted\\other.txt", "on the mounted file system\n");
+    ASSERT_TRUE(Capture(u"D:\\Image.wim", WIM_CREATE_ALWAYS, u"C:\\"));
+    std::vector<CString> announced = recorder.Paths(WIM_MSG_PROCESS);
+    EXPECT_EQ(announced.end(), std::find(announced.begin(), announced.end(), CString(u"C:\\Docs\\Mounted")));
+    EXPECT_NE(announced.end(), std::find(announced.begin(), announced.end(), CString(u"C:\\Docs\\a.txt")));
+    std::string listing = ListingOf(Host(u"D:\\Image.wim"), 1);
+    EXPECT_EQ(std::string::npos, listing.find("Mounted")) << listing;
+    EXPECT_NE(std::string::npos, listing.find("/Docs/a.txt")) << listing;
+}
