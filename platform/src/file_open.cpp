@@ -85,7 +85,7 @@ int QxOpenFile(const QxHostPath& path, const QxOpenRequest& request, bool* exist
             return fail(refused);
         }
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fcntl(fd, F_SETFL, extra);  // O_APPEND or nothing: the opening O_NONBLOCK goes
     if (!QxAcquireShareMode(fd, request.access, request.shareMode)) {
         close(fd);
         if (created) unlink(path.path.c_str());
