@@ -28,7 +28,7 @@ bool PiecesComplete(const FileNode& node, ULONGLONG pieceSize) {
 
 // Cuts a big file; a cut that failed part-way is undone, so that the file is
 // backed up whole rather than as an incomplete set of pieces.
-bool CutIntoPieces(CQXSerialization& catalog, FileNode& node, ULONGLONG pieceSize, RunJournal& journal) {
+bool CutIntoPieces(FileNode& node, ULONGLONG pieceSize, RunJournal& journal) {
     const PathParts parts = SplitPath(node.suszPath);
     journal.KeepFolderTime(parts.drive + parts.dir);
     SplitBigFile(pieceSize, node, &journal);
@@ -66,7 +66,7 @@ bool EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, U
     record.Category = node.Category;
     record.arFileList.push_back(upperPath);
 
-    if (bigFileThreshold != 0 && node.size > bigFileThreshold && CutIntoPieces(catalog, node, bigFileThreshold, journal)) {
+    if (bigFileThreshold != 0 && node.size > bigFileThreshold && CutIntoPieces(node, bigFileThreshold, journal)) {
         catalog.m_arBigFile.push_back(node);
         record.arBigFileList.push_back(upperPath);
     }

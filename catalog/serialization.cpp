@@ -74,14 +74,12 @@ DriveEntry* CQXSerialization::FindDrive(CString drive) {
     return nullptr;
 }
 
-bool CQXSerialization::AddImageToType(CString category, int image) {
+void CQXSerialization::AddImageToType(CString category, int image) {
     if (TypeEntry* type = FindType(category)) type->IndexofImage.push_back(image);
-    return true;
 }
 
-bool CQXSerialization::AddImageToDrive(CString drive, int image) {
+void CQXSerialization::AddImageToDrive(CString drive, int image) {
     if (DriveEntry* entry = FindDrive(drive)) entry->IndexofImage.push_back(image);
-    return true;
 }
 
 bool CQXSerialization::GetCategoryFiles(std::vector<CString>& files, CString category) {
@@ -100,7 +98,7 @@ bool CQXSerialization::GetCategoryBigFiles(std::vector<CString>& files, CString 
     return true;
 }
 
-bool CQXSerialization::AddFileToDrive(const FileNode& node) {
+void CQXSerialization::AddFileToDrive(const FileNode& node) {
     CString drive = SplitPath(node.suszPath).drive + u"\\";
     drive.MakeUpper();
     bool filed = false;
@@ -116,30 +114,25 @@ bool CQXSerialization::AddFileToDrive(const FileNode& node) {
         entry.arFileList.push_back(node);
         m_arDrive.push_back(std::move(entry));
     }
-    return true;
 }
 
-bool CQXSerialization::SetTypeList(const std::vector<TypeEntry>& types) {
+void CQXSerialization::SetTypeList(const std::vector<TypeEntry>& types) {
     m_arType = types;
-    return true;
 }
 
-bool CQXSerialization::AppendImages(const std::vector<CString>* images) {
-    if (!images || !m_serializationData) return true;
+void CQXSerialization::AppendImages(const std::vector<CString>* images) {
+    if (!images || !m_serializationData) return;
     for (const CString& image : *images) m_serializationData->simageList.push_back(image);
-    return true;
 }
 
 std::vector<CString>* CQXSerialization::GetImageList() {
     return m_serializationData ? &m_serializationData->simageList : nullptr;
 }
 
-bool CQXSerialization::SetOverLengthMap(const std::map<CString, CString>& map) {
+void CQXSerialization::SetOverLengthMap(const std::map<CString, CString>& map) {
     m_OverLengthFileList = map;
-    return true;
 }
 
-bool CQXSerialization::SetDebugLogPath(CString path) {
+void CQXSerialization::SetDebugLogPath(CString path) {
     g_strDebugLogFile = path;
-    return true;
 }

@@ -33,19 +33,19 @@ public:
     CategoryFiles* FindCategoryFiles(CString category);
     TypeEntry* FindType(CString category);
     DriveEntry* FindDrive(CString drive);
-    bool AddImageToType(CString category, int image);
-    bool AddImageToDrive(CString drive, int image);
+    void AddImageToType(CString category, int image);
+    void AddImageToDrive(CString drive, int image);
     bool GetCategoryFiles(std::vector<CString>& files, CString category);
     bool GetCategoryBigFiles(std::vector<CString>& files, CString category);
-    bool AddFileToDrive(const FileNode& node);
-    bool SetTypeList(const std::vector<TypeEntry>& types);
-    bool AppendImages(const std::vector<CString>* images);
+    void AddFileToDrive(const FileNode& node);
+    void SetTypeList(const std::vector<TypeEntry>& types);
+    void AppendImages(const std::vector<CString>* images);
     std::vector<CString>* GetImageList();
     std::vector<TypeEntry>& GetTypeList() { return m_arType; }
     std::vector<DriveEntry>& GetDriveList() { return m_arDrive; }
     std::map<CString, CString> GetOverLengthMap() const { return m_OverLengthFileList; }
-    bool SetOverLengthMap(const std::map<CString, CString>& map);
-    bool SetDebugLogPath(CString path);
+    void SetOverLengthMap(const std::map<CString, CString>& map);
+    void SetDebugLogPath(CString path);
 
     // "Tarvolen.fbu" in folder (a trailing backslash is optional).
     // Save replaces an existing catalog (read-only or not) and leaves the new one

@@ -2,15 +2,14 @@
 #include "services/file_utils.h"
 #include "largefiles/big_files.h"
 
-int DeleteSplitFiles(const FileNode* node) {
-    if (!node || node->splitPathArray.empty()) return 0;
+bool DeleteSplitFiles(const FileNode* node) {
+    if (!node || node->splitPathArray.empty()) return false;
     // A missing piece must not find another file whose name differs only in case.
     for (const CString& piece : node->splitPathArray)
         if (IsExistingFileAsSpelled(piece)) DeleteFileForced(piece);
-    return 1;
+    return true;
 }
 
-int DeleteAllSplitFiles(const CQXSerialization& catalog) {
+void DeleteAllSplitFiles(const CQXSerialization& catalog) {
     for (const FileNode& node : catalog.m_arBigFile) DeleteSplitFiles(&node);
-    return 1;
 }

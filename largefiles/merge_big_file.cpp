@@ -128,22 +128,22 @@ bool NamesImage(const FileNode& node, int image) {
 
 // Merges the big files whose pieces image brought back below target. The
 // pieces are deleted only after a complete rebuild; otherwise they stay and
-// the result is 0. Stored nodes keep their original paths.
-int RestoreBigFiles(CQXSerialization& catalog, CString target, CString drive, int image) {
+// the result is false. Stored nodes keep their original paths.
+bool RestoreBigFiles(CQXSerialization& catalog, CString target, CString drive, int image) {
     target = WithBackslash(target);
     drive = WithBackslash(drive);
-    int result = 1;
+    bool result = true;
     for (const FileNode& stored : catalog.m_arBigFile) {
         if (!NamesImage(stored, image) || stored.splitPathArray.empty()) continue;
         FileNode node;
         if (!RelocateNode(stored, target, drive, &node)) {
-            result = 0;
+            result = false;
             continue;
         }
         catalog.m_bigFileDoneSize = 0;
         switch (MergeAndReport(node, catalog.m_bigFileDoneSize, catalog.m_bigFileTotalSize)) {
         case MergeResult::Complete: DeleteSplitFiles(&node); break;
-        case MergeResult::Failed: result = 0; break;
+        case MergeResult::Failed: result = false; break;
         case MergeResult::NothingFound: break;
         }
     }
@@ -165,8 +165,8 @@ void DeleteRestoredPieces(const CQXSerialization& catalog, CString target, CStri
     }
 }
 
-int MergeBigFile(CQXSerialization& catalog, FileNode* node) {
-    if (!node || node->splitPathArray.empty()) return 0;
+bool MergeBigFile(CQXSerialization& catalog, FileNode* node) {
+    if (!node || node->splitPathArray.empty()) return false;
     MergeAndReport(*node, catalog.m_bigFileDoneSize, catalog.m_bigFileTotalSize);
-    return 1;
+    return true;
 }

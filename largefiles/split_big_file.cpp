@@ -45,15 +45,15 @@ bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, const
 
 // Pieces 0 .. S/P-1 hold P bytes each, the last one S mod P (empty when P
 // divides S). A failure stops the cut with -246; finished pieces stay listed.
-int SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal) {
-    if (pieceSize == 0 || !IsExistingFile(node.suszPath)) return 1;
+void SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal) {
+    if (pieceSize == 0 || !IsExistingFile(node.suszPath)) return;
     ScopedFile source(OpenForReading(node.suszPath));
     ULONGLONG size = 0;
     SourceStamp stamp;
     if (!source.IsOpen() || !OpenFileSize(source.Get(), &size) ||
         !GetFileTime(source.Get(), nullptr, nullptr, &stamp.lastWrite)) {
         PostError(MSG_ERROR_BIGFILES_SPLIT_FAILED);
-        return 1;
+        return;
     }
     stamp.attributes = PieceAttributesOf(node.suszPath);
     CopyBuffer buffer;
@@ -63,9 +63,8 @@ int SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal) {
         ULONGLONG length = k < fullPieces ? pieceSize : size % pieceSize;
         if (!WritePiece(source.Get(), piecePath, length, stamp, buffer, journal)) {
             PostError(MSG_ERROR_BIGFILES_SPLIT_FAILED);
-            return 1;
+            return;
         }
         node.splitPathArray.push_back(piecePath);
     }
-    return 1;
 }

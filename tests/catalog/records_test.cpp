@@ -30,9 +30,9 @@ TEST(CatalogRecords, FreshRootIsEmptyAndLinked) {
 
 TEST(CatalogRecords, AddFileToDriveFilesByUpperCaseDriveRoot) {
     CQXSerialization catalog;
-    EXPECT_TRUE(catalog.AddFileToDrive(Node(u"c:\\Docs\\a.txt")));
-    EXPECT_TRUE(catalog.AddFileToDrive(Node(u"C:\\b.doc")));
-    EXPECT_TRUE(catalog.AddFileToDrive(Node(u"d:\\x\\y.jpg")));
+    catalog.AddFileToDrive(Node(u"c:\\Docs\\a.txt"));
+    catalog.AddFileToDrive(Node(u"C:\\b.doc"));
+    catalog.AddFileToDrive(Node(u"d:\\x\\y.jpg"));
     ASSERT_EQ(catalog.m_arDrive.size(), 2u);
     EXPECT_EQ(catalog.m_arDrive[0].Drive, u"C:\\");
     ASSERT_EQ(catalog.m_arDrive[0].arFileList.size(), 2u);
@@ -65,10 +65,10 @@ TEST(CatalogRecords, LookupsIgnoreLetterCaseAndTakeTheFirstMatch) {
     EXPECT_EQ(catalog.FindCategoryFiles(u"PICTURES"), &catalog.m_arCategoryFiles[0]);
     EXPECT_EQ(catalog.FindCategoryFiles(u"MUSIC"), nullptr);
 
-    EXPECT_TRUE(catalog.AddImageToDrive(u"c:\\", 4));
-    EXPECT_TRUE(catalog.AddImageToType(u"dOcUmEnTs", 4));
-    EXPECT_TRUE(catalog.AddImageToType(u"MUSIC", 5));  // no entry: nothing, still true
-    EXPECT_TRUE(catalog.AddImageToDrive(u"E:\\", 5));
+    catalog.AddImageToDrive(u"c:\\", 4);
+    catalog.AddImageToType(u"dOcUmEnTs", 4);
+    catalog.AddImageToType(u"MUSIC", 5);  // no entry: nothing
+    catalog.AddImageToDrive(u"E:\\", 5);
     EXPECT_EQ(catalog.m_arDrive[0].IndexofImage, std::vector<int>{4});
     EXPECT_EQ(catalog.m_arType[0].IndexofImage, std::vector<int>{4});
     EXPECT_TRUE(catalog.m_arType[1].IndexofImage.empty());
@@ -97,14 +97,14 @@ TEST(CatalogRecords, CategoryFileListsEmptyTheOutputFirst) {
 TEST(CatalogRecords, ImagesAndMapsAreCopied) {
     CQXSerialization catalog;
     std::vector<CString> images = {u"E:\\i.swm", u"E:\\i2.swm"};
-    EXPECT_TRUE(catalog.AppendImages(&images));
-    EXPECT_TRUE(catalog.AppendImages(&images));
-    EXPECT_TRUE(catalog.AppendImages(nullptr));
+    catalog.AppendImages(&images);
+    catalog.AppendImages(&images);
+    catalog.AppendImages(nullptr);
     ASSERT_EQ(catalog.GetImageList()->size(), 4u);
     EXPECT_EQ((*catalog.GetImageList())[2], u"E:\\i.swm");
 
     std::map<CString, CString> map = {{u"b", u"1"}, {u"B", u"2"}, {u"a", u"3"}};
-    EXPECT_TRUE(catalog.SetOverLengthMap(map));
+    catalog.SetOverLengthMap(map);
     map.clear();
     std::map<CString, CString> copy = catalog.GetOverLengthMap();
     ASSERT_EQ(copy.size(), 3u);
@@ -142,7 +142,7 @@ TEST(CatalogRecords, ClearEmptiesTheListsButKeepsTheMapAndSizes) {
 TEST(CatalogRecords, DebugLogPathGoesToTheProcessSetting) {
     CString before = g_strDebugLogFile;
     CQXSerialization catalog;
-    EXPECT_TRUE(catalog.SetDebugLogPath(u"C:\\logs\\Dbg.log"));
+    catalog.SetDebugLogPath(u"C:\\logs\\Dbg.log");
     EXPECT_EQ(g_strDebugLogFile, u"C:\\logs\\Dbg.log");
     g_strDebugLogFile = before;
 }

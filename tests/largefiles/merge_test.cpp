@@ -45,7 +45,7 @@ protected:
 TEST_F(MergeTest, PiecesAreJoinedInOrderThenDeleted) {
     AddNode(u"C:\\Media\\film.avi", {"abcd", "efgh", ""});
     catalog.m_bigFileTotalSize = 16;
-    EXPECT_EQ(1, RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
     EXPECT_EQ("abcdefgh", Read(Restored(u"Media\\film.avi")));
     for (const char* piece : {"000", "001", "002"})
         EXPECT_FALSE(Exists(Restored(CString(u"Media\\film.avi.") + CString::FromUtf8(piece))));
@@ -62,7 +62,7 @@ TEST_F(MergeTest, PiecesAreJoinedInOrderThenDeleted) {
 TEST_F(MergeTest, TargetBackslashAndDriveLetterCaseDoNotMatter) {
     AddNode(u"c:\\Media\\lower.avi", {"ab", "c"});
     AddNode(u"C:\\Media\\upper.avi", {"de", "f"});
-    EXPECT_EQ(1, RestoreBigFiles(catalog, u"D:\\Restore\\", u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, u"D:\\Restore\\", u"C:\\", 1));
     EXPECT_EQ("abc", Read(Restored(u"Media\\lower.avi")));
     EXPECT_EQ("def", Read(Restored(u"Media\\upper.avi")));
     EXPECT_TRUE(Errors().empty());
@@ -70,12 +70,12 @@ TEST_F(MergeTest, TargetBackslashAndDriveLetterCaseDoNotMatter) {
 
 TEST_F(MergeTest, OnlyNodesOfTheAppliedImageAreMerged) {
     AddNode(u"C:\\Media\\second.avi", {"ab", "c"}, {2});
-    EXPECT_EQ(1, RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
     EXPECT_FALSE(Exists(Restored(u"Media\\second.avi")));
     EXPECT_TRUE(Exists(Restored(u"Media\\second.avi.000")));
     EXPECT_TRUE(host.Drain().empty());
 
-    EXPECT_EQ(1, RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 2));
+    EXPECT_TRUE(RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 2));
     EXPECT_EQ("abc", Read(Restored(u"Media\\second.avi")));
 }
 
@@ -94,7 +94,7 @@ TEST_F(MergeTest, StoredNodesKeepTheirOriginalPaths) {
 TEST_F(MergeTest, MissingFirstPieceIsAFailureThatKeepsThePieces) {
     AddNode(u"C:\\Media\\film.avi", {nullptr, "efgh", ""});
     catalog.m_arBigFile[0].size = 8;
-    EXPECT_EQ(0, RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
+    EXPECT_FALSE(RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
     EXPECT_FALSE(Exists(Restored(u"Media\\film.avi")));
     EXPECT_EQ((std::vector<std::string>{"film.avi.001", "film.avi.002"}), Names(Restored(u"Media")));
     EXPECT_EQ("efgh", Read(Restored(u"Media\\film.avi.001")));
@@ -113,7 +113,7 @@ TEST_F(MergeTest, MissingEmptyLastPieceStillGivesTheWholeFile) {
 TEST_F(MergeTest, NoPieceBelowTheTargetLeavesAnExistingFileAlone) {
     AddNode(u"C:\\Media\\film.avi", {nullptr, nullptr});
     drives.Write(Restored(u"Media\\film.avi"), "already here");
-    EXPECT_EQ(1, RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
     EXPECT_EQ("already here", Read(Restored(u"Media\\film.avi")));
     EXPECT_TRUE(host.Drain().empty());
 }
@@ -144,7 +144,7 @@ TEST_F(MergeTest, PathsThatWouldLeaveTheTargetAreRefused) {
     // What an unchecked relocation below D:\Restore\ would reach.
     drives.Write(u"D:\\escape.bin.000", "xy");
 
-    EXPECT_EQ(0, RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
+    EXPECT_FALSE(RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
     EXPECT_FALSE(Exists(u"D:\\escape.bin"));
     EXPECT_EQ("xy", Read(u"D:\\escape.bin.000"));
     EXPECT_FALSE(Exists(Restored(u"Media\\fine.avi")));
@@ -192,7 +192,7 @@ TEST_F(MergeTest, TheRebuiltFileGetsThePiecesTimeAndAttributes) {
         fs::last_write_time(Host(piece), old);
         ASSERT_TRUE(SetFileAttributesW(piece, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
     }
-    EXPECT_EQ(1, RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
     const CString rebuilt = Restored(u"Media\\film.avi");
     EXPECT_EQ("abc", Read(rebuilt));
     EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY), GetFileAttributesW(rebuilt));
@@ -210,7 +210,7 @@ TEST_F(MergeTest, ALinkOnTheWayRefusesTheNode) {
     AddNode(u"C:\\Media\\film.avi", {nullptr});
     AddNode(u"C:\\Fine\\fine.avi", {"ok"});
 
-    EXPECT_EQ(0, RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
+    EXPECT_FALSE(RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
     EXPECT_EQ("evil", Read(u"D:\\elsewhere\\film.avi.000"));
     EXPECT_EQ("the user's own", Read(u"D:\\elsewhere\\film.avi"));
     EXPECT_EQ("ok", Read(Restored(u"Fine\\fine.avi")));
@@ -221,7 +221,7 @@ TEST_F(MergeTest, ALinkOnTheWayRefusesTheNode) {
 TEST_F(MergeTest, APieceInAnotherSpellingIsAnotherFile) {
     drives.Write(u"D:\\Restore\\Media\\FILM.AVI.000", "other");
     AddNode(u"C:\\Media\\film.avi", {nullptr});
-    EXPECT_EQ(1, RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1));
     EXPECT_EQ(std::vector<std::string>{"FILM.AVI.000"}, Names(Restored(u"Media")));
     EXPECT_EQ("other", Read(Restored(u"Media\\FILM.AVI.000")));
     EXPECT_TRUE(Errors().empty());
@@ -236,9 +236,9 @@ TEST_F(MergeTest, NoProgressWithoutATotal) {
 }
 
 TEST_F(MergeTest, MergeBigFileWritesAtTheNodesPath) {
-    EXPECT_EQ(0, MergeBigFile(catalog, nullptr));
+    EXPECT_FALSE(MergeBigFile(catalog, nullptr));
     FileNode empty;
-    EXPECT_EQ(0, MergeBigFile(catalog, &empty));
+    EXPECT_FALSE(MergeBigFile(catalog, &empty));
 
     drives.Write(u"C:\\x\\a.bin.000", "12");
     drives.Write(u"C:\\x\\a.bin.001", "3");
@@ -246,7 +246,7 @@ TEST_F(MergeTest, MergeBigFileWritesAtTheNodesPath) {
     node.suszPath = u"C:\\x\\a.bin";
     node.size = 3;
     node.splitPathArray = {u"C:\\x\\a.bin.000", u"C:\\x\\a.bin.001"};
-    EXPECT_EQ(1, MergeBigFile(catalog, &node));
+    EXPECT_TRUE(MergeBigFile(catalog, &node));
     EXPECT_EQ("123", Read(u"C:\\x\\a.bin"));
     EXPECT_TRUE(Exists(u"C:\\x\\a.bin.000"));  // MergeBigFile alone deletes nothing
 }
@@ -257,16 +257,16 @@ TEST_F(MergeTest, APieceNamedLikeTheOutputIsNeverTruncated) {
     node.suszPath = u"C:\\x\\a.bin";
     node.size = 2;
     node.splitPathArray = {u"C:\\x\\a.bin"};
-    EXPECT_EQ(1, MergeBigFile(catalog, &node));
+    EXPECT_TRUE(MergeBigFile(catalog, &node));
     EXPECT_EQ("12", Read(u"C:\\x\\a.bin"));
     EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
 }
 
 TEST_F(MergeTest, DeletingPieces) {
-    EXPECT_EQ(1, DeleteAllSplitFiles(catalog));
-    EXPECT_EQ(0, DeleteSplitFiles(nullptr));
+    DeleteAllSplitFiles(catalog);
+    EXPECT_FALSE(DeleteSplitFiles(nullptr));
     FileNode empty;
-    EXPECT_EQ(0, DeleteSplitFiles(&empty));
+    EXPECT_FALSE(DeleteSplitFiles(&empty));
 
     drives.Write(u"C:\\a.bin", "abc");
     drives.Write(u"C:\\a.bin.000", "ab");
@@ -279,7 +279,7 @@ TEST_F(MergeTest, DeletingPieces) {
     b.suszPath = u"C:\\b.bin";
     b.splitPathArray = {u"C:\\b.bin.000"};
     catalog.m_arBigFile = {a, b};
-    EXPECT_EQ(1, DeleteAllSplitFiles(catalog));
+    DeleteAllSplitFiles(catalog);
     EXPECT_FALSE(Exists(u"C:\\a.bin.000"));
     EXPECT_FALSE(Exists(u"C:\\a.bin.001"));
     EXPECT_FALSE(Exists(u"C:\\b.bin.000"));
