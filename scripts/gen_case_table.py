@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes platform/src/case_table.cpp: Unicode simple upper- and lower-case
+"""Writes platform/src/kernel/case_table.cpp: Unicode simple upper- and lower-case
 mapping over the Basic Multilingual Plane, as runs of code points that map by
 one offset (step 1: every code point of the run; step 2: every second one).
 
@@ -11,7 +11,7 @@ Run from the repository root: python3 scripts/gen_case_table.py
 """
 import unicodedata
 
-OUT = "platform/src/case_table.cpp"
+OUT = "platform/src/kernel/case_table.cpp"
 
 
 def simple_upper(c):
