@@ -94,6 +94,8 @@ public:
         // A negative split size is taken as none.
         m_splitBytes = m_req.splitSizeMB > 0 ? static_cast<ULONGLONG>(m_req.splitSizeMB) * kMiB : 0;
         if (!Prepare(catalog)) return false;
+        // The images keep the folders' own times, not those of adding pieces and copies.
+        m_journal->RestoreFolderTimes();
         bool complete = CaptureAll(catalog);
         PostProgress(100, PHASE_CAPTURE);
         DbgLog(u"WIM_MSG_PROGRESS - now capture percentage: %d%%", 100);

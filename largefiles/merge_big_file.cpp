@@ -118,6 +118,25 @@ bool RelocateNode(const FileNode& node, const CString& target, const CString& dr
     return true;
 }
 
+// The folder of a rebuilt file keeps the last-write time the image gave it,
+// while the merge's files come and go in it.
+class KeptFolderTime {
+public:
+    explicit KeptFolderTime(const CString& file) : m_folder(file.Left(file.ReverseFind(u'\\'))) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        m_kept = GetFileAttributesExW(WithLongPathPrefix(m_folder), GetFileExInfoStandard, &data) != FALSE;
+        m_time = data.ftLastWriteTime;
+    }
+    ~KeptFolderTime() {
+        if (m_kept) SetFolderTime(m_folder, m_time);
+    }
+
+private:
+    CString m_folder;
+    FILETIME m_time{};
+    bool m_kept = false;
+};
+
 bool NamesImage(const FileNode& node, int image) {
     for (int number : node.IndexofImage)
         if (number == image) return true;
@@ -141,6 +160,7 @@ bool RestoreBigFiles(CQXSerialization& catalog, CString target, CString drive, i
             continue;
         }
         catalog.m_bigFileDoneSize = 0;
+        KeptFolderTime folderTime(node.suszPath);
         switch (MergeAndReport(node, catalog.m_bigFileDoneSize, catalog.m_bigFileTotalSize)) {
         case MergeResult::Complete: DeleteSplitFiles(&node); break;
         case MergeResult::Failed: result = false; break;

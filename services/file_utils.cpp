@@ -1,5 +1,6 @@
 #include "services/file_utils.h"
 
+#include "services/path_parts.h"
 #include "services/state.h"
 
 bool IsExistingFile(const CString& path) {
@@ -52,4 +53,13 @@ bool DeleteFileForced(const CString& path) {
 void DeleteFiles(const std::vector<CString>* paths) {
     if (!paths) return;
     for (const CString& path : *paths) DeleteFileForced(path);
+}
+
+bool SetFolderTime(const CString& folder, const FILETIME& lastWrite) {
+    HANDLE handle = CreateFileW(WithLongPathPrefix(folder), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const BOOL set = SetFileTime(handle, nullptr, nullptr, &lastWrite);
+    CloseHandle(handle);
+    return set != FALSE;
 }

@@ -24,3 +24,5 @@ ULONGLONG GetTotalSize(const std::vector<CString>* paths);
 void DeleteFiles(const std::vector<CString>* paths);
 // Deletes one file after resetting its attributes; false when it is still there.
 bool DeleteFileForced(const CString& path);
+// Gives a folder a last-write time; false when it cannot be opened or set.
+bool SetFolderTime(const CString& folder, const FILETIME& lastWrite);

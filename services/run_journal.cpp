@@ -39,15 +39,6 @@ bool TimeFromText(const CString& text, FILETIME* time) {
     return true;
 }
 
-bool SetFolderTime(const CString& folder, const FILETIME& lastWrite) {
-    HANDLE handle = CreateFileW(WithLongPathPrefix(folder), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    const BOOL set = SetFileTime(handle, nullptr, nullptr, &lastWrite);
-    CloseHandle(handle);
-    return set != FALSE;
-}
-
 // Deletes the files directly inside folder, then the folder.
 void RemoveWorkFolder(const CString& folder) {
     WIN32_FIND_DATAW found;

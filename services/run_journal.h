@@ -36,6 +36,8 @@ public:
     // Remembers a folder's last-write time, once per folder, before the run
     // changes what the folder holds.
     void KeepFolderTime(const CString& folder);
+    // Gives every kept folder its time back, while what the run made stays.
+    void RestoreFolderTimes();
     // The new set is complete: each (temporary, final) pair is moved over its
     // final name, and each obsolete file of the old set is removed. From here
     // on a replay completes the replacement.
@@ -58,7 +60,6 @@ private:
     bool Load();
     bool MoveCommitted();
     void RemoveMade();
-    void RestoreFolderTimes();
 
     CString m_path;
     HANDLE m_file;
