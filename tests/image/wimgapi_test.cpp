@@ -2,6 +2,9 @@
 // apply and split, and the last-error values of failures.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "sample_tree.h"
@@ -298,4 +301,41 @@ TEST_F(WimgapiFixture, AFileSystemMountedBelowTheSourceIsNeitherOfferedNorCaptur
     std::string listing = ListingOf(Host(u"D:\\Image.wim"), 1);
     EXPECT_EQ(std::string::npos, listing.find("Mounted")) << listing;
     EXPECT_NE(std::string::npos, listing.find("/Docs/a.txt")) << listing;
+}
+
+// The UNIX data of an image brings back modes and DOS bits, and owners where
+// the process may set them; the target folder keeps its own, whatever the
+// image's root holds, and an image without UNIX data applies as well.
+TEST_F(WimgapiFixture, AnApplyLeavesItsTargetFolderAsItWas) {
+    drives.Write(u"C:\\Src\\f.txt", "f");
+    const std::string src = Host(u"C:\\Src");
+    ASSERT_EQ(0, chown(src.c_str(), 1234, 2345));
+    ASSERT_EQ(0, chown((src + "/f.txt").c_str(), 1234, 2345));
+    ASSERT_EQ(0, chmod(src.c_str(), 0700));
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\Src", FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\Src\\f.txt", FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(CreateDirectoryW(u"D:\\Out", nullptr));
+    ASSERT_TRUE(Capture(u"D:\\Out\\Image.wim", WIM_CREATE_ALWAYS, u"C:\\Src"));
+    int status = 0;
+    std::string out = RunCommand("wimlib-imagex capture '" + src + "' '" + Host(u"D:\\Out\\Plain.wim") + "'", &status);
+    ASSERT_EQ(0, status) << out;
+
+    for (const char16_t* wim : {u"D:\\Out\\Image.wim", u"D:\\Out\\Plain.wim"}) {
+        const bool unixData = CString(wim) == u"D:\\Out\\Image.wim";
+        const CString target = unixData ? u"D:\\Image" : u"D:\\Plain";
+        ASSERT_TRUE(CreateDirectoryW(target, nullptr));
+        struct stat before, after, file;
+        ASSERT_EQ(0, stat(Host(target).c_str(), &before));
+        ASSERT_TRUE(Apply(wim, 1, target));
+        ASSERT_EQ(0, stat(Host(target).c_str(), &after));
+        EXPECT_EQ(before.st_uid, after.st_uid);
+        EXPECT_EQ(before.st_gid, after.st_gid);
+        EXPECT_EQ(before.st_mode, after.st_mode);
+        EXPECT_EQ(DWORD(FILE_ATTRIBUTE_DIRECTORY), GetFileAttributesW(target));
+
+        ASSERT_EQ(0, stat(Host(target + u"\\f.txt").c_str(), &file));
+        const uid_t owner = unixData && geteuid() == 0 ? 1234 : geteuid();
+        EXPECT_EQ(owner, file.st_uid) << CString(wim);
+        EXPECT_EQ(DWORD(unixData ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL), GetFileAttributesW(target + u"\\f.txt"));
+    }
 }

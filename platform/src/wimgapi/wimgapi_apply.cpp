@@ -4,6 +4,7 @@
 // WIM_FLAG_VERIFY reads every file's data and checks it against its hash.
 #include <cerrno>
 
+#include "apply_target.h"
 #include "file_time.h"
 #include "last_error.h"
 #include "wimgapi_callbacks.h"
@@ -91,12 +92,18 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
                                           AnnounceItem, &run);
         int savedErrno = errno;
         if (ret == 0 && apply) {
+            // The UNIX data brings back each item's mode bits and extended
+            // attributes (the DOS bits), and its owner where the process may
+            // set it; elsewhere that step only warns. Without UNIX data an
+            // item gets the process's owner and umask, and normal attributes.
+            const QxApplyTarget target(targetHost);
             wimlib_register_progress_function(wim, OnApplyProgress, &run);
             errno = 0;
             ret = wimlib_extract_image(wim, image->index, targetHost.c_str(),
                                        WIMLIB_EXTRACT_FLAG_NO_ACLS | WIMLIB_EXTRACT_FLAG_UNIX_DATA);
             savedErrno = errno;
             wimlib_register_progress_function(wim, nullptr, nullptr);
+            target.Restore();
         }
         if (ret == 0 && !apply && (dwApplyFlags & WIM_FLAG_VERIFY)) {
             const DWORD result = VerifyImageData(*image, run.targetWin, run.progress);
