@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test (ctest), the install test, then the
-# catalog fuzz tests again under AddressSanitizer.
+# Builds the project and runs every test (ctest), the install test, the
+# catalog fuzz tests again under AddressSanitizer, then the Windows build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -17,3 +17,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQXFM_SANITIZE=ON >/
 cmake --build build-asan --target test_catalog -j "$jobs"
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 LSAN_OPTIONS=suppressions="$PWD/tests/catalog/lsan.supp" \
   build-asan/tests/test_catalog
+
+# The same module as a Windows DLL, cross-built with mingw-w64.
+./scripts/test-windows.sh

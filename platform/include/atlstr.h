@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <string>
 
-#include "windows.h"
+#include <windows.h>
 
 class QXPLATFORM_API CString {
 public:

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "atlstr.h"
-#include "windows.h"
+#include <windows.h>
 
 #define WIM_GENERIC_READ GENERIC_READ
 #define WIM_GENERIC_WRITE GENERIC_WRITE
@@ -95,27 +95,29 @@ static_assert(sizeof(WIM_INFO) == 560, "WIM_INFO is 560 bytes");
 typedef DWORD(CALLBACK* FARPROC_WIM_CALLBACK)(DWORD dwMessageId, WPARAM wParam, LPARAM lParam, PVOID pvUserData);
 typedef FARPROC_WIM_CALLBACK WIMMessageCallback;
 
+#ifndef ERROR_REQUEST_ABORTED
 #define ERROR_REQUEST_ABORTED 1235L
+#endif
 
 extern "C" {
-QXPLATFORM_API HANDLE WIMCreateFile(PCWSTR pszWimPath, DWORD dwDesiredAccess, DWORD dwCreationDisposition,
+QXPLATFORM_API HANDLE WINAPI WIMCreateFile(PCWSTR pszWimPath, DWORD dwDesiredAccess, DWORD dwCreationDisposition,
                                     DWORD dwFlagsAndAttributes, DWORD dwCompressionType, PDWORD pdwCreationResult);
-QXPLATFORM_API BOOL WIMCloseHandle(HANDLE hObject);
-QXPLATFORM_API BOOL WIMGetAttributes(HANDLE hWim, PWIM_INFO pWimInfo, DWORD cbWimInfo);
-QXPLATFORM_API BOOL WIMSetTemporaryPath(HANDLE hWim, PCWSTR pszPath);
-QXPLATFORM_API BOOL WIMSetReferenceFile(HANDLE hWim, PCWSTR pszPath, DWORD dwFlags);
-QXPLATFORM_API HANDLE WIMLoadImage(HANDLE hWim, DWORD dwImageIndex);
-QXPLATFORM_API BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags);
-QXPLATFORM_API HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags);
-QXPLATFORM_API BOOL WIMSetBootImage(HANDLE hWim, DWORD dwImageIndex);
+QXPLATFORM_API BOOL WINAPI WIMCloseHandle(HANDLE hObject);
+QXPLATFORM_API BOOL WINAPI WIMGetAttributes(HANDLE hWim, PWIM_INFO pWimInfo, DWORD cbWimInfo);
+QXPLATFORM_API BOOL WINAPI WIMSetTemporaryPath(HANDLE hWim, PCWSTR pszPath);
+QXPLATFORM_API BOOL WINAPI WIMSetReferenceFile(HANDLE hWim, PCWSTR pszPath, DWORD dwFlags);
+QXPLATFORM_API HANDLE WINAPI WIMLoadImage(HANDLE hWim, DWORD dwImageIndex);
+QXPLATFORM_API BOOL WINAPI WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags);
+QXPLATFORM_API HANDLE WINAPI WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags);
+QXPLATFORM_API BOOL WINAPI WIMSetBootImage(HANDLE hWim, DWORD dwImageIndex);
 // Image information is the WIMGAPI <IMAGE> XML in UTF-16 LE (a byte-order mark first). Set reads
 // <NAME> and <DESCRIPTION> and writes them into the file; Get gives an image's <IMAGE INDEX="n">
 // element, or for a file handle <WIM> with every image's, in a buffer freed with LocalFree.
-QXPLATFORM_API BOOL WIMSetImageInformation(HANDLE hImage, PVOID pvImageInfo, DWORD cbImageInfo);
-QXPLATFORM_API BOOL WIMGetImageInformation(HANDLE hImage, PVOID* ppvImageInfo, PDWORD pcbImageInfo);
-QXPLATFORM_API BOOL WIMSplitFile(HANDLE hWim, PCWSTR pszPartPath, PLARGE_INTEGER pliPartSize, DWORD dwFlags);
-QXPLATFORM_API DWORD WIMRegisterMessageCallback(HANDLE hWim, FARPROC_WIM_CALLBACK fpMessageProc, PVOID pvUserData);
-QXPLATFORM_API BOOL WIMUnregisterMessageCallback(HANDLE hWim, FARPROC_WIM_CALLBACK fpMessageProc);
+QXPLATFORM_API BOOL WINAPI WIMSetImageInformation(HANDLE hImage, PVOID pvImageInfo, DWORD cbImageInfo);
+QXPLATFORM_API BOOL WINAPI WIMGetImageInformation(HANDLE hImage, PVOID* ppvImageInfo, PDWORD pcbImageInfo);
+QXPLATFORM_API BOOL WINAPI WIMSplitFile(HANDLE hWim, PCWSTR pszPartPath, PLARGE_INTEGER pliPartSize, DWORD dwFlags);
+QXPLATFORM_API DWORD WINAPI WIMRegisterMessageCallback(HANDLE hWim, FARPROC_WIM_CALLBACK fpMessageProc, PVOID pvUserData);
+QXPLATFORM_API BOOL WINAPI WIMUnregisterMessageCallback(HANDLE hWim, FARPROC_WIM_CALLBACK fpMessageProc);
 }
 
 // Not part of WIMGAPI: the unescaped text of the first <name> element of image information XML
