@@ -21,7 +21,8 @@ struct LogWriter {
 };
 
 LogWriter g_dbgLog;
-LogWriter g_imgLog;  // the image engine's writer, never closed
+bool g_dbgLogHeld = false;  // an operation keeps the stream open until it ends
+LogWriter g_imgLog;  // the image engine's writer, open only while it writes an entry
 
 // The image engine logs here whatever the debug-log setting is.
 const WCHAR* const kImgLogFile = u"Dbg.log";
@@ -70,24 +71,35 @@ void DbgLog(const WCHAR* format, ...) {
     va_end(args);
 }
 
-void DbgLogV(const WCHAR* format, va_list args) { WriteEntry(g_dbgLog, g_strDebugLogFile, format, args); }
+// Outside an operation each entry opens and closes the file, so that it goes
+// where the setting and the current folder say at that moment.
+void DbgLogV(const WCHAR* format, va_list args) {
+    WriteEntry(g_dbgLog, g_strDebugLogFile, format, args);
+    if (!g_dbgLogHeld) CloseDbgLog();
+}
 
 void ImgLog(const WCHAR* format, ...) {
     va_list args;
     va_start(args, format);
     WriteEntry(g_imgLog, kImgLogFile, format, args);
     va_end(args);
+    // Closed after each entry, so that the next one goes to the Dbg.log that is
+    // in the current folder then, even when the host has changed folders or
+    // removed the file since.
+    CloseStream(g_imgLog);
 }
 
 void OpenDbgLogForOperation() {
     SetFileAttributesW(g_strDebugLogFile, FILE_ATTRIBUTE_NORMAL);
     CloseStream(g_dbgLog);
     OpenForAppend(g_dbgLog, g_strDebugLogFile);
+    g_dbgLogHeld = true;
 }
 
 // The file the stream wrote to is left read-only and hidden; setting the
 // attributes keeps its times.
 void CloseDbgLog() {
+    g_dbgLogHeld = false;
     if (!g_dbgLog.stream) return;
     CloseStream(g_dbgLog);
     SetFileAttributesW(g_dbgLog.streamPath, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);

@@ -10,9 +10,11 @@
 // 2046 characters). Never fails towards the caller.
 void DbgLog(const WCHAR* format, ...);
 void DbgLogV(const WCHAR* format, va_list args);
-// The image engine's own writer: same format, always "Dbg.log" in the current folder.
+// The image engine's own writer: same format, always "Dbg.log" in the folder
+// that is current when the entry is written.
 void ImgLog(const WCHAR* format, ...);
-// Opens the log stream for an operation (attributes reset first).
+// Opens the log stream for an operation (attributes reset first); it stays
+// open until CloseDbgLog. Outside an operation each entry opens and closes it.
 void OpenDbgLogForOperation();
 // Closes the stream and leaves the file read-only and hidden.
 void CloseDbgLog();

@@ -2,6 +2,7 @@
 // always succeed.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <sstream>
 
@@ -40,6 +41,28 @@ TEST(Exports, SettersAlwaysReturnOne) {
     EXPECT_EQ(module.SetRestoreRootName(u"Restored"), 1);
     EXPECT_EQ(module.SetExclusionFileList(&exclusions), 1);
     EXPECT_EQ(module.SetExclusionFileList(nullptr), 1);
+}
+
+// An export that runs no operation writes its log entries where the setting
+// and the current folder say when it runs, not into the file of an earlier call.
+TEST(Exports, LogEntriesOutsideAnOperationGoToTheLogNamedAtTheTime) {
+    TestDrives drives;
+    Module module;
+    const char* refusal = "MSG_ERROR_DELETE_FOLDER_DANGEROUS";
+    ASSERT_EQ(1, module.DeleteFolder(u"C:\\"));
+    const std::string first = drives.WorkDir() + "/Dbg.log";
+    EXPECT_NE(std::string::npos, ReadHostFile(first).find(refusal));
+
+    CreateDirectoryW(u"C:\\logs", nullptr);
+    module.SetDebugLogFileName(u"C:\\logs\\Second.log");
+    ASSERT_EQ(1, module.DeleteFolder(u"D:\\"));
+    EXPECT_NE(std::string::npos, ReadHostFile(drives.Host(u"C:\\logs\\Second.log")).find("path: D:\\ "));
+    EXPECT_EQ(std::string::npos, ReadHostFile(first).find("path: D:\\ "));
+
+    module.SetDebugLogFileName(u"Dbg.log");
+    std::filesystem::remove(first);
+    ASSERT_EQ(1, module.DeleteFolder(u"E:\\"));
+    EXPECT_NE(std::string::npos, ReadHostFile(first).find("path: E:\\ "));
 }
 
 TEST(Exports, NothingToHandOverBeforeAnyScan) {

@@ -132,4 +132,30 @@ TEST_F(RestoreFixture, ARestoreIntoAFolderDeeperThan260CharactersWorks) {
               ReadHostFile(RestoredHostPath(RestoreRoot(deep), u"C:\\Users\\ann\\Documents\\report.doc")));
 }
 
+// The image engine writes its entries into Dbg.log of the folder that is
+// current when it writes them: a host that removes its log, or moves to
+// another folder, between two restores finds the second restore's entries.
+TEST_F(RestoreFixture, TheImageEnginesEntriesFollowTheHostsCurrentFolderFromRestoreToRestore) {
+    SampleTree tree = MakeSampleTree(drives);
+    BackUp(tree, FALSE, 0, WIM_COMPRESS_XPRESS);
+    WriteHostFile(drives.Root('D') + "/Backups/Monday/Image.wim", "not an image");
+    const std::string cannotOpen = "Failure, Cannot open D:\\Backups\\Monday\\Image.wim file";
+    const std::string first = drives.WorkDir() + "/Dbg.log";
+    EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Documents"}));
+    EXPECT_EQ(1u, Logged(cannotOpen));
+
+    fs::remove(first);
+    EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Documents"}));
+    EXPECT_EQ(1u, Logged(cannotOpen));
+
+    const std::string other = drives.WorkDir() + "/other";
+    fs::create_directory(other);
+    const fs::path work = fs::current_path();
+    fs::current_path(other);
+    EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Documents"}));
+    fs::current_path(work);
+    EXPECT_NE(std::string::npos, ReadHostFile(other + "/Dbg.log").find(cannotOpen));
+    EXPECT_EQ(1u, Logged(cannotOpen));
+}
+
 }  // namespace

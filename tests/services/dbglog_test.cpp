@@ -64,7 +64,7 @@ TEST_F(DbgLogTest, ClosedLogIsReadOnlyHiddenAndNextEntryStillAppends) {
     EXPECT_EQ(std::filesystem::last_write_time(LogHost()), writtenAt);
 
     DbgLog(u"second");
-    EXPECT_EQ(Attributes(u"Dbg.log") & kReadOnlyHidden, 0u);
+    EXPECT_EQ(Attributes(u"Dbg.log") & kReadOnlyHidden, kReadOnlyHidden);  // closed again after the entry
     EXPECT_EQ(ReadDbgLogMessages(LogHost()), (std::vector<std::string>{"first", "second"}));
 
     CloseDbgLog();
@@ -105,7 +105,7 @@ TEST_F(DbgLogTest, NewFileNameTakesEffectWithTheNextOperation) {
     EXPECT_EQ(ReadDbgLogMessages(LogHost()), (std::vector<std::string>{"a", "b"}));
 }
 
-// The image engine's writer keeps its own stream on Dbg.log in the current
+// The image engine's writer has its own stream on Dbg.log in the current
 // folder; with the default setting both writers share the file entry by entry.
 TEST_F(DbgLogTest, ImageEngineWriterUsesDbgLogInCurrentFolder) {
     g_strDebugLogFile = u"Other.log";
