@@ -7,18 +7,21 @@
 
 namespace {
 
-// A raw backup either completes, with its list log, or leaves its folder with
-// the copies made and without a list (some file not copied), or, cancelled or
-// out of space, leaves nothing of this run behind.
+// A raw backup either completes, with its list log, or keeps its folder with
+// the copies made and without a list (some file not copied), or, cancelled,
+// out of space or without its list, leaves nothing of this run behind. The
+// folder carries its time-stamped name only once it is kept, so a killed run
+// leaves its temporary folder, which the next raw backup removes.
 bool RunBackupRaw(std::vector<CString>* fileList, const CString& destinationFolder) {
     if (!fileList) return false;
     CRawBackupFolder folder(destinationFolder);
     std::vector<CString> copied = *fileList;
-    const RawCopyResult copy = RawCopy(&copied, folder.Path());
-    if (copy == RAW_COPY_DONE && WriteFileListLog(&copied, folder.Path(), FALSE, FALSE)) return true;
-    // The list writer stops at a cancel as at a write error; a cancel keeps answering.
-    if (copy == RAW_COPY_STOPPED || (copy == RAW_COPY_DONE && !AskContinue())) folder.Remove();
-    return false;
+    const RawCopyResult copy = RawCopy(&copied, folder);
+    if (copy == RAW_COPY_INCOMPLETE) {
+        folder.Keep();
+        return false;
+    }
+    return copy == RAW_COPY_DONE && WriteFileListLog(&copied, folder.Path(), FALSE, FALSE) && folder.Keep();
 }
 
 }  // namespace

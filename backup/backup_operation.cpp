@@ -115,18 +115,10 @@ private:
     // makes the work folder that receives the new set.
     bool StartJournal() {
         if (!RunJournal::ReplayLeft(m_destination) || !m_journal->Open()) return false;
-        for (int n = 1;; ++n) {
-            CString folder = m_destination + m_req.imageName + kWorkFolderSuffix;
-            if (n > 1) folder.AppendFormat(u"%d", n);
-            if (GetFileAttributesW(folder) != INVALID_FILE_ATTRIBUTES) continue;
-            if (!m_journal->WillCreateWorkFolder(folder)) return false;
-            if (CreateDirectoryW(folder, nullptr)) {
-                m_work = WithBackslash(folder);
-                return true;
-            }
-            if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
-            m_journal->NotCreated(folder);
-        }
+        CString folder;
+        if (!m_journal->MakeWorkFolder(m_destination + m_req.imageName + kWorkFolderSuffix, &folder)) return false;
+        m_work = WithBackslash(folder);
+        return true;
     }
 
     // Enters every input file into the catalog. False when the host cancelled.

@@ -4,7 +4,7 @@
 
 #include "services/path_parts.h"
 #include "services/run_journal.h"
-#include "folders/directories.h"
+#include "backup/journaled_folders.h"
 
 namespace {
 
@@ -19,17 +19,6 @@ bool Exists(const CString& path) { return GetFileAttributesW(WithLongPathPrefix(
 CString NameForException2(const PathParts& parts) {
     CString name = parts.fname + parts.ext;
     return name.GetLength() > kOverLengthLimit ? CString(kReName) + parts.ext : name;
-}
-
-// Makes the missing folders on the way to file, each entered in the journal first.
-bool MakeFoldersFor(const CString& file, DWORD attributes, RunJournal& journal) {
-    const PathParts parts = SplitPath(file);
-    CString level = parts.drive;
-    for (const CString& name : PathComponents(parts.dir)) {
-        level += u"\\" + name;
-        if (!Exists(level) && !journal.WillCreateFolder(level)) return false;
-    }
-    return CreateDirectories(file, attributes);
 }
 
 // Copies source to target, or to target with "_01", "_02" ... before its

@@ -8,7 +8,7 @@
 #include "services/path_parts.h"
 #include "services/report_error.h"
 #include "backup/disk_names.h"
-#include "folders/directories.h"
+#include "backup/raw_folder.h"
 
 namespace {
 
@@ -52,8 +52,9 @@ struct TargetFolder {
 
 // Makes the levels of folder->path below driveFolder; each one gets the
 // attributes of its source folder, as a copied file gets those of its source.
-void MakeTargetFolder(const CString& driveFolder, const std::vector<DiskEntry>& levels, TargetFolder* folder) {
-    folder->made = CreateDirectories(folder->path);
+void MakeTargetFolder(CRawBackupFolder& backupFolder, const CString& driveFolder, const std::vector<DiskEntry>& levels,
+                      TargetFolder* folder) {
+    folder->made = backupFolder.MakeFoldersFor(folder->path);
     CString level = driveFolder;
     for (size_t i = 0; folder->made && i + 1 < levels.size(); ++i) {
         level += u"\\" + levels[i].name;
@@ -64,10 +65,9 @@ void MakeTargetFolder(const CString& driveFolder, const std::vector<DiskEntry>& 
 
 }  // namespace
 
-RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) {
+RawCopyResult RawCopy(std::vector<CString>* paths, CRawBackupFolder& backupFolder) {
     if (!paths) return RAW_COPY_INCOMPLETE;
     const std::vector<CString> sources = *paths;
-    const CString target = WithBackslash(targetFolder);
     bool complete = true;
     size_t position = 0;  // index of the current source in *paths
     CDiskNames diskNames;
@@ -88,7 +88,13 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
             continue;
         }
 
-        // <target><drive letter>\<names as on disk>
+        if (!backupFolder.Open()) {
+            complete = false;
+            ReportErrorPath(MSG_ERROR_COPYDATA_FAILED, source);
+            continue;
+        }
+        // <backup folder><drive letter>\<names as on disk>
+        const CString& target = backupFolder.Path();
         CString from = DriveRootOf(fullSource);
         const CString driveFolder = target + from.Left(1);
         CString to = driveFolder + u"\\";
@@ -98,7 +104,7 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
         }
         if (to != folder.path) {
             folder.path = to;
-            MakeTargetFolder(driveFolder, levels, &folder);
+            MakeTargetFolder(backupFolder, driveFolder, levels, &folder);
         }
         if (!folder.made) {
             complete = false;
@@ -113,7 +119,7 @@ RawCopyResult RawCopy(std::vector<CString>* paths, const CString& targetFolder) 
             ReportErrorPath(MSG_ERROR_COPYDATA_NOSPACE_FAILED, source);
             return RAW_COPY_STOPPED;
         }
-        if (!CopyToNewFile(from, to)) {
+        if (!backupFolder.WillCreate(to) || !CopyToNewFile(from, to)) {
             complete = false;
             ReportErrorPath(MSG_ERROR_COPYDATA_FAILED, source);
             continue;

@@ -7,8 +7,6 @@
 
 namespace {
 
-const WCHAR kJournalName[] = u"Tarvolen.journal";
-
 // Entry tags.
 const WCHAR kMade = u'+';        // a file about to be made
 const WCHAR kNotOurs = u'-';     // its name was taken by a file that is not ours
@@ -53,9 +51,21 @@ void RemoveWorkFolder(const CString& folder) {
     RemoveDirectoryW(WithLongPathPrefix(folder));
 }
 
+// Removes a folder the run made when it is empty, read-only or not; a folder
+// that stays keeps its attributes.
+void RemoveMadeFolder(const CString& folder) {
+    const CString path = WithLongPathPrefix(folder);
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly) SetFileAttributesW(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!RemoveDirectoryW(path) && readOnly) SetFileAttributesW(path, attributes);
+}
+
 }  // namespace
 
-RunJournal::RunJournal(const CString& folder) : m_path(WithBackslash(folder) + kJournalName), m_file(INVALID_HANDLE_VALUE) {}
+RunJournal::RunJournal(const CString& folder, const WCHAR* name)
+    : m_path(WithBackslash(folder) + name), m_file(INVALID_HANDLE_VALUE) {}
 
 RunJournal::~RunJournal() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
@@ -114,6 +124,21 @@ bool RunJournal::WillCreateFolder(const CString& folder) { return Add(kFolder, f
 
 bool RunJournal::WillCreateWorkFolder(const CString& folder) { return Add(kWorkFolder, folder); }
 
+bool RunJournal::MakeWorkFolder(const CString& base, CString* made) {
+    for (int n = 1;; ++n) {
+        CString folder = base;
+        if (n > 1) folder.AppendFormat(u"%d", n);
+        if (GetFileAttributesW(WithLongPathPrefix(folder)) != INVALID_FILE_ATTRIBUTES) continue;
+        if (!WillCreateWorkFolder(folder)) return false;
+        if (CreateDirectoryW(WithLongPathPrefix(folder), nullptr)) {
+            *made = folder;
+            return true;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        NotCreated(folder);
+    }
+}
+
 void RunJournal::KeepFolderTime(const CString& folder) {
     for (const Entry& entry : m_entries)
         if (entry.tag == kFolderTime && entry.path == folder) return;
@@ -150,7 +175,7 @@ void RunJournal::RemoveMade() {
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
         if (notOurs.count(entry->path.str())) continue;
         if (entry->tag == kWorkFolder) RemoveWorkFolder(entry->path);
-        if (entry->tag == kFolder) RemoveDirectoryW(WithLongPathPrefix(entry->path));  // only when empty
+        if (entry->tag == kFolder) RemoveMadeFolder(entry->path);
     }
 }
 
@@ -172,8 +197,8 @@ bool RunJournal::Replay() {
     return DeleteFileForced(m_path);
 }
 
-bool RunJournal::ReplayLeft(const CString& folder) {
-    RunJournal left(folder);
+bool RunJournal::ReplayLeft(const CString& folder, const WCHAR* name) {
+    RunJournal left(folder, name);
     if (!IsExistingFile(left.m_path)) return true;
     return left.Load() && left.Replay();
 }

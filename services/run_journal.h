@@ -5,7 +5,8 @@
 // touched folders their last-write times back and, once the run committed a
 // complete new set, moves that set over the old one. A run replays its own
 // journal at its end; the next backup or restore of the folder replays the
-// journal a killed run left behind.
+// journal a killed run left behind. The raw backup keeps a journal of its own
+// kind, under another name, for its time-stamped folder.
 #pragma once
 
 #include <utility>
@@ -13,10 +14,13 @@
 
 #include "atlstr.h"
 
+inline constexpr WCHAR kBackupJournalName[] = u"Tarvolen.journal";
+inline constexpr WCHAR kRawBackupJournalName[] = u"BackupRaw.journal";
+
 class RunJournal {
 public:
     // The journal of folder (with or without a trailing backslash).
-    explicit RunJournal(const CString& folder);
+    explicit RunJournal(const CString& folder, const WCHAR* name = kBackupJournalName);
     ~RunJournal();
     RunJournal(const RunJournal&) = delete;
     RunJournal& operator=(const RunJournal&) = delete;
@@ -33,6 +37,10 @@ public:
     bool WillCreateFolder(const CString& folder);
     // A folder whose every file is the run's own (the new set before it is moved).
     bool WillCreateWorkFolder(const CString& folder);
+    // Makes a new work folder named base, or base followed by 2, 3 ... when
+    // that name is taken, and stores its path into *made. False when none
+    // could be entered or made.
+    bool MakeWorkFolder(const CString& base, CString* made);
     // Remembers a folder's last-write time, once per folder, before the run
     // changes what the folder holds.
     void KeepFolderTime(const CString& folder);
@@ -48,7 +56,7 @@ public:
 
     // Replays the journal a run left in folder, if there is one. False when it
     // could not be carried out completely.
-    static bool ReplayLeft(const CString& folder);
+    static bool ReplayLeft(const CString& folder, const WCHAR* name = kBackupJournalName);
 
 private:
     struct Entry {

@@ -115,8 +115,9 @@ TEST_F(BackupRawTest, CopiesEachFileBelowTheTimeStampedFolderByDriveAndPath) {
     const std::string stampName = fs::path(stamp).filename().string();
     std::vector<std::string> log = DbgLogMessages();
     EXPECT_TRUE(Contains(log, "MSG_OPERATION_BACKUPRAW_START - BackupRaw testing start!"));
+    // The copy goes into the folder's temporary name, which it leaves once complete.
     EXPECT_TRUE(Contains(log, "Copy \\\\?\\C:\\Users\\me\\a.txt to \\\\?\\D:\\backup\\" + stampName +
-                                  "\\C\\Users\\me\\a.txt successfully!"));
+                                  ".incomplete\\C\\Users\\me\\a.txt successfully!"));
     EXPECT_EQ(log.back(), "Copy raw data end!");
 
     // The sources are untouched and the host's list is unchanged.

@@ -22,22 +22,6 @@ namespace {
 
 const ULONGLONG kMiB = 1048576;
 
-// Every file and folder below root with its bytes and last-write time.
-std::map<std::string, std::string> TreeState(const std::string& root) {
-    std::map<std::string, std::string> state;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string rel = fs::relative(entry.path(), root).string();
-        if (entry.is_directory()) {
-            state[rel] = "folder";
-        } else {
-            const auto time = entry.last_write_time().time_since_epoch().count();
-            state[rel] = std::to_string(std::hash<std::string>()(ReadHostFile(entry.path().string()))) + "@" +
-                         std::to_string(time);
-        }
-    }
-    return state;
-}
-
 // A small tmpfs mounted over a test drive's folder, unmounted however the test ends.
 class SmallFileSystem {
 public:

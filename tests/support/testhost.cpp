@@ -131,6 +131,21 @@ std::vector<std::string> FilesBelow(const std::string& root, const std::string& 
     return out;
 }
 
+std::map<std::string, std::string> TreeState(const std::string& root) {
+    std::map<std::string, std::string> state;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string rel = fs::relative(entry.path(), root).string();
+        if (entry.is_directory()) {
+            state[rel] = "folder";
+        } else {
+            const auto time = entry.last_write_time().time_since_epoch().count();
+            state[rel] = std::to_string(std::hash<std::string>()(ReadHostFile(entry.path().string()))) + "@" +
+                         std::to_string(time);
+        }
+    }
+    return state;
+}
+
 TestDrives::TestDrives(const std::vector<std::string>& drives) {
     std::string tableText;
     for (const std::string& d : drives) {

@@ -2,6 +2,7 @@
 // collects the module's notifications, and the module loaded as a host loads it.
 #pragma once
 
+#include <map>
 #include <ostream>
 #include <set>
 #include <string>
@@ -56,6 +57,8 @@ private:
 std::string RunCommand(const std::string& command, int* status = nullptr);
 // Host paths of the regular files below root whose names end in suffix (all when empty).
 std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix = "");
+// Every file and folder below root, by relative path, with its bytes and last-write time.
+std::map<std::string, std::string> TreeState(const std::string& root);
 
 // Drives for one test: each letter gets a folder inside a temporary tree and the
 // platform's drive table is set to them; the current directory moves to a
