@@ -1,39 +1,32 @@
 #include "cancel.h"
 
-#include <csignal>
+#include <atomic>
 #include <cstdlib>
+
+#include "interrupt.h"
 
 namespace qxfm {
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 long long g_callbacks = 0;
 long long g_cancelAfter = -1;
 
-// The first Ctrl-C asks the module to stop; a second one ends the program at once.
-extern "C" void OnInterrupt(int signal) {
-    if (g_interrupted) {
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
-    }
-    g_interrupted = 1;
-}
+void OnInterrupt() { g_interrupted = true; }
 
 }  // namespace
 
 void InstallInterruptHandler() {
-    struct sigaction sa {};
-    sa.sa_handler = OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
+    CatchInterrupt(OnInterrupt);
     if (const char* after = std::getenv("QXFM_CANCEL_AFTER"); after && *after) g_cancelAfter = std::atoll(after);
 }
 
 bool CancelRequestedAtCallback() {
-    if (g_cancelAfter >= 0 && ++g_callbacks >= g_cancelAfter && !g_interrupted) std::raise(SIGINT);
-    return g_interrupted != 0;
+    if (g_cancelAfter >= 0 && ++g_callbacks >= g_cancelAfter) g_interrupted = true;
+    return g_interrupted;
 }
 
-bool CancelRequested() { return g_interrupted != 0; }
+bool CancelRequested() { return g_interrupted; }
 
 }  // namespace qxfm

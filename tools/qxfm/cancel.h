@@ -1,6 +1,6 @@
-// Cancellation by Ctrl-C: SIGINT sets a flag that the continue callback reads
-// (a second SIGINT ends the program).
-// For tests, QXFM_CANCEL_AFTER=N raises SIGINT on the N-th continue-callback call.
+// Cancellation by Ctrl-C: the first press sets a flag that the continue
+// callback reads (a second one ends the program).
+// For tests, QXFM_CANCEL_AFTER=N acts as Ctrl-C on the N-th continue-callback call.
 #pragma once
 
 namespace qxfm {

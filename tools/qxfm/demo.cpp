@@ -1,15 +1,15 @@
 // demo: the whole cycle on a generated sample, on drives of its own in a
 // temporary folder (C: the source, D: backup and restore).
-#include <unistd.h>
-
+#include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <random>
 
 #include "commands.h"
+#include "demo_drives.h"
+#include "host_paths.h"
 #include "outcome.h"
-#include "qxplatform.h"
 #include "sample_tree.h"
 #include "scan_files.h"
 #include "wimgapi.h"
@@ -37,24 +37,26 @@ private:
     std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
 };
 
-// The temporary folder with the two drives and the work folder; restores the
-// drive table and the current folder and removes everything unless kept.
+// The temporary folder with the two drives and the work folder; goes back to
+// the earlier drives and current folder and removes everything unless kept.
 class DemoPlace {
 public:
     bool Make(std::string* error) {
-        char tmpl[] = "/tmp/qxfm-demo-XXXXXX";
-        if (!mkdtemp(tmpl)) {
+        std::error_code ec;
+        const fs::path temp = fs::temp_directory_path(ec);
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && root.empty(); ++attempt) {
+            const fs::path candidate = temp / ("qxfm-demo-" + std::to_string(random()));
+            if (fs::create_directory(candidate, ec)) root = candidate.u8string();
+        }
+        if (root.empty()) {
             *error = "cannot create a temporary folder";
             return false;
         }
-        root = tmpl;
-        // Its drives are private, so is its operation lock (unless one was chosen).
-        setenv("QXFM_NAMESPACE", "qxfm-demo", 0);
-        for (const char* sub : {"c", "d", "work"}) fs::create_directories(root + "/" + sub);
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd)) m_oldCwd = cwd;
-        if (chdir((root + "/work").c_str()) != 0 ||
-            !QxSetDriveTable("C=" + root + "/c,fixed,active;D=" + root + "/d,fixed")) {
+        for (const char* sub : {"c", "d", "work"}) fs::create_directories(fs::u8path(root) / sub, ec);
+        m_oldCwd = fs::current_path(ec);
+        fs::current_path(fs::u8path(root) / "work", ec);
+        if (ec || !drives.Set(root)) {
             *error = "cannot set up the demo drives in " + root;
             return false;
         }
@@ -62,21 +64,26 @@ public:
     }
     ~DemoPlace() {
         if (root.empty()) return;
-        QxSetDriveTable("");
-        if (!m_oldCwd.empty() && chdir(m_oldCwd.c_str()) != 0) std::fprintf(stderr, "qxfm: cannot go back\n");
+        std::error_code ec;
+        if (!m_oldCwd.empty()) fs::current_path(m_oldCwd, ec);
+        if (ec) std::fprintf(stderr, "qxfm: cannot go back\n");
         if (keep) {
-            std::printf("kept %s (drive C: %s/c, drive D: %s/d)\n", root.c_str(), root.c_str(), root.c_str());
+            std::printf("kept %s (drive C: %s, drive D: %s)\n", root.c_str(), Host('C').c_str(), Host('D').c_str());
             return;
         }
-        std::error_code ec;
-        fs::remove_all(root, ec);
+        fs::remove_all(fs::u8path(root), ec);
+    }
+    // The host folder that stands for the drive.
+    std::string Host(char drive) const {
+        return (fs::u8path(root) / std::string(1, static_cast<char>(std::tolower(drive)))).u8string();
     }
 
     std::string root;
+    DemoDrives drives;
     bool keep = false;
 
 private:
-    std::string m_oldCwd;
+    fs::path m_oldCwd;
 };
 
 std::string Mib(unsigned long long bytes) {
@@ -85,12 +92,12 @@ std::string Mib(unsigned long long bytes) {
     return text;
 }
 
-// The one dated folder below System Recovery Files.
-std::string RestoredFolder(const std::string& recoveryRoot) {
+// The name of the one dated folder in the host folder of a restore's System Recovery Files.
+CString RestoredFolderName(const std::string& recoveryRoot) {
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(recoveryRoot, ec))
-        if (entry.is_directory()) return entry.path().string();
-    return std::string();
+    for (const auto& entry : fs::directory_iterator(fs::u8path(recoveryRoot), ec))
+        if (entry.is_directory()) return CString::FromUtf8(entry.path().filename().u8string());
+    return CString();
 }
 
 }  // namespace
@@ -101,35 +108,38 @@ int RunDemo(Host& host, const Args& args) {
     std::string typesHost = args.Value("--types");
     if (typesHost.size() >= 2 && typesHost[1] == ':') {
         std::string mapped;
-        if (!QxToHostPath(CString::FromUtf8(typesHost), mapped)) return UsageError("demo", typesHost + " not found");
+        if (!ToHostPath(CString::FromUtf8(typesHost), &mapped)) return UsageError("demo", typesHost + " not found");
         typesHost = mapped;
     }
     std::error_code ec;
-    if (!fs::is_regular_file(typesHost, ec)) return UsageError("demo", typesHost + " is not a file");
-    typesHost = fs::absolute(typesHost, ec).string();  // the demo changes the current folder
+    if (!fs::is_regular_file(fs::u8path(typesHost), ec)) return UsageError("demo", typesHost + " is not a file");
+    typesHost = fs::absolute(fs::u8path(typesHost), ec).u8string();  // the demo changes the current folder
 
     DemoPlace place;
     place.keep = args.Has("--keep");
     std::string error;
     if (!place.Make(&error)) return Fail(kExitFailed, error);
-    fs::copy_file(typesHost, place.root + "/c/types.txt", ec);
+    fs::copy_file(fs::u8path(typesHost), fs::u8path(place.Host('C')) / "types.txt", ec);
     if (ec) return Fail(kExitFailed, "cannot copy " + typesHost);
+    const CString sourceDrive = place.drives.Root('C'), backupDrive = place.drives.Root('D');
 
     Stopwatch watch;
-    const std::vector<SampleFile> sample = WriteSampleTree(place.root + "/c/Users/demo", kBigFileBytes);
+    const std::vector<SampleFile> sample = WriteSampleTree(place.Host('C') + "/Users/demo", kBigFileBytes);
     unsigned long long sampleBytes = 0;
     for (const SampleFile& f : sample) sampleBytes += f.size;
     const double tGenerate = watch.Lap();
-    std::printf("sample: %zu files, %s below C:\\Users\\demo\n", sample.size(), Mib(sampleBytes).c_str());
+    const CString sampleFolder = sourceDrive + u"Users\\demo";
+    std::printf("sample: %zu files, %s below %s\n", sample.size(), Mib(sampleBytes).c_str(),
+                sampleFolder.ToUtf8().c_str());
 
-    const CString types = u"C:\\types.txt";
-    ScanOutcome scan = ScanFiles(host, u"C:\\Users\\demo", types, {});
+    const CString types = sourceDrive + u"types.txt";
+    ScanOutcome scan = ScanFiles(host, sampleFolder, types, {});
     if (scan.status != kExitOk) return scan.status;
     if (scan.files.empty()) return Fail(kExitFailed, "demo failed: the scan found no file");
     const double tScan = watch.Lap();
     std::printf("scan: %zu files, %s\n", scan.files.size(), Mib(scan.totalBytes).c_str());
 
-    const CString backupFolder = u"D:\\Backup\\";
+    const CString backupFolder = backupDrive + u"Backup\\";
     std::vector<CString> categories, imageFiles;
     imageFiles.reserve(64);
     int result = host.module().Backup(host.window(), &scan.files, types, &categories, backupFolder, u"demo", TRUE,
@@ -141,8 +151,8 @@ int RunDemo(Host& host, const Args& args) {
     std::printf("backup: %zu image file(s), split at %d MiB, no compression\n", imageFiles.size(), kSplitMB);
     for (const CString& image : imageFiles) {
         std::string hostPath;
-        QxToHostPath(image, hostPath);
-        const unsigned long long size = fs::file_size(hostPath, ec);
+        ToHostPath(image, &hostPath);
+        const unsigned long long size = fs::file_size(fs::u8path(hostPath), ec);
         imageBytes += ec ? 0 : size;
         std::printf("  %s  %s\n", image.ToUtf8().c_str(), Mib(ec ? 0 : size).c_str());
     }
@@ -155,18 +165,21 @@ int RunDemo(Host& host, const Args& args) {
     stored.reserve(64);
     if (host.module().GetCategoriesFromSerializationData(backupFolder, &stored) != 1)
         return Fail(kExitFailed, "demo failed: the catalog lists no category");
-    result = host.module().Restore(host.window(), backupFolder, &stored, u"D:\\Restore\\", &Host::Continue);
+    result = host.module().Restore(host.window(), backupFolder, &stored, backupDrive + u"Restore\\", &Host::Continue);
     if ((status = Conclude(host, result != 0, "restore")) != kExitOk) return status;
     const double tRestore = watch.Lap();
-    std::printf("restore: %zu categories into D:\\Restore\\System Recovery Files\n", stored.size());
+    const CString recovery = backupDrive + u"Restore\\System Recovery Files";
+    std::printf("restore: %zu categories into %s\n", stored.size(), recovery.ToUtf8().c_str());
 
-    const std::string restored = RestoredFolder(place.root + "/d/Restore/System Recovery Files");
+    // The restore keeps each file "X:\rest" as "<dated folder>\X\rest".
+    std::string recoveryHost;
+    const CString dated = ToHostPath(recovery, &recoveryHost) ? RestoredFolderName(recoveryHost) : CString();
     size_t same = 0;
     for (const CString& file : scan.files) {
-        std::string source;
-        QxToHostPath(file, source);
-        const std::string rel = source.substr((place.root + "/c").size());
-        if (!restored.empty() && SameContent(source, restored + "/C" + rel)) ++same;
+        std::string source, copy;
+        const bool found = !dated.IsEmpty() && ToHostPath(file, &source) &&
+                           ToHostPath(recovery + u"\\" + dated + u"\\" + file.Left(1) + file.Mid(2), &copy);
+        if (found && SameContent(source, copy)) ++same;
         else std::fprintf(stderr, "differs: %s\n", file.ToUtf8().c_str());
     }
     const double tCompare = watch.Lap();

@@ -1,21 +1,13 @@
 #include "display.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
 #include "qxfilemgr.h"
+#include "terminal.h"
 
 namespace qxfm {
 namespace {
-
-size_t TerminalWidth() {
-    winsize ws{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col >= 40) return ws.ws_col;
-    return 80;
-}
 
 // The last `width` characters of a UTF-8 text behind "...", cut on a character boundary.
 std::string Tail(const std::string& text, size_t width) {
@@ -48,7 +40,7 @@ const char* PhaseName(int phase) {
 
 Display::Display() {
     const char* plain = std::getenv("QXFM_PLAIN");
-    m_bar = isatty(STDERR_FILENO) && !(plain && *plain && *plain != '0');
+    m_bar = !(plain && *plain && *plain != '0') && StderrIsTerminal();
 }
 
 Display::~Display() { Finish(); }

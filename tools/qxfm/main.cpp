@@ -1,16 +1,17 @@
-// qxfm: a command-line host for libQXFileMgr.so.
+// qxfm: a command-line host for the module (libQXFileMgr.so, QXFileMgr.dll).
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "cancel.h"
 #include "commands.h"
+#include "host_paths.h"
 #include "outcome.h"
-#include "qxplatform.h"
+#include "terminal.h"
 
 namespace {
 
-const char* kGeneralHelp =
+const char* kCommandsHelp =
     "usage: qxfm COMMAND [OPTIONS]   (qxfm COMMAND --help for each command)\n"
     "       qxfm --version\n"
     "\n"
@@ -25,12 +26,11 @@ const char* kGeneralHelp =
     "  restore FOLDER --to TARGET        restore categories of a backup\n"
     "  delete FOLDER                     delete a folder tree\n"
     "  demo --types TYPES                run the whole cycle on a generated sample\n"
+    "\n";
+
+const char* kOutputHelp =
     "\n"
-    "Paths: a Windows path (C:\\...) names a place on the drive table; any other path\n"
-    "is a host path (absolute or relative to the current folder) and is mapped to the\n"
-    "drive that holds it. The drive table comes from QXFM_DRIVES, else from the host's\n"
-    "mounts (/ is C:). The library writes Dbg.log and SourceFileList.log into the\n"
-    "current folder.\n"
+    "The library writes Dbg.log and SourceFileList.log into the current folder.\n"
     "\n"
     "Output: results on stdout; progress, steps and warnings on stderr, as a progress\n"
     "bar when stderr is a terminal, plain lines otherwise (or with QXFM_PLAIN=1).\n"
@@ -42,9 +42,10 @@ const char* kGeneralHelp =
 
 int main(int argc, char** argv) {
     using namespace qxfm;
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // results and progress keep their order in a pipe
+    PrepareOutput();
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help")) {
-        std::fputs(kGeneralHelp, argc < 2 ? stderr : stdout);
+        std::FILE* out = argc < 2 ? stderr : stdout;
+        for (const char* part : {kCommandsHelp, kPathsHelp, kOutputHelp}) std::fputs(part, out);
         return argc < 2 ? kExitUsage : kExitOk;
     }
     if (!std::strcmp(argv[1], "--version")) {
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
             std::fputs(command.help, stdout);
             return kExitOk;
         }
-        if (const std::string problem = QxDriveTableProblem(); !problem.empty()) return Fail(kExitUsage, problem);
+        if (const std::string problem = PathSetupProblem(); !problem.empty()) return Fail(kExitUsage, problem);
         InstallInterruptHandler();
         Host host;
         if (!host.Open(&error)) return Fail(kExitFailed, error);

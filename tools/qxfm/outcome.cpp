@@ -29,6 +29,7 @@ std::string FailureReason(const std::string& what, long long errorCode, const st
 
 }  // namespace qxfm
 
+#include "host_paths.h"
 #include "paths.h"
 
 namespace qxfm {

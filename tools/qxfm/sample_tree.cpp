@@ -3,16 +3,17 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <vector>
 #include <algorithm>
+#include <vector>
 
 namespace qxfm {
 namespace {
 
 // Writes size bytes of xorshift noise (deterministic per seed, not compressible).
 void WriteNoise(const std::string& path, unsigned long long size, uint64_t seed) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const std::filesystem::path file = std::filesystem::u8path(path);
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
     std::vector<uint64_t> block(1 << 16);
     uint64_t x = 0x9E3779B97F4A7C15ULL ^ seed;
     for (unsigned long long done = 0; done < size;) {
@@ -49,7 +50,7 @@ std::vector<SampleFile> WriteSampleTree(const std::string& root, unsigned long l
 }
 
 bool SameContent(const std::string& a, const std::string& b) {
-    std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
+    std::ifstream fa(std::filesystem::u8path(a), std::ios::binary), fb(std::filesystem::u8path(b), std::ios::binary);
     if (!fa || !fb) return false;
     std::vector<char> ba(1 << 20), bb(1 << 20);
     while (true) {

@@ -1,12 +1,29 @@
 // WIMGAPI on Windows: wimgapi.dll, which Windows ships, loaded on first use.
 // Without it every call fails with ERROR_MOD_NOT_FOUND (a missing entry point:
 // ERROR_PROC_NOT_FOUND), so the module reports an image engine that is absent.
+#include <cstring>
+
 #include "wimgapi.h"
 
 namespace {
 
+// Wine's own wimgapi.dll, marked as its builtin right after the DOS header,
+// holds placeholders that fail or end the process: that is no image engine.
+bool IsWinePlaceholder(HMODULE module) {
+    static const char kMarker[] = "Wine builtin DLL";
+    return std::memcmp(reinterpret_cast<const char*>(module) + sizeof(IMAGE_DOS_HEADER), kMarker,
+                       sizeof kMarker - 1) == 0;
+}
+
 HMODULE WimgapiModule() {
-    static HMODULE module = LoadLibraryW(u"wimgapi.dll");
+    static HMODULE module = [] {
+        HMODULE loaded = LoadLibraryW(u"wimgapi.dll");
+        if (loaded && IsWinePlaceholder(loaded)) {
+            FreeLibrary(loaded);
+            loaded = nullptr;
+        }
+        return loaded;
+    }();
     return module;
 }
 
