@@ -57,21 +57,30 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         bool isDevice = false;
         HANDLE volume = QxOpenVolumeDevice(lpFileName, &isDevice);
         if (isDevice) return volume;
-        QxHostPath mapped;
-        DWORD error = 0;
-        if (!QxMapPath(lpFileName, mapped, &error, (dwFlagsAndAttributes & FILE_FLAG_POSIX_SEMANTICS) != 0)) {
-            SetLastError(error);
-            return INVALID_HANDLE_VALUE;
-        }
-        if ((dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) && dwCreationDisposition == OPEN_EXISTING)
-            if (HANDLE folder = OpenFolder(mapped)) return folder;
         QxOpenRequest request;
         request.access = AccessFrom(dwDesiredAccess);
         request.shareMode = dwShareMode;
         request.disposition = dwCreationDisposition;
         request.attributes = dwFlagsAndAttributes & kQxDosBitsMask;
+        const bool backupSemantics = (dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) != 0;
         bool existed = false;
-        int fd = QxOpenFile(mapped, request, &existed, &error);
+        DWORD error = 0;
+        int fd = -1;
+        // An existing file is opened as spelled first; an open that fails there
+        // (not there as spelled, or any other cause) is made again on the mapped path.
+        QxHostPath spelled;
+        if (dwCreationDisposition == OPEN_EXISTING && !backupSemantics && QxSpellPath(lpFileName, spelled))
+            fd = QxOpenFile(spelled, request, &existed, &error);
+        if (fd < 0) {
+            QxHostPath mapped;
+            if (!QxMapPath(lpFileName, mapped, &error, (dwFlagsAndAttributes & FILE_FLAG_POSIX_SEMANTICS) != 0)) {
+                SetLastError(error);
+                return INVALID_HANDLE_VALUE;
+            }
+            if (backupSemantics && dwCreationDisposition == OPEN_EXISTING)
+                if (HANDLE folder = OpenFolder(mapped)) return folder;
+            fd = QxOpenFile(mapped, request, &existed, &error);
+        }
         if (fd < 0) {
             SetLastError(error);
             return INVALID_HANDLE_VALUE;

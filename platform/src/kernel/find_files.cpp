@@ -197,6 +197,19 @@ DWORD StartSearch(LPCWSTR fileName, FindState& state, bool exactCase) {
     return state.List(mapped.path, QxWildcard(last), !mapped.IsDriveRoot());
 }
 
+// A search for one name finds the entry as spelled first, without mapping its
+// path; false when it is not there as spelled.
+bool FindSpelled(LPCWSTR fileName, FindState& state, WIN32_FIND_DATAW& data) {
+    if (!fileName || !*fileName) return false;
+    std::u16string dir, last;
+    SplitSearchPath(fileName, dir, last);
+    QxHostPath spelled;
+    if (last.empty() || !ValidPattern(last) || QxWildcard::HasWildcards(last) || !QxSpellPath(fileName, spelled))
+        return false;
+    state.Single(spelled.path);
+    return state.Next(data);
+}
+
 HANDLE FindFirst(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData, bool exactCase) {
     if (!lpFindFileData) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -204,11 +217,14 @@ HANDLE FindFirst(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData, bool exa
     }
     try {
         auto state = std::make_unique<FindState>();
-        DWORD error = StartSearch(lpFileName, *state, exactCase);
-        if (error == ERROR_SUCCESS && !state->Next(*lpFindFileData)) error = ERROR_FILE_NOT_FOUND;
-        if (error != ERROR_SUCCESS) {
-            SetLastError(error);
-            return INVALID_HANDLE_VALUE;
+        if (!FindSpelled(lpFileName, *state, *lpFindFileData)) {
+            state = std::make_unique<FindState>();
+            DWORD error = StartSearch(lpFileName, *state, exactCase);
+            if (error == ERROR_SUCCESS && !state->Next(*lpFindFileData)) error = ERROR_FILE_NOT_FOUND;
+            if (error != ERROR_SUCCESS) {
+                SetLastError(error);
+                return INVALID_HANDLE_VALUE;
+            }
         }
         std::lock_guard<std::mutex> lock(g_findMutex);
         g_finds.insert(state.get());

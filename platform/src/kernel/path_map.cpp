@@ -67,27 +67,54 @@ DWORD QxHostPath::ErrorFromErrno(int err) const {
     return QxWin32FromErrno(err);
 }
 
-bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error, bool exactCase) {
+namespace {
+
+// The drive and the host names of the components as spelled, without touching
+// the disk; false with *error for a drive that is not there or an invalid name.
+bool Spell(const QxResolvedPath& win, QxHostPath& out, std::string& root, std::vector<std::string>& parts,
+           std::string& full, DWORD* error) {
     auto fail = [&](DWORD code) {
         if (error) *error = code;
         return false;
     };
     out = QxHostPath();
     out.win = win;
-    std::string root;
     if (win.drive) {
         out.drive = QxFindDrive(win.drive);
         if (!out.drive) return fail(ERROR_PATH_NOT_FOUND);
         root = out.drive->hostRoot;
     }
-    std::vector<std::string> parts;
     parts.reserve(win.parts.size());
-    std::string full = root;
+    full = root;
     for (const std::u16string& part : win.parts) {
         if (!ValidComponent(part)) return fail(ERROR_INVALID_NAME);
         parts.push_back(CString(part).ToUtf8());
         full = Join(full, parts.back());
     }
+    return true;
+}
+
+}  // namespace
+
+bool QxSpellPath(const WCHAR* winPath, QxHostPath& out) {
+    QxResolvedPath win;
+    std::string root, full;
+    std::vector<std::string> parts;
+    if (!QxResolveWinPath(winPath, win, nullptr) || !Spell(win, out, root, parts, full, nullptr) || parts.empty())
+        return false;
+    out.path = std::move(full);
+    out.exists = true;
+    return true;
+}
+
+bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error, bool exactCase) {
+    std::string root, full;
+    std::vector<std::string> parts;
+    if (!Spell(win, out, root, parts, full, error)) return false;
+    auto fail = [&](DWORD code) {
+        if (error) *error = code;
+        return false;
+    };
     if (parts.empty()) {
         out.path = root.empty() ? "/" : root;
         out.exists = IsDir(out.path);

@@ -24,6 +24,12 @@ struct QxHostPath {
 // cannot name a host file.
 bool QxMapPath(const WCHAR* winPath, QxHostPath& out, DWORD* error, bool exactCase = false);
 
+// The host path as the Windows path spells it, taken to exist, without looking
+// at the disk: most paths name an entry in its stored spelling, so a call that
+// tries this first and maps the path only when the entry is not found there
+// saves the look-up. False for a drive root or a path QxMapPath would refuse.
+bool QxSpellPath(const WCHAR* winPath, QxHostPath& out);
+
 // Maps the name a call is about to give an entry (a rename's new name): the
 // folders on the way as QxMapPath finds them, the last name exactly as spelled,
 // since an entry whose name differs from it only in case is another entry.
