@@ -1,6 +1,7 @@
 #include "services/file_utils.h"
 
 #include "services/path_parts.h"
+#include "services/scoped_handle.h"
 #include "services/state.h"
 
 bool IsExistingFile(const CString& path) {
@@ -14,11 +15,9 @@ bool IsExistingFolder(const CString& path) {
 }
 
 bool FindAsSpelled(const CString& path, WIN32_FIND_DATAW* data) {
-    HANDLE find = FindFirstFileExW(path, FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_CASE_SENSITIVE);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
+    const ScopedFindHandle find(FindFirstFileExW(path, FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
+                                                 FIND_FIRST_EX_CASE_SENSITIVE));
+    return static_cast<bool>(find);
 }
 
 bool IsExistingFileAsSpelled(const CString& path) {
@@ -56,10 +55,8 @@ void DeleteFiles(const std::vector<CString>* paths) {
 }
 
 bool SetFolderTime(const CString& folder, const FILETIME& lastWrite) {
-    HANDLE handle = CreateFileW(WithLongPathPrefix(folder), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    const BOOL set = SetFileTime(handle, nullptr, nullptr, &lastWrite);
-    CloseHandle(handle);
-    return set != FALSE;
+    const ScopedFileHandle handle(CreateFileW(WithLongPathPrefix(folder), FILE_WRITE_ATTRIBUTES,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle && SetFileTime(handle.get(), nullptr, nullptr, &lastWrite) != FALSE;
 }

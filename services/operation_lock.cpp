@@ -1,5 +1,7 @@
 #include "services/operation_lock.h"
 
+#include <utility>
+
 #include "services/dbglog.h"
 #include "services/drive_presence.h"
 #include "services/report_error.h"
@@ -17,22 +19,16 @@ bool OperationLock::Acquire() {
     Release();
     if (GetLogicalDriveStringsW(0, nullptr) == 0) return false;
     SetLastError(ERROR_SUCCESS);
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kOperationMutexName);
-    const DWORD error = GetLastError();
-    if (!mutex) return false;
-    if (error == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
-        return false;
-    }
-    m_hMutex = mutex;
+    ScopedKernelObject mutex(CreateMutexW(nullptr, FALSE, kOperationMutexName));
+    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return false;
+    m_mutex = std::move(mutex);
     return true;
 }
 
 void OperationLock::Release() {
-    if (!m_hMutex) return;
-    ReleaseMutex(m_hMutex);
-    CloseHandle(m_hMutex);
-    m_hMutex = nullptr;
+    if (!m_mutex) return;
+    ReleaseMutex(m_mutex.get());
+    m_mutex.reset();
 }
 
 void ReportOperationRefused(bool dbgLogOpened) {

@@ -1,6 +1,7 @@
 // The named lock "Mutex_Operation" that serialises the long operations, also across processes.
 #pragma once
 
+#include "services/scoped_handle.h"
 #include "windows.h"
 
 class OperationLock {
@@ -13,11 +14,11 @@ public:
     // Creates the mutex. False when there is no drive to work on, or when it
     // already existed: another operation runs (the handle is closed again at once).
     bool Acquire();
-    // ReleaseMutex and CloseHandle; safe to call more than once.
+    // Releases and closes the mutex; safe to call more than once.
     void Release();
 
 private:
-    HANDLE m_hMutex = nullptr;
+    ScopedKernelObject m_mutex;
 };
 
 // A locked operation refused: logs and posts why (no drive to work on, or

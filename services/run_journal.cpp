@@ -40,13 +40,13 @@ bool TimeFromText(const CString& text, FILETIME* time) {
 // Deletes the files directly inside folder, then the folder.
 void RemoveWorkFolder(const CString& folder) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(WithLongPathPrefix(WithBackslash(folder) + u"*"), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    ScopedFindHandle search(FindFirstFileW(WithLongPathPrefix(WithBackslash(folder) + u"*"), &found));
+    if (search) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 DeleteFileForced(WithLongPathPrefix(WithBackslash(folder) + found.cFileName));
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+        } while (FindNextFileW(search.get(), &found));
+        search.reset();
     }
     RemoveDirectoryW(WithLongPathPrefix(folder));
 }
@@ -64,23 +64,18 @@ void RemoveMadeFolder(const CString& folder) {
 
 }  // namespace
 
-RunJournal::RunJournal(const CString& folder, const WCHAR* name)
-    : m_path(WithBackslash(folder) + name), m_file(INVALID_HANDLE_VALUE) {}
-
-RunJournal::~RunJournal() {
-    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-}
+RunJournal::RunJournal(const CString& folder, const WCHAR* name) : m_path(WithBackslash(folder) + name) {}
 
 bool RunJournal::Open() {
     m_entries.clear();
-    m_file = CreateFileW(m_path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return m_file != INVALID_HANDLE_VALUE;
+    m_file.reset(CreateFileW(m_path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(m_file);
 }
 
 // On disk an entry is its tag, its path, a 0, the other text and a 0; an entry
 // cut short by a killed run was never acted upon and is dropped when read.
 bool RunJournal::Add(WCHAR tag, const CString& path, const CString& other) {
-    if (m_file == INVALID_HANDLE_VALUE) return false;
+    if (!m_file) return false;
     std::u16string record(1, tag);
     record += path.str();
     record += u'\0';
@@ -88,21 +83,21 @@ bool RunJournal::Add(WCHAR tag, const CString& path, const CString& other) {
     record += u'\0';
     const DWORD bytes = static_cast<DWORD>(record.size() * sizeof(char16_t));
     DWORD written = 0;
-    if (!WriteFile(m_file, record.data(), bytes, &written, nullptr) || written != bytes) return false;
+    if (!WriteFile(m_file.get(), record.data(), bytes, &written, nullptr) || written != bytes) return false;
     m_entries.push_back({tag, path, other});
     return true;
 }
 
 bool RunJournal::Load() {
-    HANDLE file = CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    ScopedFileHandle file(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     std::u16string text;
     char16_t buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
         text.append(buffer, got / sizeof(char16_t));
-    CloseHandle(file);
+    file.reset();
     size_t at = 0;
     while (at < text.size()) {
         const size_t pathEnd = text.find(u'\0', at + 1);
@@ -152,7 +147,7 @@ bool RunJournal::Commit(const std::vector<std::pair<CString, CString>>& moves, c
         if (!Add(kMove, move.first, move.second)) return false;
     for (const CString& file : obsolete)
         if (!Add(kObsolete, file)) return false;
-    return FlushFileBuffers(m_file) && Add(kCommit, CString());
+    return FlushFileBuffers(m_file.get()) && Add(kCommit, CString());
 }
 
 bool RunJournal::MoveCommitted() {
@@ -191,8 +186,7 @@ bool RunJournal::Replay() {
     if (committed && !MoveCommitted()) return false;
     RemoveMade();
     RestoreFolderTimes();
-    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    m_file.reset();
     m_entries.clear();
     return DeleteFileForced(m_path);
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "atlstr.h"
+#include "services/scoped_handle.h"
 
 inline constexpr WCHAR kBackupJournalName[] = u"Tarvolen.journal";
 inline constexpr WCHAR kRawBackupJournalName[] = u"BackupRaw.journal";
@@ -21,7 +22,6 @@ class RunJournal {
 public:
     // The journal of folder (with or without a trailing backslash).
     explicit RunJournal(const CString& folder, const WCHAR* name = kBackupJournalName);
-    ~RunJournal();
     RunJournal(const RunJournal&) = delete;
     RunJournal& operator=(const RunJournal&) = delete;
 
@@ -70,6 +70,6 @@ private:
     void RemoveMade();
 
     CString m_path;
-    HANDLE m_file;
+    ScopedFileHandle m_file;
     std::vector<Entry> m_entries;
 };
