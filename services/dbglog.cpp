@@ -5,8 +5,24 @@
 
 namespace {
 
-// The formatted message, terminator included; a longer message is cut.
+// The formatted message, terminator included; a longer message is cut and
+// ends with kCutMark, so that no reader takes what is left (a path, say) for
+// the whole.
 constexpr size_t kMessageChars = 2047;
+constexpr WCHAR kCutMark[] = u" [...cut]";
+constexpr size_t kCutMarkChars = sizeof kCutMark / sizeof kCutMark[0] - 1;
+
+bool IsHighSurrogate(WCHAR ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
+
+// The length of the message in buffer (kMessageChars with its terminator)
+// once a cut one carries the mark in place of its last characters, never
+// after half a surrogate pair.
+size_t MarkCut(WCHAR* buffer) {
+    size_t at = kMessageChars - 1 - kCutMarkChars;
+    if (IsHighSurrogate(buffer[at - 1])) --at;
+    for (size_t i = 0; i <= kCutMarkChars; ++i) buffer[at + i] = kCutMark[i];
+    return at + kCutMarkChars;
+}
 
 // One log writer: its stream, the file that stream writes to, and its buffer
 // (room for the message, its line break and the terminator). A stream still
@@ -44,8 +60,8 @@ void CloseStream(LogWriter& writer) {
 // is flushed whole, so two writers appending to one file never split an entry.
 void WriteEntry(LogWriter& writer, const CString& path, const WCHAR* format, va_list args) {
     try {
-        int length = QxFormatTruncated(writer.message, kMessageChars, format, args);
-        if (length < 0) length = 0;
+        const int formatted = QxFormatTruncated(writer.message, kMessageChars, format, args);
+        const size_t length = formatted < 0 ? MarkCut(writer.message) : static_cast<size_t>(formatted);
         writer.message[length] = u'\n';
         writer.message[length + 1] = 0;
 

@@ -108,5 +108,6 @@ QXPLATFORM_API int QxCompareNoCase(const WCHAR* a, const WCHAR* b);
 QXPLATFORM_API WCHAR QxToUpper(WCHAR ch);
 QXPLATFORM_API WCHAR QxToLower(WCHAR ch);
 // Formats into a bounded buffer like _vsnwprintf_s with _TRUNCATE: at most
-// count-1 characters and a terminator; returns the length written.
+// count-1 characters and a terminator. Returns the length written, or -1 when
+// the text did not fit and was cut (or count is 0: nothing is written).
 QXPLATFORM_API int QxFormatTruncated(WCHAR* buffer, size_t count, const WCHAR* format, va_list args);

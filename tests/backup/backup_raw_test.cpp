@@ -412,6 +412,29 @@ TEST_F(BackupRawTest, DestinationBelowAFileFailsToCreateFolders) {
     EXPECT_EQ(ReadHostFile(drives.Root('D') + "/blocker"), "user data");
 }
 
+TEST_F(BackupRawTest, AnOverLongPathInTheDebugLogIsMarkedAsCutNeverTakenForAnotherFile) {
+    // A missing file whose path begins with the path of a file that is copied;
+    // the debug log's limit of 2046 characters falls right after the copied
+    // file's name in the line that names the missing one.
+    const std::string missingLine = "MSG_ERROR_COPYDATA_CANNOT_FIND - ";
+    const int folderLength = 2046 - static_cast<int>(missingLine.size()) - 6;
+    CString folder = u"C:";
+    while (folder.GetLength() < folderLength)
+        folder += u"\\" + CString(u'd', std::min(200, folderLength - folder.GetLength() - 1));
+    const CString copied = folder + u"\\a.txt";
+    const CString missing = copied + u".gone";
+    drives.Write(copied, "a");
+    std::vector<CString> files = {copied, missing};
+
+    ASSERT_EQ(Run(&files, u"D:\\backup"), 0);
+
+    EXPECT_EQ(Texts(posted, host.errorStr), std::vector<CString>{missing});
+    const std::vector<std::string> log = DbgLogMessages();
+    EXPECT_FALSE(Contains(log, missingLine + copied.ToUtf8()));
+    EXPECT_TRUE(Contains(log, missingLine + copied.Left(copied.GetLength() - 9).ToUtf8() + " [...cut]"));
+    for (const std::string& line : log) EXPECT_LE(line.size(), 2046u);
+}
+
 TEST_F(BackupRawTest, DotDotAndLongPathPrefixInSourcesStayInsideTheBackupFolder) {
     drives.Write(u"C:\\docs\\a.txt", "a");
     drives.Write(u"C:\\top.txt", "top");

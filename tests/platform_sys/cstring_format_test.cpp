@@ -17,11 +17,12 @@ CString Formatted(const WCHAR* format, ...) {
     return text;
 }
 
-CString Truncated(size_t count, const WCHAR* format, ...) {
+// The bounded buffer's text, and in *result what the call returned.
+CString Truncated(int* result, size_t count, const WCHAR* format, ...) {
     WCHAR buffer[16];
     va_list args;
     va_start(args, format);
-    QxFormatTruncated(buffer, count, format, args);
+    *result = QxFormatTruncated(buffer, count, format, args);
     va_end(args);
     return CString(buffer);
 }
@@ -101,8 +102,16 @@ TEST(CStringFormat, FormatReplacesAndAppendFormatExtends) {
     EXPECT_TRUE(text.IsEmpty());
 }
 
-TEST(CStringFormat, BoundedBufferKeepsItsTerminator) {
-    EXPECT_EQ(Truncated(16, u"%s-%d", u"abc", 12), u"abc-12");
-    EXPECT_EQ(Truncated(5, u"%s", u"abcdefgh"), u"abcd");
-    EXPECT_EQ(Truncated(1, u"%s", u"abc"), u"");
+TEST(CStringFormat, BoundedBufferKeepsItsTerminatorAndTellsACutByMinusOne) {
+    int result = 0;
+    EXPECT_EQ(Truncated(&result, 16, u"%s-%d", u"abc", 12), u"abc-12");
+    EXPECT_EQ(result, 6);
+    EXPECT_EQ(Truncated(&result, 5, u"%s", u"abcd"), u"abcd");
+    EXPECT_EQ(result, 4);
+    EXPECT_EQ(Truncated(&result, 5, u"%s", u"abcdefgh"), u"abcd");
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(Truncated(&result, 1, u"%s", u"abc"), u"");
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(Truncated(&result, 1, u""), u"");
+    EXPECT_EQ(result, 0);
 }

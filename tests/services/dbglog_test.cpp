@@ -37,14 +37,20 @@ TEST_F(DbgLogTest, EntryIsTimeStampLineThenMessageLineWithCrLf) {
         << bytes;
 }
 
-TEST_F(DbgLogTest, LongMessageIsCutTo2046Characters) {
+TEST_F(DbgLogTest, LongMessageIsCutTo2046CharactersThatEndInTheCutMark) {
     const CString longText(u'x', 3000);
     DbgLog(u"%s", longText.GetString());
+    DbgLog(u"%s", CString(u'y', 2046).GetString());  // the longest that fits
+    // A cut never leaves half a surrogate pair.
+    const CString smiles(u"\U0001F600\U0001F600\U0001F600\U0001F600\U0001F600\U0001F600");
+    DbgLog(u"%s%s", CString(u'z', 2036).GetString(), smiles.GetString());
     DbgLog(u"next");
     const std::vector<std::string> messages = ReadDbgLogMessages(LogHost());
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0], std::string(2046, 'x'));
-    EXPECT_EQ(messages[1], "next");
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[0], std::string(2037, 'x') + " [...cut]");
+    EXPECT_EQ(messages[1], std::string(2046, 'y'));
+    EXPECT_EQ(messages[2], std::string(2036, 'z') + " [...cut]");
+    EXPECT_EQ(messages[3], "next");
 }
 
 TEST_F(DbgLogTest, CharactersOutsideAsciiAreKept) {

@@ -194,13 +194,14 @@ int QxCompareNoCase(const WCHAR* a, const WCHAR* b) {
 }
 
 int QxFormatTruncated(WCHAR* buffer, size_t count, const WCHAR* format, va_list args) {
-    if (!buffer || count == 0) return 0;
+    if (!buffer || count == 0) return -1;
     std::u16string out;
     Formatter(out).Run(format, args);
-    if (out.size() > count - 1) out.resize(count - 1);
+    const bool cut = out.size() > count - 1;
+    if (cut) out.resize(count - 1);
     std::memcpy(buffer, out.data(), out.size() * sizeof(WCHAR));
     buffer[out.size()] = 0;
-    return static_cast<int>(out.size());
+    return cut ? -1 : static_cast<int>(out.size());
 }
 
 CString CString::FromUtf8(const std::string& s) { return CString(QxUtf8ToUtf16(s.data(), s.size())); }
