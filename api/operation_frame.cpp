@@ -22,12 +22,18 @@ int StartCode(OperationKind kind) {
 
 OperationFrame::~OperationFrame() {
     if (g_runningFrame == this) g_runningFrame = nullptr;
-    if (OpensDbgLog()) CloseDbgLog();
+    CloseOwnDbgLog();
 }
 
 void OperationFrame::Open() {
     g_pHostWnd = m_hostWindow;
-    if (OpensDbgLog()) OpenDbgLogForOperation();
+    m_holdsDbgLog = m_kind != OP_BACKUPRAW && !g_runningFrame;
+    if (m_holdsDbgLog) OpenDbgLogForOperation();
+}
+
+void OperationFrame::CloseOwnDbgLog() {
+    if (m_holdsDbgLog) CloseDbgLog();
+    m_holdsDbgLog = false;
 }
 
 bool OperationFrame::Lock() {
@@ -35,7 +41,8 @@ bool OperationFrame::Lock() {
         g_runningFrame = this;
         return true;
     }
-    ReportOperationRefused(OpensDbgLog());
+    ReportOperationRefused(m_holdsDbgLog);
+    m_holdsDbgLog = false;
     // Asked from inside the continue callback of an operation of this process:
     // that operation goes on, towards its own window.
     if (g_runningFrame) g_pHostWnd = g_runningFrame->m_hostWindow;
@@ -53,7 +60,7 @@ void OperationFrame::Start() {
 void OperationFrame::ReportException() {
     const DWORD cause = GetLastError();
     try {
-        if (OpensDbgLog()) CloseDbgLog();
+        CloseOwnDbgLog();
         PostLastSystemError(cause);
     } catch (...) {
     }

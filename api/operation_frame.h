@@ -17,7 +17,8 @@ public:
     ~OperationFrame();
 
     // Stores the host's window and opens the debug log (the raw backup writes
-    // to it without opening it for the operation).
+    // to it without opening it for the operation). A frame opened while an
+    // operation of this process runs leaves the log to that operation.
     void Open();
     // Takes the operation lock. False when another operation runs: the refusal
     // (-229) goes to this caller's window; an operation running in this
@@ -40,11 +41,12 @@ public:
 
 private:
     void ReportException();
-    bool OpensDbgLog() const { return m_kind != OP_BACKUPRAW; }
+    void CloseOwnDbgLog();
 
     OperationKind m_kind;
     HWND* m_hostWindow;
     ContinueCallback m_continue;
+    bool m_holdsDbgLog = false;
     OperationLock m_lock;
 };
 

@@ -2,6 +2,8 @@
 // runs is refused towards its own host, and the running one goes on as before.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "testhost.h"
 
 using namespace qxtest;
@@ -71,6 +73,62 @@ TEST(OperationFrame, AnOperationRefusedWhileAnotherRunsIsReportedToItsOwnHostAlo
     EXPECT_EQ(1, module.Restore(second.handle(), u"D:\\Backups", &categories, u"C:\\Restore", nullptr));
     EXPECT_TRUE(HasCode(second.Drain(), second.operationStr, MSG_OPERATION_RESTORE_START));
     EXPECT_TRUE(first.Drain().empty());
+}
+
+// A host that asks for a backup from inside the continue callback of its
+// running scan, and looks at the debug log right after the refusal.
+struct NestedBackupHost {
+    static Module* module;
+    static HostWindow* window;
+    static int result;
+    static DWORD logAttributesAfterRefusal;
+
+    static int CALLBACK AskForBackupOnce(int*) {
+        if (result != -1) return 1;
+        std::vector<CString> files = {u"C:\\docs\\a.doc"}, categories = {u"Documents"}, images;
+        result = module->Backup(window->handle(), &files, u"types.txt", &categories, u"D:\\Backups", u"Image", FALSE,
+                                0, 0, &images, nullptr);
+        logAttributesAfterRefusal = GetFileAttributesW(u"Dbg.log");
+        return 1;
+    }
+};
+
+Module* NestedBackupHost::module = nullptr;
+HostWindow* NestedBackupHost::window = nullptr;
+int NestedBackupHost::result = -1;
+DWORD NestedBackupHost::logAttributesAfterRefusal = 0;
+
+TEST(OperationFrame, ARefusedOperationLeavesTheDebugLogToTheRunningOne) {
+    constexpr DWORD kReadOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    TestDrives drives{{"C", "D"}};
+    Module module;
+    HostWindow first, second;
+    drives.Write(u"C:\\docs\\a.doc", "a");
+    WriteHostFile(drives.WorkDir() + "/types.txt", "[Documents]\r\ndoc\r\n");
+    NestedBackupHost::module = &module;
+    NestedBackupHost::window = &second;
+    NestedBackupHost::result = -1;
+
+    std::vector<CString> categories = {u"Documents"};
+    ULONGLONG count = 0;
+    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(first.handle(), u"C:\\docs", u"types.txt", &categories,
+                                                          &count, NestedBackupHost::AskForBackupOnce));
+    EXPECT_EQ(1u, count);
+    EXPECT_EQ(1, NestedBackupHost::result);
+    EXPECT_EQ(Codes(second.Drain(), second.errorStr), std::vector<long long>{MSG_ERROR_OPERATION_CONFLICT});
+    EXPECT_TRUE(Codes(first.Drain(), first.errorStr).empty());
+
+    // The scan still held its log open after the refusal ...
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, NestedBackupHost::logAttributesAfterRefusal);
+    EXPECT_EQ(0u, NestedBackupHost::logAttributesAfterRefusal & kReadOnlyHidden);
+    // ... wrote its later lines into it, and closed it at its end.
+    const std::vector<std::string> log = ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log");
+    const auto refusal = std::find(log.begin(), log.end(), "MSG_ERROR_OPERATION_CONFLICT - Other operation has been start!");
+    ASSERT_NE(log.end(), refusal);
+    EXPECT_NE(log.end(), std::find(refusal, log.end(), "You completed the selection!"));
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ("MSG_OPERATION_AUTO_SELECTION_END - Auto selection end!", log.back());
+    EXPECT_EQ(kReadOnlyHidden, GetFileAttributesW(u"Dbg.log") & kReadOnlyHidden);
 }
 
 }  // namespace
