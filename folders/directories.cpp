@@ -5,6 +5,7 @@
 
 #include "services/contained_path.h"
 #include "services/dbglog.h"
+#include "services/file_utils.h"
 #include "services/path_parts.h"
 #include "services/report_error.h"
 #include "folders/root_path.h"
@@ -13,12 +14,23 @@ namespace {
 
 const int kMaxFolderPart = 255;
 
-bool EntryExists(const CString& path) {
+// Which existing entry counts as a level of the path: one whose name matches
+// ignoring case, or only one spelled as the path spells it.
+enum class LevelMatch { IgnoringCase, AsSpelled };
+
+bool EntryExists(const CString& path, LevelMatch match) {
     WIN32_FIND_DATAW data;
+    if (match == LevelMatch::AsSpelled) return FindAsSpelled(path, &data);
     HANDLE find = FindFirstFileW(path, &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     FindClose(find);
     return true;
+}
+
+// A folder that a file system comparing names ignoring case holds under
+// another spelling of the level is that level.
+bool HeldInOtherCase(const CString& longPath) {
+    return GetLastError() == ERROR_ALREADY_EXISTS && IsExistingFolder(longPath);
 }
 
 // Drive ("C:") and folder part (after the drive, up to the last backslash) of path.
@@ -98,9 +110,7 @@ std::vector<CString> ClearFolder(const CString& folder) {
     return subFolders;
 }
 
-}  // namespace
-
-bool CreateDirectories(CString path, DWORD attributes, CString* failed) {
+bool CreateLevels(const CString& path, DWORD attributes, CString* failed, LevelMatch match) {
     if (path.IsEmpty()) return false;
     CString drive, folder;
     if (!SplitDriveAndFolder(path, drive, folder)) return false;
@@ -121,20 +131,29 @@ bool CreateDirectories(CString path, DWORD attributes, CString* failed) {
     for (const CString& component : components) {
         level += u'\\';
         level += component;
-        if (EntryExists(level)) {
+        if (EntryExists(level, match)) {
             DbgLog(u"Path of directory has been created before!");
             continue;
         }
         CString longPath = WithLongPathPrefix(level);
-        if (!CreateDirectoryW(longPath, nullptr)) {
+        if (CreateDirectoryW(longPath, nullptr)) {
+            AddAttributes(longPath, attributes);
+            DbgLog(u"Create directory successfully!");
+        } else if (HeldInOtherCase(longPath)) {
+            DbgLog(u"Path of directory has been created before!");
+        } else {
             ReportCreateFailure(longPath, failed);
             return false;
         }
-        AddAttributes(longPath, attributes);
-        DbgLog(u"Create directory successfully!");
     }
     if (failed) failed->Empty();
     return true;
+}
+
+}  // namespace
+
+bool CreateDirectories(CString path, DWORD attributes, CString* failed) {
+    return CreateLevels(path, attributes, failed, LevelMatch::IgnoringCase);
 }
 
 bool DeleteFolderTree(CString folder) {
@@ -169,5 +188,6 @@ bool DeleteFolderTree(CString folder) {
 }
 
 bool CreateDirectoriesBelow(const CString& root, const CString& path) {
-    return UsableBelow(root, path, MSG_ERROR_CREATE_DIRECTORY_FAILED) && CreateDirectories(path);
+    return UsableBelow(root, path, MSG_ERROR_CREATE_DIRECTORY_FAILED) &&
+           CreateLevels(path, 0, nullptr, LevelMatch::AsSpelled);
 }

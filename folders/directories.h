@@ -3,15 +3,18 @@
 
 #include "atlstr.h"
 
-// Creates every missing folder on the way to path; the last component is a
-// file name and is not created (a folder path must end in a backslash). New
+// Creates every missing folder on the way to path (an existing one counts
+// whatever its letter case); the last component is a file name and is not
+// created (a folder path must end in a backslash). New
 // folders get attributes added. False on failure (-230 posted, the failed
 // level's long-path form stored into *failed when given).
 bool CreateDirectories(CString path, DWORD attributes = 0, CString* failed = nullptr);
 
 // CreateDirectories for a path below root (ending in a backslash) whose
 // existing levels are real folders, none a link or mount point; otherwise
-// nothing is created, -230 is posted and the result is false.
+// nothing is created, -230 is posted and the result is false. Below root a
+// level counts only as spelled: "DOCS" is made beside an existing "Docs"
+// wherever the file system can hold both.
 bool CreateDirectoriesBelow(const CString& root, const CString& path);
 
 // Removes a folder tree without following links met inside it. True when the

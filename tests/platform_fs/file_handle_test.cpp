@@ -176,7 +176,7 @@ TEST(FileOps, CopyKeepsAttributesAndHonoursFailIfExists) {
 TEST(FileOps, FoldersCreateRemoveDelete) {
     TestDrives drives({"C"});
     ASSERT_TRUE(CreateDirectoryW(u"C:\\a", nullptr));
-    EXPECT_FALSE(CreateDirectoryW(u"C:\\A", nullptr));
+    EXPECT_FALSE(CreateDirectoryW(u"C:\\a", nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     EXPECT_FALSE(CreateDirectoryW(u"C:\\x\\y", nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
@@ -192,6 +192,18 @@ TEST(FileOps, FoldersCreateRemoveDelete) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(RemoveDirectoryW(u"C:\\a"));
     EXPECT_FALSE(qxtest::HostExists(drives.Root('C') + "/a"));
+}
+
+TEST(FileOps, NewFolderNameIsTakenAsSpelled) {
+    TestDrives drives({"C"});
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\Docs", nullptr));
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\DOCS", nullptr));
+    EXPECT_FALSE(CreateDirectoryW(u"C:\\DOCS", nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\DOCS\\sub", nullptr));
+    EXPECT_TRUE(qxtest::HostExists(drives.Root('C') + "/DOCS/sub"));
+    EXPECT_FALSE(qxtest::HostExists(drives.Root('C') + "/Docs/sub"));
+    EXPECT_TRUE(qxtest::HostExists(drives.Root('C') + "/Docs"));
 }
 
 TEST(FileHandle, MoveReplacesOnlyWhenAskedAndNeverAFolder) {

@@ -70,4 +70,31 @@ TEST_F(ShortcutTest, EveryOverLengthFileGetsItsOwnShortcutBesideWhereItWas) {
               names);
 }
 
+// Over-length files in two folders whose names differ only in case: each
+// shortcut lies in its own folder, spelled as it was, and points to its own copy.
+TEST_F(ShortcutTest, FoldersThatDifferOnlyInCaseEachGetTheirOwnShortcut) {
+    CString tail;
+    for (int i = 0; i < 9; ++i) tail += u"\\a rather long folder name";
+    const std::vector<CString> files = {u"C:\\Docs" + tail + u"\\report.txt", u"C:\\DOCS" + tail + u"\\report.txt"};
+    drives.Write(files[0], "in Docs");
+    drives.Write(files[1], "in DOCS");
+    BackUpFiles(files);
+
+    EXPECT_EQ(0, Restore(u"D:\\Backups\\Monday", {u"Documents"}, u"C:\\Restore"));
+    const std::vector<Posted> posted = host.Drain();
+    EXPECT_FALSE(HasCode(posted, host.errorStr, MSG_ERROR_CREATE_DIRECTORY_FAILED));
+    EXPECT_FALSE(HasCode(posted, host.errorStr, MSG_ERROR_SHORTCUT_FAILED));
+    const std::string root = RestoreRoot();
+    EXPECT_EQ(2u, FilesBelow(root, ".lnk").size());
+    for (const CString& file : files) {
+        std::string link = RestoredHostPath(root, file);
+        link = link.substr(0, link.rfind('/')) + "/report.lnk";
+        ASSERT_TRUE(HostExists(link)) << link;
+        const std::string target = LinkTarget(link);
+        ASSERT_EQ(0u, target.rfind("C:\\Restore\\", 0)) << target;
+        EXPECT_EQ(file.Mid(3, 4) == u"Docs" ? "in Docs" : "in DOCS", ReadHostFile(drives.Host(CString::FromUtf8(target))))
+            << link;
+    }
+}
+
 }  // namespace

@@ -73,10 +73,12 @@ BOOL Move(LPCWSTR from, LPCWSTR to, DWORD flags) {
     return TRUE;
 }
 
+// The new folder's name is taken as spelled, as a rename's new name is: a
+// folder whose name differs from it only in case is another folder.
 BOOL CreateFolder(LPCWSTR name) {
     QxHostPath mapped;
     DWORD error = 0;
-    if (!QxMapPath(name, mapped, &error)) return QxFail(error);
+    if (!QxMapNewName(name, mapped, &error)) return QxFail(error);
     if (mapped.IsDriveRoot() || mapped.exists) return QxFail(ERROR_ALREADY_EXISTS);
     if (mapped.parentMissing) return QxFail(ERROR_PATH_NOT_FOUND);
     if (mkdir(mapped.path.c_str(), 0777) != 0)
