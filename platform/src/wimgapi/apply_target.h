@@ -14,6 +14,7 @@ public:
     explicit QxApplyTarget(std::string hostPath);
     // Puts back what changed; nothing for a folder the apply created.
     void Restore() const;
+    bool Existed() const { return m_existed; }
 
 private:
     std::string m_path;

@@ -4,6 +4,7 @@
 // WIM_FLAG_VERIFY reads every file's data and checks it against its hash.
 #include <cerrno>
 
+#include "applied_modes.h"
 #include "apply_target.h"
 #include "file_time.h"
 #include "last_error.h"
@@ -96,6 +97,7 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
             // attributes (the DOS bits), and its owner where the process may
             // set it; elsewhere that step only warns. Without UNIX data an
             // item gets the process's owner and umask, and normal attributes.
+            // No privilege the image asks for stays (applied_modes.h).
             const QxApplyTarget target(targetHost);
             wimlib_register_progress_function(wim, OnApplyProgress, &run);
             errno = 0;
@@ -104,6 +106,9 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
             savedErrno = errno;
             wimlib_register_progress_function(wim, nullptr, nullptr);
             target.Restore();
+            // Also after a failed or cancelled apply: what it wrote stays.
+            if (!QxDropAppliedPrivileges(wim, image->index, targetHost, !target.Existed()))
+                return QxFail(QxWin32FromErrno(errno));
         }
         if (ret == 0 && !apply && (dwApplyFlags & WIM_FLAG_VERIFY)) {
             const DWORD result = VerifyImageData(*image, run.targetWin, run.progress);
