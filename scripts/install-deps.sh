@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the demo need.
 set -euo pipefail
-packages=(cmake g++ make pkg-config python3 libwim-dev ntfs-3g-dev libfuse-dev wimtools liblnk-utils libgtest-dev libgmock-dev googletest attr
+packages=(cmake g++ make pkg-config python3 libwim-dev ntfs-3g-dev libfuse-dev wimtools liblnk-utils libgtest-dev libgmock-dev googletest attr libcap2-bin
   g++-mingw-w64-x86-64-posix)
 sudo=""
 [ "$(id -u)" = 0 ] || sudo=sudo
