@@ -5,9 +5,9 @@
 
 // Creates every missing folder on the way to path (an existing one counts
 // whatever its letter case); the last component is a file name and is not
-// created (a folder path must end in a backslash). New
-// folders get attributes added. False on failure (-230 posted, the failed
-// level's long-path form stored into *failed when given).
+// created (a folder path must end in a backslash). New folders get attributes
+// added. False on failure (-230 posted, the failed level's long-path form
+// stored into *failed when given).
 bool CreateDirectories(CString path, DWORD attributes = 0, CString* failed = nullptr);
 
 // CreateDirectories for a path below root (ending in a backslash) whose
