@@ -48,6 +48,11 @@ ssize_t QxTextStream::Write(const char* buf, size_t size) {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     size_t i = 0;
     while (i < in.size()) {
+        if (p[i] < 0x80) {  // the common case, taken without decoding
+            if (p[i] == '\n' && m_text) AppendUnitLe(out, u'\r');
+            AppendUnitLe(out, p[i++]);
+            continue;
+        }
         char32_t cp;
         size_t used = QxDecodeUtf8(p + i, in.size() - i, cp);
         if (used == 0) {  // the rest of this character comes with the next write

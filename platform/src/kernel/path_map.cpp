@@ -7,6 +7,7 @@
 #include "atlstr.h"
 #include "last_error.h"
 #include "name_lookup.h"
+#include "utf8_codec.h"
 
 namespace {
 
@@ -88,8 +89,9 @@ bool Spell(const QxResolvedPath& win, QxHostPath& out, std::string& root, std::v
     full = root;
     for (const std::u16string& part : win.parts) {
         if (!ValidComponent(part)) return fail(ERROR_INVALID_NAME);
-        parts.push_back(CString(part).ToUtf8());
-        full = Join(full, parts.back());
+        parts.push_back(QxUtf16ToUtf8(part.data(), part.size()));
+        full += '/';
+        full += parts.back();
     }
     return true;
 }

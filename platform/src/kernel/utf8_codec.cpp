@@ -74,6 +74,10 @@ std::string QxUtf16ToUtf8(const char16_t* s, size_t n, bool* replaced, QxBadByte
     if (replaced) *replaced = false;
     for (size_t i = 0; i < n; ++i) {
         char32_t cp = s[i];
+        if (cp < 0x80) {  // the common case, taken without the checks below
+            out += static_cast<char>(cp);
+            continue;
+        }
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
             ++i;
@@ -96,6 +100,10 @@ std::u16string QxUtf8ToUtf16(const char* s, size_t n, bool* invalid, QxBadBytes 
     const auto* p = reinterpret_cast<const unsigned char*>(s);
     size_t i = 0;
     while (i < n) {
+        if (p[i] < 0x80) {  // the common case, taken without decoding
+            out += static_cast<char16_t>(p[i++]);
+            continue;
+        }
         char32_t cp;
         size_t used = QxDecodeUtf8(p + i, n - i, cp);
         const bool replacement = used == 3 && p[i] == 0xEF && p[i + 1] == 0xBF && p[i + 2] == 0xBD;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <unordered_set>
 
 #include "drive_table.h"
@@ -70,10 +71,19 @@ std::unordered_set<std::string> RootsLeftOut(const std::string& source) {
     return found;
 }
 
+// A scanned path with its separators collapsed; scratch holds the copy when
+// one is needed (wimlib's paths rarely need one).
+std::string_view Collapsed(const char* path, std::string& scratch) {
+    const std::string_view given(path);
+    if (given.find("//") == std::string_view::npos && (given.size() <= 1 || given.back() != '/')) return given;
+    scratch = CollapseSlashes(std::string(given));
+    return scratch;
+}
+
 // The part of a scanned path below the capture root; nullptr for the root itself.
-const char* RelativeToSource(const CaptureRun& run, const std::string& path) {
-    if (path.compare(0, run.sourceHost.size(), run.sourceHost) != 0) return path.c_str();
-    const char* rest = path.c_str() + run.sourceHost.size();
+const char* RelativeToSource(const CaptureRun& run, std::string_view path) {
+    if (path.compare(0, run.sourceHost.size(), run.sourceHost) != 0) return path.data();
+    const char* rest = path.data() + run.sourceHost.size();
     while (*rest == '/') ++rest;
     return *rest ? rest : nullptr;
 }
@@ -97,8 +107,10 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
     try {
         switch (msg) {
             case WIMLIB_PROGRESS_MSG_TEST_FILE_EXCLUSION: {
-                std::string path = CollapseSlashes(info->test_file_exclusion.path);
-                if (path == run.ownHostPath || run.rootsLeftOut.count(path)) {
+                std::string scratch;
+                const std::string_view path = Collapsed(info->test_file_exclusion.path, scratch);
+                const bool otherVolume = !run.rootsLeftOut.empty() && run.rootsLeftOut.count(std::string(path));
+                if (path == run.ownHostPath || otherVolume) {
                     info->test_file_exclusion.will_exclude = true;
                     break;
                 }
@@ -122,7 +134,9 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
             }
             case WIMLIB_PROGRESS_MSG_HANDLE_ERROR: {
                 int savedErrno = errno;
-                std::string path = CollapseSlashes(info->handle_error.path ? info->handle_error.path : "");
+                std::string scratch;
+                const char* given = info->handle_error.path ? info->handle_error.path : "";
+                const std::string_view path = Collapsed(given, scratch);
                 const char* relative = RelativeToSource(run, path);
                 CString winPath = relative ? JoinWindowsPath(run.sourceWin, relative) : run.sourceWin;
                 DWORD code = SetLastErrorFromWimlib(info->handle_error.error_code, savedErrno);
