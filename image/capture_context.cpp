@@ -13,9 +13,16 @@ void TakenItems::Add(const CString& path, Kind kind, ULONGLONG size) {
     std::u16string name = NameOf(path);
     // Every folder on the way, deepest first, until one that is already there.
     if (kind != Kind::BigFile)
-        for (size_t at = name.rfind(u'\\'); at != std::u16string::npos && at > 2; at = name.rfind(u'\\', at - 1))
-            if (!folders.insert(name.substr(0, at)).second) break;
-    files.emplace(std::move(name), File{kind, size});
+        for (size_t at = name.rfind(u'\\'); at != std::u16string::npos && at > 2; at = name.rfind(u'\\', at - 1)) {
+            auto entered = items.emplace(name.substr(0, at), Item{Kind::Folder, 0});
+            if (!entered.second && entered.first->second.kind == Kind::Folder) break;
+        }
+    items.emplace(std::move(name), Item{kind, size});
+}
+
+const TakenItems::Item* TakenItems::Find(const std::u16string& name) const {
+    auto found = items.find(name);
+    return found == items.end() ? nullptr : &found->second;
 }
 
 void TakenItems::AddPiece(const CString& piece, const CString& bigFile) {

@@ -5,7 +5,6 @@
 
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "atlstr.h"
@@ -25,26 +24,29 @@ private:
 };
 
 // What one capture of a backup takes, named exactly as the capture names
-// items ("X:\..." with the drive letter in upper case; letter case counts):
-// the files, and every folder with one of them below it.
+// items ("X:\\..." with the drive letter in upper case; letter case counts):
+// the files, and every folder with one of them below it. One look-up decides
+// an item, whatever its kind.
 struct TakenItems {
     enum class Kind {
+        Folder,   // taken: a file it takes lies below it
         File,     // taken and listed
         Piece,    // a big file's piece: taken, the list names its big file
         BigFile,  // listed, but it enters the image as its pieces
     };
-    struct File {
+    struct Item {
         Kind kind;
-        ULONGLONG size;  // as the backup found it, for the source list
+        ULONGLONG size;  // of a file as the backup found it, for the source list
     };
     // Enters a file and, unless it is a big file, the folders on the way to it.
     void Add(const CString& path, Kind kind, ULONGLONG size = 0);
     void AddPiece(const CString& piece, const CString& bigFile);
+    // The item of that name; nullptr when the capture does not take it.
+    const Item* Find(const std::u16string& name) const;
     // The item's name as the capture gives it: the drive letter in upper case.
     static std::u16string NameOf(const CString& path);
 
-    std::unordered_map<std::u16string, File> files;
-    std::unordered_set<std::u16string> folders;
+    std::unordered_map<std::u16string, Item> items;
     std::unordered_map<std::u16string, std::u16string> bigFileOfPiece;
 };
 

@@ -2,8 +2,10 @@
 
 #include "services/dbglog.h"
 
-bool IsExcludedPath(const CString& upperPath) {
-    CString belowDrive = upperPath.GetLength() > 2 ? upperPath.Mid(2) : CString();
+bool IsExcludedPath(const CString& path) {
+    if (g_arExclusionList.empty()) return false;  // the common case: nothing to upper-case
+    CString belowDrive = path.GetLength() > 2 ? path.Mid(2) : CString();
+    belowDrive.MakeUpper();
     for (const CString& entry : g_arExclusionList) {
         CString upperEntry = entry;
         upperEntry.MakeUpper();

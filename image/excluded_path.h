@@ -4,5 +4,6 @@
 #include "atlstr.h"
 
 // True when an entry of the exclusion list, upper-cased, occurs anywhere in
-// upperPath below its drive (the first two characters dropped); logs the hit.
-bool IsExcludedPath(const CString& upperPath);
+// the upper-cased path below its drive (the first two characters dropped);
+// logs the hit.
+bool IsExcludedPath(const CString& path);

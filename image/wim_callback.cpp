@@ -27,6 +27,12 @@ bool IsLockedByAnotherWriter(const CString& path) {
     return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
+CString UpperCase(const CString& path) {
+    CString upper = path;
+    upper.MakeUpper();
+    return upper;
+}
+
 class ImageMessages {
 public:
     explicit ImageMessages(CaptureContext& capture) : c(capture) {}
@@ -44,11 +50,9 @@ public:
         if (!text || !*text) return WIM_MSG_SUCCESS;
         BOOL ignored = TRUE;
         BOOL* take = lParam ? reinterpret_cast<BOOL*>(lParam) : &ignored;
-        CString path = text;
-        CString upperPath = path;
-        upperPath.MakeUpper();
-        if (g_nOperation == OP_RESTORE) OnRestoreItem(path, upperPath, take);
-        else if (g_nOperation == OP_BACKUP) return OnBackupItem(path, upperPath, take);
+        const CString path = text;
+        if (g_nOperation == OP_RESTORE) OnRestoreItem(path, take);
+        else if (g_nOperation == OP_BACKUP) return OnBackupItem(path, take);
         return WIM_MSG_SUCCESS;
     }
 
@@ -104,31 +108,30 @@ private:
         c.categoryBytes += size;
     }
 
-    void OnRestoreItem(const CString& path, const CString& upperPath, BOOL* take) {
+    void OnRestoreItem(const CString& path, BOOL* take) {
         *take = TRUE;
+        const CString upperPath = UpperCase(path);
         if (HasWantedExtension(upperPath)) c.listLog.Append(upperPath);
         PostProgressPath(path);
     }
 
     // An item is decided by the capture's set alone (each item is offered once
     // per capture, so a file is listed once); a taken file that a writer holds
-    // without read sharing stops the capture.
-    DWORD OnBackupItem(const CString& path, const CString& upperPath, BOOL* take) {
+    // without read sharing stops the capture. Most items offered are not
+    // taken, so the path is upper-cased only for those that are.
+    DWORD OnBackupItem(const CString& path, BOOL* take) {
         *take = FALSE;
         try {
-            if (!c.taken || IsExcludedPath(upperPath)) return WIM_MSG_SUCCESS;
-            if (c.taken->folders.count(path.str())) {
-                *take = TRUE;
-                return WIM_MSG_SUCCESS;
-            }
-            auto found = c.taken->files.find(path.str());
-            if (found == c.taken->files.end() || IsLeftOut(path)) return WIM_MSG_SUCCESS;
-            if (found->second.kind == TakenItems::Kind::Piece) {
+            if (!c.taken || IsExcludedPath(path)) return WIM_MSG_SUCCESS;
+            const TakenItems::Item* item = c.taken->Find(path.str());
+            if (!item || IsLeftOut(path)) return WIM_MSG_SUCCESS;
+            if (item->kind == TakenItems::Kind::Folder || item->kind == TakenItems::Kind::Piece) {
                 *take = TRUE;
                 return WIM_MSG_SUCCESS;
             }
             PostProgressPath(path);
-            if (found->second.kind == TakenItems::Kind::File) {
+            const CString upperPath = UpperCase(path);
+            if (item->kind == TakenItems::Kind::File) {
                 if (IsLockedByAnotherWriter(path)) {
                     DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
                     PostError(ERROR_SHARING_VIOLATION);
@@ -137,7 +140,7 @@ private:
                 }
                 *take = TRUE;
             }
-            ListFile(upperPath, found->second.size);
+            ListFile(upperPath, item->size);
             return WIM_MSG_SUCCESS;
         } catch (...) {
             *take = FALSE;
@@ -152,21 +155,25 @@ private:
         std::vector<CString> files;
         const TakenItems& taken = *c.taken;
         const std::u16string name = TakenItems::NameOf(item);
-        if (taken.folders.count(name)) {
-            const std::u16string below = name + u'\\';
-            for (const auto& [path, file] : taken.files)
-                if (file.kind != TakenItems::Kind::Piece && path.compare(0, below.size(), below) == 0)
-                    files.push_back(CString(path));
-            std::sort(files.begin(), files.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
-            return files;
-        }
-        auto found = taken.files.find(name);
-        if (found == taken.files.end()) return files;
-        if (found->second.kind != TakenItems::Kind::Piece) {
-            files.push_back(CString(name));
-        } else {
-            auto bigFile = taken.bigFileOfPiece.find(name);
-            if (bigFile != taken.bigFileOfPiece.end()) files.push_back(CString(bigFile->second));
+        const TakenItems::Item* found = taken.Find(name);
+        if (!found) return files;
+        switch (found->kind) {
+            case TakenItems::Kind::Folder: {
+                const std::u16string below = name + u'\\';
+                for (const auto& [path, entry] : taken.items)
+                    if ((entry.kind == TakenItems::Kind::File || entry.kind == TakenItems::Kind::BigFile) &&
+                        path.compare(0, below.size(), below) == 0)
+                        files.push_back(CString(path));
+                std::sort(files.begin(), files.end(),
+                          [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+                break;
+            }
+            case TakenItems::Kind::Piece: {
+                auto bigFile = taken.bigFileOfPiece.find(name);
+                if (bigFile != taken.bigFileOfPiece.end()) files.push_back(CString(bigFile->second));
+                break;
+            }
+            default: files.push_back(CString(name));
         }
         return files;
     }
@@ -176,12 +183,9 @@ private:
     bool LeaveOut(const CString& path) {
         if (IsLeftOut(path)) return false;
         c.leftOut.push_back(path);
-        CString upperPath = path;
-        upperPath.MakeUpper();
-        if (c.listLog.RemoveFile(upperPath)) {
-            const ULONGLONG size = c.taken->files.at(path.str()).size;
-            c.categoryBytes -= size < c.categoryBytes ? size : c.categoryBytes;
-        }
+        const TakenItems::Item* item = c.taken->Find(path.str());
+        if (c.listLog.RemoveFile(UpperCase(path)) && item)
+            c.categoryBytes -= item->size < c.categoryBytes ? item->size : c.categoryBytes;
         return true;
     }
 
