@@ -113,7 +113,9 @@ TEST_F(CraftedBackupTest, NoRestoredItemKeepsAPrivilegeTheImageAsksFor) {
         struct stat st;
         ASSERT_EQ(0, lstat(entry.path().c_str(), &st)) << entry.path();
         EXPECT_EQ(0u, st.st_mode & (S_ISUID | S_ISGID)) << entry.path();
-        if (S_ISDIR(st.st_mode)) EXPECT_EQ(0u, st.st_mode & S_ISVTX) << entry.path();
+        if (S_ISDIR(st.st_mode)) {
+            EXPECT_EQ(0u, st.st_mode & S_ISVTX) << entry.path();
+        }
     }
     const auto modeOf = [](const std::string& path) {
         struct stat st {};
