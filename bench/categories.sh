@@ -45,7 +45,7 @@ now() { date +%s.%N; }
 since() { echo "$(now) $1" | awk '{ printf "%.3f", $1 - $2 }'; }
 min() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (a < b ? a : b) }'; }
 
-# Times one tree: each side three times, alternating; the fastest run of each counts.
+# Times one tree: each side five times, alternating; the fastest run of each counts.
 # Prints "<backup seconds> <capture seconds>".
 measure() {
   local files=$1 dir=$tmp/$1
@@ -53,7 +53,7 @@ measure() {
   make_tree "$dir/src" "$files"
   find "$dir/src" -type f -exec cat {} + >/dev/null  # every run starts from a warm cache
   local peer=999999 ours=999999 start
-  for run in 1 2 3; do
+  for run in 1 2 3 4 5; do
     rm -f "$dir/peer/peer.wim"
     sync  # neither side pays for writing back what the other wrote
     start=$(now)
