@@ -4,6 +4,7 @@
 #include "image/wim_file.h"
 
 #include "services/dbglog.h"
+#include "services/scoped_handle.h"
 
 namespace {
 
@@ -77,29 +78,6 @@ void NameImage(HANDLE image, const CString& name, const CString& description) {
         Log(u"%d, Set image information fail.\n", static_cast<int>(GetLastError()));
 }
 
-// Owns one WIMGAPI handle; closing keeps the thread's last error, which the
-// callers read after a failed call.
-class WimHandle {
-public:
-    explicit WimHandle(HANDLE handle) : m_handle(handle) {}
-    ~WimHandle() { Close(); }
-    WimHandle(const WimHandle&) = delete;
-    WimHandle& operator=(const WimHandle&) = delete;
-
-    HANDLE get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-    void Close() {
-        if (!m_handle) return;
-        const DWORD error = GetLastError();
-        WIMCloseHandle(m_handle);
-        m_handle = nullptr;
-        SetLastError(error);
-    }
-
-private:
-    HANDLE m_handle;
-};
-
 // Writes what the imaging library reported during one operation to the log
 // when the operation ends, after its handles are closed.
 struct LibraryMessagesLogged {
@@ -163,12 +141,12 @@ bool CWimFile::Capture(const CString& sourceFolder, const CString& wimPath, DWOR
         if (disposition == WIM_CREATE_ALWAYS) access = WIM_GENERIC_READ | WIM_GENERIC_WRITE;
         else if (disposition == WIM_OPEN_EXISTING) openFlags = 0;
         DWORD creationResult = 0;
-        WimHandle wim(WIMCreateFile(wimPath, access, disposition, openFlags, m_compression, &creationResult));
+        ScopedWimHandle wim(WIMCreateFile(wimPath, access, disposition, openFlags, m_compression, &creationResult));
         if (!wim) {
             Log(u"Failure, Can not open WIM file\n");
             return false;
         }
-        WimHandle image(WIMCaptureImage(wim.get(), sourceFolder, WIM_FLAG_VERIFY));
+        ScopedWimHandle image(WIMCaptureImage(wim.get(), sourceFolder, WIM_FLAG_VERIFY));
         if (!image) {
             Log(u"%d, Cannot capture/append image\n", static_cast<int>(GetLastError()));
             return false;
@@ -185,7 +163,7 @@ bool CWimFile::Apply(const CString& wimPath, const CString& target, DWORD image,
     LibraryMessagesLogged logged;
     try {
         DWORD creationResult = 0;
-        WimHandle wim(WIMCreateFile(wimPath, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, &creationResult));
+        ScopedWimHandle wim(WIMCreateFile(wimPath, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, &creationResult));
         if (!wim) {
             Log(u"Failure, Cannot open %s file\n", wimPath.GetString());
             return false;
@@ -207,8 +185,8 @@ bool CWimFile::Apply(const CString& wimPath, const CString& target, DWORD image,
         if (useReferences && references)
             for (const CString& reference : *references)
                 if (!SetReferenceFile(wim.get(), reference)) return false;
-        WimHandle loaded(WIMLoadImage(wim.get(), image));
-        WimHandle fallback(loaded ? nullptr : WIMLoadImage(wim.get(), fallbackImage));
+        ScopedWimHandle loaded(WIMLoadImage(wim.get(), image));
+        ScopedWimHandle fallback(loaded ? nullptr : WIMLoadImage(wim.get(), fallbackImage));
         const HANDLE chosen = loaded ? loaded.get() : fallback.get();
         if (!chosen) {
             Log(u"Failure, Can not load imagex %d from src WIM file", static_cast<int>(image));
@@ -229,7 +207,7 @@ bool CWimFile::Split(const CString& wimPath, LONGLONG partSize) {
     try {
         Log(u"Split start!");
         DWORD creationResult = 0;
-        WimHandle wim(WIMCreateFile(wimPath, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, &creationResult));
+        ScopedWimHandle wim(WIMCreateFile(wimPath, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, &creationResult));
         if (!wim) {
             Log(u"Cannot open src WIM file.");
             return false;
@@ -252,7 +230,7 @@ bool CWimFile::Split(const CString& wimPath, LONGLONG partSize) {
             return false;
         }
         Log(u"Split successfully!");
-        wim.Close();
+        wim.reset();
         if (GetFileAttributesW(wimPath) != INVALID_FILE_ATTRIBUTES) {
             SetFileAttributesW(wimPath, FILE_ATTRIBUTE_NORMAL);
             if (!DeleteFileW(wimPath)) return false;
