@@ -7,7 +7,9 @@
 namespace {
 
 constexpr off_t kBase = off_t(1) << 62;
-enum Slot : int { kHasRead, kHasWrite, kHasDelete, kDeniesRead, kDeniesWrite, kDeniesDelete, kSlotCount };
+// Ordered so that the commonest open, a reader that shares only reading (as a
+// backup checks a file), locks one run of slots and checks one other run.
+enum Slot : int { kHasRead, kDeniesWrite, kDeniesDelete, kDeniesRead, kHasWrite, kHasDelete, kSlotCount };
 
 unsigned Bit(Slot slot) { return 1u << slot; }
 
