@@ -1,14 +1,13 @@
 #include "backup/disk_names.h"
 
+#include "services/file_utils.h"
 #include "services/path_parts.h"
 
 namespace {
 
-bool FindEntry(const CString& path, DiskEntry* entry) {
+bool EntryAt(const CString& path, DiskEntry* entry) {
     WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(WithLongPathPrefix(path), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
+    if (!FindEntry(WithLongPathPrefix(path), &data)) return false;
     entry->name = data.cFileName;
     entry->attributes = data.dwFileAttributes;
     return true;
@@ -35,14 +34,14 @@ bool CDiskNames::Lookup(const CString& fullPath, std::vector<DiskEntry>* levels)
             level += u"\\" + given[i];
             if (i < known) continue;
             DiskEntry entry;
-            if (!FindEntry(level, &entry)) return false;
+            if (!EntryAt(level, &entry)) return false;
             m_given.push_back(given[i]);
             m_entries.push_back(entry);
         }
         m_folder = folder;
     }
     DiskEntry file;
-    if (!FindEntry(fullPath, &file)) return false;
+    if (!EntryAt(fullPath, &file)) return false;
     *levels = m_entries;
     levels->push_back(file);
     return true;

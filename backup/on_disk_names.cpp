@@ -1,5 +1,6 @@
 #include "backup/on_disk_names.h"
 
+#include "services/file_utils.h"
 #include "services/path_parts.h"
 
 namespace {
@@ -8,12 +9,7 @@ namespace {
 // it would take that as one, so such a name is looked up as it is).
 bool EntryOf(const CString& path, WIN32_FIND_DATAW* found) {
     const CString longPath = WithLongPathPrefix(path);
-    if (path.Mid(path.ReverseFind(u'\\') + 1).FindOneOf(u"*?") < 0) {
-        HANDLE search = FindFirstFileW(longPath, found);
-        if (search == INVALID_HANDLE_VALUE) return false;
-        FindClose(search);
-        return true;
-    }
+    if (path.Mid(path.ReverseFind(u'\\') + 1).FindOneOf(u"*?") < 0) return FindEntry(longPath, found);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(longPath, GetFileExInfoStandard, &data)) return false;
     *found = WIN32_FIND_DATAW{};

@@ -20,11 +20,7 @@ enum class LevelMatch { IgnoringCase, AsSpelled };
 
 bool EntryExists(const CString& path, LevelMatch match) {
     WIN32_FIND_DATAW data;
-    if (match == LevelMatch::AsSpelled) return FindAsSpelled(path, &data);
-    HANDLE find = FindFirstFileW(path, &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
+    return match == LevelMatch::AsSpelled ? FindAsSpelled(path, &data) : FindEntry(path, &data);
 }
 
 // A folder that a file system comparing names ignoring case holds under

@@ -4,6 +4,7 @@
 #include "image/wim_file.h"
 
 #include "services/dbglog.h"
+#include "services/file_utils.h"
 #include "services/scoped_handle.h"
 
 namespace {
@@ -101,9 +102,7 @@ bool SetReferenceFile(HANDLE wim, const CString& partPath) {
     CString pattern;
     pattern.Format(u"%s\\%s*.%s", folder.GetString(), baseName.GetString(), extension.GetString());
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
+    if (!FindEntry(pattern, &found)) return false;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     CString referencePath;
     referencePath.Format(u"%s\\%s", folder.GetString(), found.cFileName);

@@ -14,10 +14,18 @@ bool IsExistingFolder(const CString& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+
+// Whether a search found an entry; the search itself is closed at once.
+bool Found(HANDLE search) { return static_cast<bool>(ScopedFindHandle(search)); }
+
+}  // namespace
+
+bool FindEntry(const CString& path, WIN32_FIND_DATAW* data) { return Found(FindFirstFileW(path, data)); }
+
 bool FindAsSpelled(const CString& path, WIN32_FIND_DATAW* data) {
-    const ScopedFindHandle find(FindFirstFileExW(path, FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
-                                                 FIND_FIRST_EX_CASE_SENSITIVE));
-    return static_cast<bool>(find);
+    return Found(FindFirstFileExW(path, FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
+                                  FIND_FIRST_EX_CASE_SENSITIVE));
 }
 
 bool IsExistingFileAsSpelled(const CString& path) {

@@ -8,6 +8,10 @@
 // True when path names an existing file (not a folder), or an existing folder.
 bool IsExistingFile(const CString& path);
 bool IsExistingFolder(const CString& path);
+// The first entry path names (FindFirstFileW: a name held only in another
+// letter case matches too, and wildcards in the last name match as a pattern);
+// false when there is none.
+bool FindEntry(const CString& path, WIN32_FIND_DATAW* data);
 // The entry path names with exactly this spelling of every name (one that
 // differs only in case is another entry); false when there is none.
 bool FindAsSpelled(const CString& path, WIN32_FIND_DATAW* data);
