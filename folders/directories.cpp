@@ -8,6 +8,7 @@
 #include "services/file_utils.h"
 #include "services/path_parts.h"
 #include "services/report_error.h"
+#include "services/scoped_handle.h"
 #include "folders/root_path.h"
 
 namespace {
@@ -88,15 +89,15 @@ std::vector<CString> ClearFolder(const CString& folder) {
     std::vector<CString> subFolders;
     CString prefix = WithBackslash(folder);
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(prefix + u"*.*", &data);
-    if (find == INVALID_HANDLE_VALUE) return subFolders;  // a folder that cannot be listed stays, and is named then
+    ScopedFindHandle find(FindFirstFileW(prefix + u"*.*", &data));
+    if (!find) return subFolders;  // a folder that cannot be listed stays, and is named then
     std::vector<std::pair<CString, DWORD>> entries;
     do {
         CString name(data.cFileName);
         if (name == u"." || name == u"..") continue;
         entries.emplace_back(prefix + name, data.dwFileAttributes);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &data));
+    find.reset();
 
     for (const auto& entry : entries) {
         if (entry.second & FILE_ATTRIBUTE_REPARSE_POINT) RemoveLink(entry.first, entry.second);
