@@ -4,6 +4,7 @@
 #include "afx.h"
 #include "services/notify.h"
 #include "services/path_parts.h"
+#include "services/scoped_handle.h"
 #include "catalog/file_error_box.h"
 #include "catalog/serialization.h"
 
@@ -21,10 +22,10 @@ struct FileTimes {
 
 // Sets the times read after creation back on the closed file, then makes it read-only and hidden.
 bool ApplyStatus(const CString& path, const FileTimes& times) {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = SetFileTime(file, &times.created, &times.accessed, &times.written) != FALSE;
-    ok = CloseHandle(file) != FALSE && ok;
+    ScopedFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    bool ok = SetFileTime(file.get(), &times.created, &times.accessed, &times.written) != FALSE;
+    ok = file.close() && ok;
     return ok && SetFileAttributesW(path, kReadOnlyHidden) != FALSE;
 }
 
@@ -41,17 +42,17 @@ bool CQXSerialization::Save(CString folder) {
         SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
         if (!DeleteFileW(path)) return false;
     }
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    ScopedFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         ShowFileErrorBox(GetLastError());
         return false;
     }
 
     FileTimes times{};
-    bool written = GetFileTime(file, &times.created, &times.accessed, &times.written) != FALSE;
+    bool written = GetFileTime(file.get(), &times.created, &times.accessed, &times.written) != FALSE;
     if (written) {
         try {
-            CArchive ar(file, CArchive::store);
+            CArchive ar(file.get(), CArchive::store);
             ar.WriteString(kSignature);
             ar.WriteTime(QxFileTimeToUnixSeconds(times.written));
             Serialize(ar);
@@ -60,7 +61,7 @@ bool CQXSerialization::Save(CString folder) {
             written = false;
         }
     }
-    written = CloseHandle(file) != FALSE && written;
+    written = file.close() && written;
     if (!written || !ApplyStatus(path, times)) {
         DiscardIncomplete(path);
         PostError(MSG_ERROR_SERIALIZATION_FAILED);
@@ -71,16 +72,16 @@ bool CQXSerialization::Save(CString folder) {
 
 bool CQXSerialization::Load(CString folder) {
     const CString path = CatalogPath(folder);
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const ScopedFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         ShowFileErrorBox(GetLastError());
         return false;
     }
 
     bool readable = true;
     try {
-        CArchive ar(file, CArchive::load);
+        CArchive ar(file.get(), CArchive::load);
         if (ar.ReadString() == kSignature) {
             ar.ReadTime();
             Serialize(ar);
@@ -93,6 +94,5 @@ bool CQXSerialization::Load(CString folder) {
         PostError(MSG_ERROR_UNSERIALIZATION_FAILED);
         readable = false;
     }
-    CloseHandle(file);
     return readable;
 }
