@@ -4,6 +4,7 @@
 #include "services/notify.h"
 #include "services/path_parts.h"
 #include "services/report_error.h"
+#include "services/scoped_handle.h"
 
 void LogPhysicalMemory() {
     MEMORYSTATUSEX status = {};
@@ -21,17 +22,17 @@ bool IsScannableDrive(const CString& path) {
         return false;
     }
     const CString device = CString(u"\\\\.\\") + drive;
-    HANDLE volume = CreateFileW(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (volume == INVALID_HANDLE_VALUE) {
+    ScopedFileHandle volume(CreateFileW(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!volume) {
         ReportError(MSG_ERROR_DRIVE_OPEN_FAILED, root.GetString());
         return false;
     }
     PARTITION_INFORMATION partition = {};
     DWORD returned = 0;
-    const BOOL queried = DeviceIoControl(volume, IOCTL_DISK_GET_PARTITION_INFO, nullptr, 0, &partition,
+    const BOOL queried = DeviceIoControl(volume.get(), IOCTL_DISK_GET_PARTITION_INFO, nullptr, 0, &partition,
                                          sizeof partition, &returned, nullptr);
-    CloseHandle(volume);
+    volume.reset();
     if (!queried) {
         ReportErrorPath(MSG_ERROR_DRIVE_INFO_FAILED, device);
         return false;

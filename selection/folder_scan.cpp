@@ -5,34 +5,14 @@
 #include "services/notify.h"
 #include "services/path_parts.h"
 #include "services/report_error.h"
+#include "services/scoped_handle.h"
 
 namespace {
 
-// An open directory search, closed when the level is left.
-class FindHandle {
-public:
-    FindHandle() = default;
-    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
-    FindHandle(FindHandle&& other) noexcept : m_handle(std::exchange(other.m_handle, INVALID_HANDLE_VALUE)) {}
-    FindHandle& operator=(FindHandle&& other) noexcept {
-        std::swap(m_handle, other.m_handle);
-        return *this;
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) FindClose(m_handle);
-    }
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
-};
-
-// One folder being listed.
+// One folder being listed; its search is closed when the level is left.
 struct Level {
     CString folder;  // without trailing backslash
-    FindHandle find;
+    ScopedFindHandle find;
     WIN32_FIND_DATAW entry;
     bool entryPending;  // entry holds the first result, not yet handled
 };
@@ -71,9 +51,9 @@ private:
     Walk Enter(CString folder) {
         folder.TrimRight(u'\\');
         const CString search = WithLongPathPrefix(folder + u"\\*.*");
-        Level level{std::move(folder), FindHandle(), {}, true};
-        level.find = FindHandle(FindFirstFileW(search, &level.entry));
-        if (level.find.get() == INVALID_HANDLE_VALUE) {
+        Level level{std::move(folder), ScopedFindHandle(), {}, true};
+        level.find.reset(FindFirstFileW(search, &level.entry));
+        if (!level.find) {
             if (search.GetLength() > MAX_PATH && GetLastError() == ERROR_BAD_ARGUMENTS) {
                 ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, search.GetString());
                 return Walk::Failed;
