@@ -3,17 +3,15 @@
 #include <cstring>
 
 #include "services/file_utils.h"
+#include "services/scoped_handle.h"
 #include "wimgapi.h"
 
 namespace {
 
 // The header of one image file; false when it cannot be opened as one.
 bool ReadHeader(const CString& path, WIM_INFO* info) {
-    HANDLE wim = WIMCreateFile(path, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, nullptr);
-    if (!wim) return false;
-    bool read = WIMGetAttributes(wim, info, sizeof *info) != FALSE;
-    WIMCloseHandle(wim);
-    return read;
+    const ScopedWimHandle wim(WIMCreateFile(path, WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, nullptr));
+    return wim && WIMGetAttributes(wim.get(), info, sizeof *info) != FALSE;
 }
 
 }  // namespace

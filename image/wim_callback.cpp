@@ -6,6 +6,7 @@
 #include "services/dbglog.h"
 #include "services/notify.h"
 #include "services/path_parts.h"
+#include "services/scoped_handle.h"
 #include "image/capture_context.h"
 #include "image/excluded_path.h"
 #include "selection/folder_scan.h"
@@ -18,13 +19,9 @@ const WCHAR* const kFileErrorLine = u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...fail
 // The file is opened the way a reader that tolerates other readers opens it:
 // a writer holding it without read sharing makes the capture stop.
 bool IsLockedByAnotherWriter(const CString& path) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return false;
-    }
-    return GetLastError() == ERROR_SHARING_VIOLATION;
+    const ScopedFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 CString UpperCase(const CString& path) {
