@@ -2,33 +2,26 @@
 
 #include "services/file_utils.h"
 
-bool ScopedFile::Close() {
-    if (!IsOpen()) return true;
-    bool closed = CloseHandle(m_handle) != FALSE;
-    m_handle = INVALID_HANDLE_VALUE;
-    return closed;
-}
-
 DWORD PieceAttributesOf(LPCWSTR path) {
     const DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
     return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
 }
 
-HANDLE OpenForReading(LPCWSTR path) {
-    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+ScopedFileHandle OpenForReading(LPCWSTR path) {
+    return ScopedFileHandle(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-HANDLE CreateForWriting(LPCWSTR path) {
+ScopedFileHandle CreateForWriting(LPCWSTR path) {
     if (IsExistingFile(path)) SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-    return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ScopedFileHandle(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-HANDLE CreateNewForWriting(LPCWSTR path) {
-    return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_POSIX_SEMANTICS, nullptr);
+ScopedFileHandle CreateNewForWriting(LPCWSTR path) {
+    return ScopedFileHandle(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_POSIX_SEMANTICS, nullptr));
 }
 
 bool CopyBytes(HANDLE from, HANDLE to, ULONGLONG limit, CopyBuffer& buffer, ULONGLONG* copied) {

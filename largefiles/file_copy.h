@@ -5,32 +5,17 @@
 #include <vector>
 
 #include "windows.h"
-
-// An open file handle, closed at scope exit unless closed before.
-class ScopedFile {
-public:
-    explicit ScopedFile(HANDLE handle) : m_handle(handle) {}
-    ~ScopedFile() { Close(); }
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
-    HANDLE Get() const { return m_handle; }
-    // False when closing failed (buffered data may be lost).
-    bool Close();
-
-private:
-    HANDLE m_handle;
-};
+#include "services/scoped_handle.h"
 
 // Opens an existing file for reading in byte mode, sharing read and write.
-HANDLE OpenForReading(LPCWSTR path);
+ScopedFileHandle OpenForReading(LPCWSTR path);
 // Creates or truncates a file for writing in byte mode, sharing read and write;
 // the attributes of an existing file are reset to normal first.
-HANDLE CreateForWriting(LPCWSTR path);
+ScopedFileHandle CreateForWriting(LPCWSTR path);
 // Creates a file for writing in byte mode, sharing read and write; fails with
 // ERROR_FILE_EXISTS when the name is taken as spelled (a name differing only
 // in letter case is another file).
-HANDLE CreateNewForWriting(LPCWSTR path);
+ScopedFileHandle CreateNewForWriting(LPCWSTR path);
 
 // The attributes a big file hands to its pieces and gets back from them.
 // 0 when they cannot be read.

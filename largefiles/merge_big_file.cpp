@@ -29,13 +29,13 @@ bool OutputIsAPiece(const FileNode& node) {
 }
 
 // A new file beside path under a name no entry holds yet.
-HANDLE CreateBeside(const CString& path, CString* temp) {
+ScopedFileHandle CreateBeside(const CString& path, CString* temp) {
     for (unsigned n = 0; n < 1000; ++n) {
         temp->Format(u"%s.~merge%u", path.GetString(), n);
-        HANDLE file = CreateNewForWriting(*temp);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+        ScopedFileHandle file = CreateNewForWriting(*temp);
+        if (file || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
-    return INVALID_HANDLE_VALUE;
+    return ScopedFileHandle();
 }
 
 class Merger {
@@ -50,10 +50,10 @@ public:
         if (!AnyPieceExists(node)) return MergeResult::NothingFound;
         if (OutputIsAPiece(node)) return MergeResult::Failed;
         CString temp;
-        ScopedFile output(CreateBeside(node.suszPath, &temp));
-        if (!output.IsOpen()) return MergeResult::Failed;
-        bool complete = Fill(node, output.Get()) && SetFileTime(output.Get(), nullptr, nullptr, &m_lastWrite);
-        complete = output.Close() && complete;
+        ScopedFileHandle output = CreateBeside(node.suszPath, &temp);
+        if (!output) return MergeResult::Failed;
+        bool complete = Fill(node, output.get()) && SetFileTime(output.get(), nullptr, nullptr, &m_lastWrite);
+        complete = output.close() && complete;
         if (complete && m_attributes) complete = SetFileAttributesW(temp, m_attributes) != FALSE;
         if (complete && IsExistingFileAsSpelled(node.suszPath)) SetFileAttributesW(node.suszPath, FILE_ATTRIBUTE_NORMAL);
         if (complete && MoveFileExW(temp, node.suszPath, MOVEFILE_REPLACE_EXISTING)) return MergeResult::Complete;
@@ -76,16 +76,16 @@ private:
     }
 
     bool AppendPiece(const CString& piecePath, HANDLE output, bool first, ULONGLONG* copied) {
-        ScopedFile piece(OpenForReading(piecePath));
+        const ScopedFileHandle piece = OpenForReading(piecePath);
         ULONGLONG size = 0;
-        if (!piece.IsOpen() || !OpenFileSize(piece.Get(), &size)) return false;
+        if (!piece || !OpenFileSize(piece.get(), &size)) return false;
         if (first) {
-            if (!GetFileTime(piece.Get(), nullptr, nullptr, &m_lastWrite)) return false;
+            if (!GetFileTime(piece.get(), nullptr, nullptr, &m_lastWrite)) return false;
             m_attributes = PieceAttributesOf(piecePath);
         }
         m_doneSize += size;
         if (m_totalSize != 0) PostProgress(static_cast<UINT>(m_doneSize * 100 / m_totalSize), PHASE_MERGE);
-        return CopyBytes(piece.Get(), output, size, m_buffer, copied) && *copied == size;
+        return CopyBytes(piece.get(), output, size, m_buffer, copied) && *copied == size;
     }
 
     ULONGLONG& m_doneSize;

@@ -27,15 +27,15 @@ struct SourceStamp {
 bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, const SourceStamp& stamp,
                 CopyBuffer& buffer, RunJournal* journal) {
     if (journal && !journal->WillCreate(piecePath)) return false;
-    ScopedFile piece(CreateNewForWriting(piecePath));
-    if (!piece.IsOpen()) {
+    ScopedFileHandle piece = CreateNewForWriting(piecePath);
+    if (!piece) {
         if (journal && GetLastError() == ERROR_FILE_EXISTS) journal->NotCreated(piecePath);
         return false;
     }
     ULONGLONG copied = 0;
-    bool complete = CopyBytes(source, piece.Get(), length, buffer, &copied) && copied == length &&
-                    SetFileTime(piece.Get(), nullptr, nullptr, &stamp.lastWrite);
-    complete = piece.Close() && complete;
+    bool complete = CopyBytes(source, piece.get(), length, buffer, &copied) && copied == length &&
+                    SetFileTime(piece.get(), nullptr, nullptr, &stamp.lastWrite);
+    complete = piece.close() && complete;
     if (complete && stamp.attributes) complete = SetFileAttributesW(piecePath, stamp.attributes) != FALSE;
     if (!complete) DeleteFileForced(piecePath);
     return complete;
@@ -47,11 +47,11 @@ bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, const
 // divides S). A failure stops the cut with -246; finished pieces stay listed.
 void SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal) {
     if (pieceSize == 0 || !IsExistingFile(node.suszPath)) return;
-    ScopedFile source(OpenForReading(node.suszPath));
+    const ScopedFileHandle source = OpenForReading(node.suszPath);
     ULONGLONG size = 0;
     SourceStamp stamp;
-    if (!source.IsOpen() || !OpenFileSize(source.Get(), &size) ||
-        !GetFileTime(source.Get(), nullptr, nullptr, &stamp.lastWrite)) {
+    if (!source || !OpenFileSize(source.get(), &size) ||
+        !GetFileTime(source.get(), nullptr, nullptr, &stamp.lastWrite)) {
         PostError(MSG_ERROR_BIGFILES_SPLIT_FAILED);
         return;
     }
@@ -61,7 +61,7 @@ void SplitBigFile(ULONGLONG pieceSize, FileNode& node, RunJournal* journal) {
     for (ULONGLONG k = 0; k <= fullPieces; ++k) {
         CString piecePath = PiecePath(node.suszPath, k);
         ULONGLONG length = k < fullPieces ? pieceSize : size % pieceSize;
-        if (!WritePiece(source.Get(), piecePath, length, stamp, buffer, journal)) {
+        if (!WritePiece(source.get(), piecePath, length, stamp, buffer, journal)) {
             PostError(MSG_ERROR_BIGFILES_SPLIT_FAILED);
             return;
         }
