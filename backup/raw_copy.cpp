@@ -7,6 +7,7 @@
 #include "services/notify.h"
 #include "services/path_parts.h"
 #include "services/report_error.h"
+#include "services/scoped_handle.h"
 #include "backup/disk_names.h"
 #include "backup/raw_folder.h"
 
@@ -30,9 +31,9 @@ bool CopyToNewFile(const CString& from, const CString& to) {
     if (CopyFileW(from, to, TRUE)) return true;
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_CANT_RESOLVE_FILENAME) return false;
-    const HANDLE own = CreateFileW(to, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_POSIX_SEMANTICS, nullptr);
-    if (own == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(own);
+    // The new file is closed again before the copy writes into it.
+    if (!ScopedFileHandle(CreateFileW(to, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_POSIX_SEMANTICS, nullptr)))
+        return false;
     if (CopyFileW(from, to, FALSE)) return true;
     DeleteFileForced(to);
     return false;
