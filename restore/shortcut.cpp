@@ -3,6 +3,7 @@
 #include "services/contained_path.h"
 #include "services/path_parts.h"
 #include "services/report_error.h"
+#include "services/scoped_handle.h"
 #include "folders/directories.h"
 #include "shlobj.h"
 
@@ -37,6 +38,22 @@ bool FreeLinkPath(const CString& root, const CString& origin, CString& link) {
     return false;
 }
 
+// Writes a shell link to fullTarget as linkPath, the caller having initialized
+// COM; the interfaces are released on return, before COM is uninitialized.
+HRESULT SaveShellLink(const CString& fullTarget, const CString& description, const CString& linkPath) {
+    ScopedComPtr<IShellLinkW> link;
+    ScopedComPtr<IPersistFile> file;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(link.put()));
+    if (SUCCEEDED(hr)) hr = link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()));
+    if (SUCCEEDED(hr)) hr = link.get()->SetPath(fullTarget);
+    if (SUCCEEDED(hr)) hr = link.get()->SetDescription(description);
+    // The whole link path is saved: cutting it to a 260-character buffer would
+    // change the name of a link of exactly 260 characters.
+    if (SUCCEEDED(hr)) hr = file.get()->Save(linkPath, TRUE);
+    return hr;
+}
+
 }  // namespace
 
 HRESULT CreateShortcut(const CString& target, const CString& description, const CString& linkPath) {
@@ -46,18 +63,7 @@ HRESULT CreateShortcut(const CString& target, const CString& description, const 
 
     HRESULT hr = CoInitialize(nullptr);
     if (hr != S_OK && hr != S_FALSE) return hr;
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                          reinterpret_cast<void**>(&link));
-    if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (SUCCEEDED(hr)) hr = link->SetPath(fullTarget);
-    if (SUCCEEDED(hr)) hr = link->SetDescription(description);
-    // The whole link path is saved: cutting it to a 260-character buffer would
-    // change the name of a link of exactly 260 characters.
-    if (SUCCEEDED(hr)) hr = file->Save(linkPath, TRUE);
-    if (file) file->Release();
-    if (link) link->Release();
+    hr = SaveShellLink(fullTarget, description, linkPath);
     CoUninitialize();
     return hr;
 }
