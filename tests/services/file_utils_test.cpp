@@ -9,25 +9,30 @@ using namespace qxtest;
 
 namespace {
 
-TEST(FindEntry, TakesANameInOtherCaseAndAPattern) {
+class EntryLookupTest : public ::testing::Test {
+protected:
+    void SetUp() override { drives.Write(u"C:\\dir\\Name.txt", "x"); }
+
+    // The name the lookup found, empty when it found none.
+    template <class Lookup>
+    CString Found(Lookup lookup, const CString& path) {
+        WIN32_FIND_DATAW data;
+        return lookup(path, &data) ? CString(data.cFileName) : CString();
+    }
+
     TestDrives drives{{"C"}};
-    drives.Write(u"C:\\dir\\Name.txt", "x");
-    WIN32_FIND_DATAW data;
-    ASSERT_TRUE(FindEntry(u"C:\\dir\\name.TXT", &data));
-    EXPECT_EQ(CString(data.cFileName), CString(u"Name.txt"));
-    ASSERT_TRUE(FindEntry(u"C:\\dir\\N*.txt", &data));
-    EXPECT_EQ(CString(data.cFileName), CString(u"Name.txt"));
-    EXPECT_FALSE(FindEntry(u"C:\\dir\\other.txt", &data));
+};
+
+TEST_F(EntryLookupTest, FindEntryTakesANameInOtherCaseAndAPattern) {
+    EXPECT_EQ(Found(FindEntry, u"C:\\dir\\name.TXT"), CString(u"Name.txt"));
+    EXPECT_EQ(Found(FindEntry, u"C:\\dir\\N*.txt"), CString(u"Name.txt"));
+    EXPECT_EQ(Found(FindEntry, u"C:\\dir\\other.txt"), CString());
 }
 
-TEST(FindAsSpelled, TakesOnlyTheNameAsSpelled) {
-    TestDrives drives{{"C"}};
-    drives.Write(u"C:\\dir\\Name.txt", "x");
-    WIN32_FIND_DATAW data;
-    ASSERT_TRUE(FindAsSpelled(u"C:\\dir\\Name.txt", &data));
-    EXPECT_EQ(CString(data.cFileName), CString(u"Name.txt"));
-    EXPECT_FALSE(FindAsSpelled(u"C:\\dir\\name.TXT", &data));
-    EXPECT_FALSE(FindAsSpelled(u"C:\\Dir\\Name.txt", &data));
+TEST_F(EntryLookupTest, FindAsSpelledTakesOnlyTheNameAsSpelled) {
+    EXPECT_EQ(Found(FindAsSpelled, u"C:\\dir\\Name.txt"), CString(u"Name.txt"));
+    EXPECT_EQ(Found(FindAsSpelled, u"C:\\dir\\name.TXT"), CString());
+    EXPECT_EQ(Found(FindAsSpelled, u"C:\\Dir\\Name.txt"), CString());
 }
 
 }  // namespace
