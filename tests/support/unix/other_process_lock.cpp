@@ -1,26 +1,13 @@
-// The second process is a fork of the test program; each test program has a
-// namespace of its own for named objects, so programs running side by side
-// do not see each other's operation lock.
+// The second process is a fork of the test program.
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <stdexcept>
 
 #include "services/operation_lock.h"
 #include "testhost.h"
 
 namespace qxtest {
-namespace {
-
-struct NamespaceForThisProcess {
-    NamespaceForThisProcess() {
-        std::string ns = "test-" + std::to_string(getpid());
-        setenv("QXFM_NAMESPACE", ns.c_str(), 0);
-    }
-} g_namespace;
-
-}  // namespace
 
 struct OtherProcessLock::Child {
     pid_t pid = -1;
