@@ -53,6 +53,11 @@ TEST_F(DbgLogTest, LongMessageIsCutTo2046CharactersThatEndInTheCutMark) {
     EXPECT_EQ(messages[3], "next");
 }
 
+TEST_F(DbgLogTest, CharactersOutsideAsciiAreKept) {
+    DbgLog(u"File %s", u"C:\\Bilder\\Grüße 😀.jpg");
+    EXPECT_EQ(ReadDbgLogMessages(LogHost()), std::vector<std::string>{"File C:\\Bilder\\Grüße 😀.jpg"});
+}
+
 TEST_F(DbgLogTest, ClosedLogIsReadOnlyHiddenAndNextEntryStillAppends) {
     OpenDbgLogForOperation();
     DbgLog(u"first");
