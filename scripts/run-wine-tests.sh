@@ -14,8 +14,8 @@ for program in "$tests"/test_*.exe; do
   [ "$name" = test_lock_holder ] && continue
   log=$logs/$name.log
   status=0
-  timeout 600 "$wine" "$program" --gtest_color=no >"$log" 2>&1 || status=$?
-  count() { sed -n "s/^\[  $1  \] \([0-9]*\) tests\?.*/\1/p" "$log" | head -n 1; }
+  timeout 600 "$wine" "$program" --gtest_color=no 2>&1 | tr -d '\r' >"$log" || status=$?
+  count() { sed -n "s/^\[ *$1 *\] \([0-9]*\) tests\?.*/\1/p" "$log" | head -n 1; }
   passed=$(count PASSED) skipped=$(count SKIPPED) failures=$(count FAILED)
   passed=${passed:-0} skipped=${skipped:-0} failures=${failures:-0}
   total_passed=$((total_passed + passed)) total_skipped=$((total_skipped + skipped))
@@ -25,7 +25,9 @@ for program in "$tests"/test_*.exe; do
     failed=1
     grep -E '^\[  (FAILED|SKIPPED) +\] [A-Za-z]|Failure$' "$log" | head -n 40 >&2
   fi
-  grep -E '^\[  SKIPPED \] [A-Za-z]' "$log" | sort -u | sed 's/^\[  SKIPPED \]/  skipped:/' || true
+  # Each skipped test with its reason (the line after "...: Skipped").
+  awk '/: Skipped$/ { getline reason; next }
+       /^\[  SKIPPED \] [A-Za-z].* \(/ { print "  skipped: " $4 ": " reason }' "$log"
 done
 echo "Windows tests under Wine: $total_passed passed, $total_skipped skipped, $total_failed failed"
 exit $failed

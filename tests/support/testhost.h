@@ -44,6 +44,12 @@ std::string TestDataFile(const std::string& name);
 // A UTF-16 LE file (with or without BOM) decoded into lines, CR LF removed.
 std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom = nullptr, bool* crlf = nullptr);
 
+// A symbolic link at a host path to target (absolute, or relative to the
+// link's folder), a folder link when folder is true; throws when it cannot be
+// made. False where the system makes none: Wine's CreateSymbolicLinkW does nothing.
+bool MakeLink(const std::string& target, const std::string& link, bool folder);
+// Why a test that needs links skips where MakeLink makes none.
+inline constexpr char kNoLinks[] = "the system makes no symbolic links here (Wine)";
 // Host paths of the regular files below root whose names end in suffix (all when empty).
 std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix = "");
 // Every file and folder below root, by relative path, with its bytes and last-write time.
@@ -65,6 +71,9 @@ public:
     std::string Root(char letter) const;
     // The Windows path the module is given for a drive path (also "\\?\C:\...").
     CString Path(const CString& drivePath) const;
+    // The folders a drive path passes before its drive's folder: 0 on Linux,
+    // where the drive's folder is a drive's root; on Windows its depth.
+    int FolderLevels(char letter) const;
     // Host path for a drive path (C:\a\b -> <root>/a/b).
     std::string Host(const CString& drivePath) const;
     // Writes a file given by its Windows path, creating folders.

@@ -38,6 +38,8 @@ TestDrives::~TestDrives() {
 
 CString TestDrives::Path(const CString& drivePath) const { return drivePath; }
 
+int TestDrives::FolderLevels(char) const { return 0; }
+
 std::string TestDrives::Host(const CString& drivePath) const {
     std::string p = drivePath.ToUtf8();
     if (p.rfind("\\\\?\\", 0) == 0) p = p.substr(4);

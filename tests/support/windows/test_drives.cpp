@@ -1,5 +1,6 @@
 // The test's drives as plain folders: a drive path "C:\a" stands for
 // "<temporary folder>\drive_C\a", which is what the module is given.
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -44,6 +45,11 @@ CString TestDrives::Path(const CString& drivePath) const {
     if (drivePath.Mid(at, tmp.GetLength()).CompareNoCase(tmp) == 0) return drivePath;
     const char letter = static_cast<char>(drivePath[at]);
     return drivePath.Left(at) + CString::FromUtf8(Root(letter)) + drivePath.Mid(at + 2);
+}
+
+int TestDrives::FolderLevels(char letter) const {
+    const std::string root = Root(letter);
+    return static_cast<int>(std::count(root.begin(), root.end(), '\\'));
 }
 
 std::string TestDrives::Host(const CString& drivePath) const {
