@@ -70,6 +70,7 @@ public:
     // Host folder of a drive letter.
     std::string Root(char letter) const;
     // The Windows path the module is given for a drive path (also "\\?\C:\...").
+    // A path on a letter that is not a test drive stays as it is.
     CString Path(const CString& drivePath) const;
     // The folders a drive path passes before its drive's folder: 0 on Linux,
     // where the drive's folder is a drive's root; on Windows its depth.

@@ -37,14 +37,17 @@ TestDrives::~TestDrives() {
     if (!m_oldCwd.empty()) SetCurrentDirectoryW(CString::FromUtf8(m_oldCwd));
 }
 
-// A path that is already inside the test's folders (a Path() given back) stays as it is.
+// A path already inside the test's folders (a Path() given back) and one on
+// another drive stay as they are.
 CString TestDrives::Path(const CString& drivePath) const {
     const int at = HasLongPrefix(drivePath) ? 4 : 0;
     if (drivePath.GetLength() < at + 2 || drivePath[at + 1] != u':') return drivePath;
     const CString tmp = CString::FromUtf8(m_tmp.path());
     if (drivePath.Mid(at, tmp.GetLength()).CompareNoCase(tmp) == 0) return drivePath;
-    const char letter = static_cast<char>(drivePath[at]);
-    return drivePath.Left(at) + CString::FromUtf8(Root(letter)) + drivePath.Mid(at + 2);
+    const char letter = static_cast<char>(toupper(drivePath[at]));
+    for (const auto& root : m_roots)
+        if (root.first == letter) return drivePath.Left(at) + CString::FromUtf8(root.second) + drivePath.Mid(at + 2);
+    return drivePath;  // not a test drive: a drive of the system, or none
 }
 
 int TestDrives::FolderLevels(char letter) const {
