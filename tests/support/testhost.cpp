@@ -1,5 +1,6 @@
 // The parts of the test support that are the same on every system.
 #include "testhost.h"
+#include "wimgapi.h"
 
 #include <filesystem>
 #include <fstream>
@@ -163,6 +164,14 @@ bool HasCode(const std::vector<Posted>& posted, UINT message, long long code) {
     for (const auto& p : posted)
         if (p.message == message && p.wParam == code) return true;
     return false;
+}
+
+std::string ImageEngineMissing() {
+    HANDLE probe = WIMCreateFile(u"", WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, nullptr);
+    if (probe) WIMCloseHandle(probe);
+    if (!probe && GetLastError() == ERROR_MOD_NOT_FOUND)
+        return "no image engine: wimgapi.dll is not installed (Wine's own is only a placeholder)";
+    return std::string();
 }
 
 std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath) {

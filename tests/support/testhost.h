@@ -146,6 +146,10 @@ private:
 // message box is closed as soon as it shows, so that no test waits for a user.
 CString LastMessageBoxText();
 
+// Why a test of the image engine cannot run: "" when WIMGAPI is there; on
+// Windows without wimgapi.dll (Wine's own counts as none) it says so.
+std::string ImageEngineMissing();
+
 // The debug log's entries (timestamp line + message line) as messages, from a host path.
 std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath);
 
