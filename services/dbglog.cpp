@@ -58,6 +58,9 @@ void CloseStream(LogWriter& writer) {
 
 // One entry: time stamp line, then the message and its line break. Each entry
 // is flushed whole, so two writers appending to one file never split an entry.
+// The text goes out as UTF-8 bytes: the runtime's own conversion of a text
+// stream (the C locale) has no characters beyond Latin-1 and would drop the
+// rest of a message that holds one.
 void WriteEntry(LogWriter& writer, const CString& path, const WCHAR* format, va_list args) {
     try {
         const int formatted = QxFormatTruncated(writer.message, kMessageChars, format, args);
@@ -68,8 +71,8 @@ void WriteEntry(LogWriter& writer, const CString& path, const WCHAR* format, va_
         SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
         if (!writer.stream && !OpenForAppend(writer, path)) return;
         fseek(writer.stream, 0, SEEK_END);
-        fputws(LocalTimeText(u"[%Y-%m-%d %H%M%S]\n"), writer.stream);
-        fputws(writer.message, writer.stream);
+        fputs(LocalTimeText(u"[%Y-%m-%d %H%M%S]\n").ToUtf8().c_str(), writer.stream);
+        fputs(CString(writer.message).ToUtf8().c_str(), writer.stream);
         fflush(writer.stream);
     } catch (...) {
         // The log never fails towards its caller.

@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "run_command.h"
 #include "testhost.h"
 
 using namespace qxtest;

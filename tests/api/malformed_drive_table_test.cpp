@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "qxplatform.h"
 #include "testhost.h"
 
 using namespace qxtest;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "qxplatform.h"
 #include "testhost.h"
 
 using namespace qxtest;

@@ -9,6 +9,7 @@
 
 #include "backup_host.h"
 #include "link_target.h"
+#include "qxplatform.h"
 #include "catalog/serialization.h"
 #include "sample_tree.h"
 #include "wimgapi.h"

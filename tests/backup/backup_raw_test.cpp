@@ -7,6 +7,7 @@
 
 #include "services/local_time.h"
 #include "testhost.h"
+#include "tmpfs_mount.h"
 
 namespace fs = std::filesystem;
 using namespace qxtest;

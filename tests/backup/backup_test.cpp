@@ -7,6 +7,7 @@
 
 #include "catalog/serialization.h"
 #include "wimgapi.h"
+#include "run_command.h"
 #include "sample_tree.h"
 
 using namespace qxtest;

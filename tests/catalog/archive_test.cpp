@@ -16,7 +16,7 @@ namespace {
 class ArchiveTest : public ::testing::Test {
 protected:
     TestDrives drives{{"C"}};
-    const CString path = u"C:\\archive.bin";
+    const CString path = drives.Path(u"C:\\archive.bin");
 
     std::string Store(const std::function<void(CArchive&)>& write) {
         HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

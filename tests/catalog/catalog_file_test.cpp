@@ -97,8 +97,8 @@ protected:
 
     TestDrives drives{{"C"}};
     HostWindow host;
-    const CString folder = u"C:\\backup";
-    const CString catalogPath = u"C:\\backup\\Tarvolen.fbu";
+    const CString folder = drives.Path(u"C:\\backup");
+    const CString catalogPath = drives.Path(u"C:\\backup\\Tarvolen.fbu");
 };
 
 TEST_F(CatalogFileTest, SavedBytesMatchTheHandMadeVector) {
@@ -190,8 +190,8 @@ TEST_F(CatalogFileTest, SaveFailsWhenTheOldCatalogCannotBeDeleted) {
 
 TEST_F(CatalogFileTest, SaveIntoAMissingFolderShowsTheFileError) {
     CQXSerialization c;
-    EXPECT_FALSE(c.Save(u"C:\\nowhere"));
-    EXPECT_EQ(QxLastMessageBoxText(), SystemText(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(c.Save(drives.Path(u"C:\\nowhere")));
+    EXPECT_EQ(LastMessageBoxText(), SystemText(ERROR_PATH_NOT_FOUND));
     EXPECT_TRUE(Errors().empty());
 }
 
@@ -264,7 +264,7 @@ TEST_F(CatalogFileTest, MissingCatalogShowsTheFileErrorAndPostsNothing) {
     drives.Write(u"C:\\backup\\x", "");
     CQXSerialization c;
     EXPECT_FALSE(c.Load(folder));
-    EXPECT_EQ(QxLastMessageBoxText(), SystemText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(LastMessageBoxText(), SystemText(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(host.Drain().empty());
 }
 

@@ -65,7 +65,7 @@ TEST(CatalogFuzz, MutatedCatalogsNeverCrashLoad) {
         std::string bytes = Mutate(seeds[i % std::size(seeds)], rng);
         qxtest::WriteHostFile(host, bytes);
         CQXSerialization c;
-        if (!c.Load(u"C:\\b")) {
+        if (!c.Load(drives.Path(u"C:\\b"))) {
             ++rejected;
             ASSERT_TRUE(c.m_arDrive.empty() && c.m_arType.empty() && c.GetImageList()->empty() &&
                         c.m_arBigFile.empty() && c.m_OverLengthFileList.empty())
@@ -86,7 +86,7 @@ TEST(CatalogFuzz, RandomBytesNeverCrashLoad) {
         for (size_t k = 0; k < n; ++k) bytes += static_cast<char>(rng() & 0xFF);
         qxtest::WriteHostFile(host, bytes);
         CQXSerialization c;
-        c.Load(u"C:\\b");
+        c.Load(drives.Path(u"C:\\b"));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "catalog_bytes.h"
+#include "run_command.h"
 #include "testhost.h"
 
 using namespace cattest;
@@ -107,7 +108,7 @@ TEST_F(StoredBackupQueries, NoImageListedIsInvalidWithOnlyTheStartNotice) {
 TEST_F(StoredBackupQueries, MissingCatalogIsShownAndInvalid) {
     drives.Write(u"D:\\backup\\Backup.swm", "wim");
     EXPECT_EQ(m.IsDataValid(u"D:\\backup"), 1);
-    EXPECT_FALSE(QxLastMessageBoxText().IsEmpty());
+    EXPECT_FALSE(LastMessageBoxText().IsEmpty());
     std::vector<Posted> posted = host.Drain();
     ASSERT_EQ(posted.size(), 1u);
     EXPECT_EQ(posted[0].wParam, MSG_OPERATION_ISDATAVALID_START);
@@ -185,7 +186,7 @@ TEST_F(StoredBackupQueries, CategoriesOfUnreadableCatalogs) {
     std::vector<CString> categories = {u"KEPT"};
 
     EXPECT_EQ(m.GetCategoriesFromSerializationData(u"D:\\backup", &categories), 0);  // no catalog
-    EXPECT_FALSE(QxLastMessageBoxText().IsEmpty());
+    EXPECT_FALSE(LastMessageBoxText().IsEmpty());
 
     std::string bytes = Catalog({u"DOCUMENTS"}, {});
     WriteCatalog(bytes.substr(0, bytes.size() - 1));

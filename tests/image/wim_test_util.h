@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "run_command.h"
 #include "testhost.h"
 #include "wimgapi.h"
 

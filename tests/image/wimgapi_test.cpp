@@ -7,7 +7,9 @@
 
 #include <algorithm>
 
+#include "qxplatform.h"
 #include "sample_tree.h"
+#include "tmpfs_mount.h"
 #include "wim_test_util.h"
 
 using namespace qxtest;

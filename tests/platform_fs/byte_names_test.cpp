@@ -2,6 +2,7 @@
 // wide name that maps back to the very bytes on disk.
 #include <gtest/gtest.h>
 
+#include "qxplatform.h"
 #include "testhost.h"
 
 using namespace qxtest;

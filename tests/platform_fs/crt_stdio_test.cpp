@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "qxplatform.h"
 #include "testhost.h"
 #include "wcrt.h"
@@ -63,17 +65,17 @@ TEST(WideStdio, AnsiTextAndBinaryModes) {
     fputws(u"one\ntw\u00f6\n", f);
     fprintf(f, "%d\n", 3);
     fclose(f);
-    EXPECT_EQ(Bytes(drives, u"C:\\a.txt"), "one\r\ntw\xC3\xB6\r\n3\r\n");
+    EXPECT_EQ(Bytes(drives, u"C:\\a.txt"), "one\r\ntw\xF6\r\n3\r\n");
     f = _wfopen(u"C:\\a.txt", u"at");
     ASSERT_NE(f, nullptr);
     fputs("end", f);
     fclose(f);
-    EXPECT_EQ(Bytes(drives, u"C:\\a.txt"), "one\r\ntw\xC3\xB6\r\n3\r\nend");
+    EXPECT_EQ(Bytes(drives, u"C:\\a.txt"), "one\r\ntw\xF6\r\n3\r\nend");
     f = _wfopen(u"C:\\a.txt", u"r");
     ASSERT_NE(f, nullptr);
     char buf[64] = {};
-    EXPECT_EQ(fread(buf, 1, sizeof buf, f), 14u);
-    EXPECT_EQ(std::string(buf), "one\ntw\xC3\xB6\n3\nend");
+    EXPECT_EQ(fread(buf, 1, sizeof buf, f), 13u);
+    EXPECT_EQ(std::string(buf), "one\ntw\xF6\n3\nend");
     fclose(f);
     f = _wfopen(u"C:\\b.bin", u"wb");
     ASSERT_NE(f, nullptr);
@@ -86,6 +88,29 @@ TEST(WideStdio, AnsiTextAndBinaryModes) {
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(fseek(f, 0, SEEK_END), 0);
     EXPECT_EQ(ftell(f), 3);
+    fclose(f);
+}
+
+// A text stream without an encoding converts wide text through the C locale,
+// as the Windows runtime does: one byte per character up to U+00FF; a
+// character beyond fails the call, and what follows it is not written.
+TEST(WideStdio, TextWithoutAnEncodingHoldsNoCharacterBeyondLatin1) {
+    TestDrives drives({"C"});
+    FILE* f = _wfopen(u"C:\\c.txt", u"wt");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(fputws(u"Gr\u00fc\u00dfe\n", f), 0);
+    EXPECT_EQ(fputws(u"a\u20acb\n", f), EOF);
+    EXPECT_EQ(errno, EILSEQ);
+    fclose(f);
+    EXPECT_EQ(Bytes(drives, u"C:\\c.txt"), "Gr\xFC\xDF" "e\r\na");
+    f = _wfopen(u"C:\\c.txt", u"rt");
+    ASSERT_NE(f, nullptr);
+    WCHAR line[16];
+    ASSERT_NE(fgetws(line, 16, f), nullptr);
+    EXPECT_EQ(CString(line), CString(u"Gr\u00fc\u00dfe\n"));
+    ASSERT_NE(fgetws(line, 16, f), nullptr);
+    EXPECT_EQ(CString(line), CString(u"a"));
+    EXPECT_EQ(fgetws(line, 16, f), nullptr);
     fclose(f);
 }
 

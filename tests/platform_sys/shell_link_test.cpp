@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "shlobj.h"
+#include "run_command.h"
 #include "testhost.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "run_command.h"
 #include "sample_tree.h"
 #include "testhost.h"
 #include "tool_runner.h"

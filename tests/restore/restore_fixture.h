@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "catalog/serialization.h"
+#include "run_command.h"
 #include "sample_tree.h"
 #include "tree_listing.h"
 #include "wimgapi.h"

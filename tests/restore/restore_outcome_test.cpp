@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "restore_fixture.h"
+#include "tmpfs_mount.h"
 
 using namespace restoretest;
 

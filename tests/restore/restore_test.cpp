@@ -106,7 +106,7 @@ TEST_F(RestoreFixture, MissingCatalogEndsWithTheEndNotificationAndResultOne) {
     ASSERT_EQ(1, Restore(u"D:\\Nothing", {u"Documents"}));
     auto posted = host.Drain();
     EXPECT_EQ(MSG_OPERATION_RESTORE_END, Codes(posted, host.operationStr).back());
-    EXPECT_FALSE(QxLastMessageBoxText().IsEmpty());
+    EXPECT_FALSE(LastMessageBoxText().IsEmpty());
 }
 
 TEST_F(RestoreFixture, CatalogWhoseDriveEntryLeavesTheRestoreRootIsRefused) {

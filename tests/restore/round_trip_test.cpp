@@ -10,6 +10,7 @@
 #include <set>
 
 #include "link_target.h"
+#include "qxplatform.h"
 #include "restore_fixture.h"
 
 using namespace restoretest;

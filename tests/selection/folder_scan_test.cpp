@@ -1,24 +1,14 @@
 // The folder walk on trees built in a test drive: order, matching, progress,
-// links, probe mode, cancellation, long and very deep paths.
-#include <fcntl.h>
-#include <pthread.h>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// links, probe mode, cancellation, long paths.
 #include <algorithm>
 #include <filesystem>
 
-#include "services/dbglog.h"
-#include "selection/folder_scan.h"
-#include "testhost.h"
+#include "folder_scan_fixture.h"
 
 using namespace qxtest;
 namespace fs = std::filesystem;
 
 namespace {
-
-using Paths = std::vector<CString>;
 
 // What the walk should produce: a plain recursive listing through the same
 // platform calls, children visited where they are listed.
@@ -41,38 +31,15 @@ void ReferenceWalk(const CString& folder, const Paths& patterns, Paths& out) {
     FindClose(find);
 }
 
-class FolderScanTest : public ::testing::Test {
-protected:
-    void SetUp() override { g_pHostWnd = host.handle(); }
-    void TearDown() override {
-        g_pHostWnd = nullptr;
-        g_pfnContinue = nullptr;
-        CloseDbgLog();  // the stream must not outlive the test's folder
-    }
-    bool Collect(const CString& folder, const Paths& patterns, double usedBytes = 0) {
-        progress = 0;
-        return ScanFolder(folder, &patterns, usedBytes, &progress, &result, &total);
-    }
-    bool Probe(const CString& folder, const Paths& patterns) {
-        return ScanFolder(folder, &patterns, 0, nullptr, &result, nullptr);
-    }
-
-    TestDrives drives;
-    HostWindow host;
-    Paths result;
-    double progress = 0;
-    ULONGLONG total = 0;
-};
-
 TEST_F(FolderScanTest, CollectsMatchingFilesWithSizesAndProgress) {
     drives.Write(u"C:\\report.doc", "12345");
     drives.Write(u"C:\\Data\\budget.xlsx", "1234567");
     drives.Write(u"C:\\Data\\notes.txt", "123");
     drives.Write(u"C:\\Data\\README", "1");
-    ASSERT_TRUE(Collect(u"C:\\", {u"DOC", u"XLS*"}));
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\"), {u"DOC", u"XLS*"}));
     Paths sorted = result;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ((Paths{u"C:\\Data\\budget.xlsx", u"C:\\report.doc"}), sorted);
+    EXPECT_EQ((Paths{drives.Path(u"C:\\Data\\budget.xlsx"), drives.Path(u"C:\\report.doc")}), sorted);
     EXPECT_EQ(12u, total);
     EXPECT_EQ(16.0, progress);
 
@@ -96,9 +63,9 @@ TEST_F(FolderScanTest, KeepsDepthFirstListingOrderAndTrailingBackslashes) {
                           "a\\b\\7.doc", "8.doc"})
         drives.Write(CString(u"C:\\top\\") + CString::FromUtf8(f), "x");
     Paths expected;
-    ReferenceWalk(u"C:\\top", {u"DOC"}, expected);
+    ReferenceWalk(drives.Path(u"C:\\top"), {u"DOC"}, expected);
     ASSERT_EQ(9u, expected.size());
-    ASSERT_TRUE(Collect(u"C:\\top\\\\", {u"DOC"}));
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\top\\\\"), {u"DOC"}));
     EXPECT_EQ(expected, result);
 }
 
@@ -109,17 +76,19 @@ TEST_F(FolderScanTest, ExtensionRules) {
     drives.Write(u"C:\\f\\photo.jpeg", "x");
     drives.Write(u"C:\\f\\photo.png", "x");
     drives.Write(u"C:\\f\\trailing.", "x");
-    ASSERT_TRUE(Collect(u"C:\\f", {u"GZ", u"JP*"}));
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\f"), {u"GZ", u"JP*"}));
     std::sort(result.begin(), result.end());
-    EXPECT_EQ((Paths{u"C:\\f\\archive.tar.gz", u"C:\\f\\photo.jpeg", u"C:\\f\\photo.jpg"}), result);
+    EXPECT_EQ((Paths{drives.Path(u"C:\\f\\archive.tar.gz"), drives.Path(u"C:\\f\\photo.jpeg"),
+                      drives.Path(u"C:\\f\\photo.jpg")}),
+              result);
     result.clear();
-    ASSERT_TRUE(Collect(u"C:\\f", {u"*"}));
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\f"), {u"*"}));
     EXPECT_EQ(4u, result.size());  // neither "report" nor "trailing." has an extension
 }
 
 TEST_F(FolderScanTest, PercentOfUsedBytesIsCappedAt100) {
     for (int i = 0; i < 5; ++i) drives.Write(CString(u"C:\\p\\") + CString(WCHAR(u'a' + i)) + u".bin", std::string(250, 'x'));
-    ASSERT_TRUE(Collect(u"C:\\p", {u"BIN"}, 1000));
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\p"), {u"BIN"}, 1000));
     std::vector<long long> percents;
     for (const auto& p : host.Drain())
         if (p.message == host.progressInt) percents.push_back(p.wParam);
@@ -129,14 +98,15 @@ TEST_F(FolderScanTest, PercentOfUsedBytesIsCappedAt100) {
 TEST_F(FolderScanTest, LinksAreNeverFollowed) {
     drives.Write(u"C:\\real\\inside.doc", "x");
     drives.Write(u"C:\\scan\\own.doc", "x");
-    fs::create_directory_symlink(drives.Host(u"C:\\real"), drives.Host(u"C:\\scan\\junction"));
-    fs::create_symlink(drives.Host(u"C:\\real\\inside.doc"), drives.Host(u"C:\\scan\\link.doc"));
-    ASSERT_TRUE(Collect(u"C:\\scan", {u"DOC"}));
-    EXPECT_EQ((Paths{u"C:\\scan\\own.doc"}), result);
+    if (!MakeLink(drives.Host(u"C:\\real"), drives.Host(u"C:\\scan\\junction"), true)) GTEST_SKIP() << kNoLinks;
+    if (!MakeLink(drives.Host(u"C:\\real\\inside.doc"), drives.Host(u"C:\\scan\\link.doc"), false))
+        GTEST_SKIP() << kNoLinks;
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\scan"), {u"DOC"}));
+    EXPECT_EQ((Paths{drives.Path(u"C:\\scan\\own.doc")}), result);
 }
 
 TEST_F(FolderScanTest, MissingFolderCountsAsEmpty) {
-    EXPECT_TRUE(Collect(u"C:\\nowhere", {u"DOC"}));
+    EXPECT_TRUE(Collect(drives.Path(u"C:\\nowhere"), {u"DOC"}));
     EXPECT_TRUE(result.empty());
     EXPECT_TRUE(Collect(u"Q:\\", {u"DOC"}));
 }
@@ -145,11 +115,11 @@ TEST_F(FolderScanTest, ProbeStopsAtTheFirstMatchAndPostsNothing) {
     drives.Write(u"C:\\probe\\a\\b\\c\\deep.jpg", "x");
     drives.Write(u"C:\\probe\\a\\b\\c\\other.jpg", "x");
     drives.Write(u"C:\\probe\\a\\note.txt", "x");
-    EXPECT_TRUE(Probe(u"C:\\probe", {u"JPG"}));
+    EXPECT_TRUE(Probe(drives.Path(u"C:\\probe"), {u"JPG"}));
     ASSERT_EQ(1u, result.size());
-    EXPECT_EQ(0, result[0].Find(u"C:\\probe\\a\\b\\c\\"));
+    EXPECT_EQ(0, result[0].Find(drives.Path(u"C:\\probe\\a\\b\\c\\")));
     result.clear();
-    EXPECT_TRUE(Probe(u"C:\\probe", {u"PNG"}));
+    EXPECT_TRUE(Probe(drives.Path(u"C:\\probe"), {u"PNG"}));
     EXPECT_TRUE(result.empty());
     EXPECT_TRUE(host.Drain().empty());
 }
@@ -159,11 +129,11 @@ TEST_F(FolderScanTest, CancellationEndsTheLevelThatSawIt) {
     g_nOperation = OP_AUTO_SELECTION;
     ContinueCounter::Reset();
     g_pfnContinue = ContinueCounter::Continue;
-    ASSERT_TRUE(Collect(u"C:\\c", {u"DOC"}));
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\c"), {u"DOC"}));
     EXPECT_EQ(22, ContinueCounter::calls);  // one poll per entry, "." and ".." included
     result.clear();
     ContinueCounter::Reset(6);
-    EXPECT_FALSE(Collect(u"C:\\c", {u"DOC"}));
+    EXPECT_FALSE(Collect(drives.Path(u"C:\\c"), {u"DOC"}));
     EXPECT_EQ(6, ContinueCounter::calls);
     EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     EXPECT_GE(result.size(), 3u);
@@ -185,7 +155,7 @@ std::vector<CString> RawListing(const CString& folder) {
 TEST_F(FolderScanTest, CancellationInASubFolderStopsTheLevelsAbove) {
     for (int i = 0; i < 20; ++i) drives.Write(CString(u"C:\\c\\sub\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
     for (int i = 0; i < 20; ++i) drives.Write(CString(u"C:\\c\\g") + CString(WCHAR(u'a' + i)) + u".doc", "x");
-    const auto top = RawListing(u"C:\\c");
+    const auto top = RawListing(drives.Path(u"C:\\c"));
     const size_t subAt = std::find(top.begin(), top.end(), CString(u"sub")) - top.begin();
     ASSERT_LT(subAt, top.size());
     const bool subIsLast = subAt + 1 == top.size();
@@ -194,76 +164,22 @@ TEST_F(FolderScanTest, CancellationInASubFolderStopsTheLevelsAbove) {
     g_nOperation = OP_AUTO_SELECTION;
     ContinueCounter::Reset(static_cast<int>(subAt) + 1 + 5);
     g_pfnContinue = ContinueCounter::Continue;
-    EXPECT_EQ(subIsLast, Collect(u"C:\\c", {u"DOC"}));
+    EXPECT_EQ(subIsLast, Collect(drives.Path(u"C:\\c"), {u"DOC"}));
     EXPECT_EQ(ContinueCounter::cancelAt + (subIsLast ? 0 : 1), ContinueCounter::calls);
     EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     Paths expected;
-    ReferenceWalk(u"C:\\c", {u"DOC"}, expected);
+    ReferenceWalk(drives.Path(u"C:\\c"), {u"DOC"}, expected);
     ASSERT_LT(result.size(), expected.size());
     EXPECT_EQ(Paths(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(result.size())), result);
 }
 
 TEST_F(FolderScanTest, FoldersBeyond260CharactersAreListed) {
-    CString folder = u"C:";
+    CString folder = drives.Path(u"C:");
     for (int i = 0; i < 4; ++i) folder += CString(u"\\") + CString(u'L', 100);
     drives.Write(folder + u"\\long.doc", "abc");
-    ASSERT_TRUE(Collect(u"C:\\", {u"DOC"}));
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\"), {u"DOC"}));
     EXPECT_EQ((Paths{folder + u"\\long.doc"}), result);
     EXPECT_EQ(3u, total);
-}
-
-// Creates depth nested folders "d" below host folder root and a file at the bottom.
-void MakeDeepTree(const std::string& root, int depth, const char* fileName) {
-    int dir = open(root.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(dir, 0);
-    for (int i = 0; i < depth; ++i) {
-        ASSERT_EQ(0, mkdirat(dir, "d", 0755));
-        int next = openat(dir, "d", O_RDONLY | O_DIRECTORY);
-        close(dir);
-        ASSERT_GE(next, 0);
-        dir = next;
-    }
-    int file = openat(dir, fileName, O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(file, 0);
-    close(file);
-    close(dir);
-}
-
-// Runs job on a thread with a small stack: a walk that recursed once per
-// folder level would overflow it long before the bottom of a deep tree.
-template <typename Job>
-void OnSmallStack(Job job) {
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    ASSERT_EQ(0, pthread_attr_setstacksize(&attr, 128 * 1024));
-    pthread_t thread;
-    auto run = [](void* arg) -> void* {
-        (*static_cast<Job*>(arg))();
-        return nullptr;
-    };
-    ASSERT_EQ(0, pthread_create(&thread, &attr, run, &job));
-    pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attr);
-}
-
-TEST_F(FolderScanTest, VeryDeepTreeIsWalkedWithoutRecursion) {
-    const int depth = 1200;
-    MakeDeepTree(drives.Root('C'), depth, "bottom.doc");
-    CString expected = u"C:";
-    for (int i = 0; i < depth; ++i) expected += u"\\d";
-    expected += u"\\bottom.doc";
-    g_pHostWnd = nullptr;
-    bool collected = false, probed = false;
-    Paths probeResult;
-    OnSmallStack([&] {
-        collected = Collect(u"C:\\", {u"DOC"});
-        const Paths patterns{u"DOC"};
-        probed = ScanFolder(u"C:\\", &patterns, 0, nullptr, &probeResult, nullptr);
-    });
-    EXPECT_TRUE(collected);
-    EXPECT_EQ((Paths{expected}), result);
-    EXPECT_TRUE(probed);
-    EXPECT_EQ((Paths{expected}), probeResult);
 }
 
 }  // namespace

@@ -1,52 +1,13 @@
 // The scan and selection exports end to end, through the loaded module.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <stdexcept>
 
-#include "testhost.h"
+#include "scan_export_fixture.h"
 
 using namespace qxtest;
 namespace fs = std::filesystem;
 
 namespace {
-
-using Names = std::vector<CString>;
-
-const char kTypeList[] = "[Documents]\r\ndoc, docx, txt\r\n[Pictures]\r\njpg,jpeg,png\r\ntif*\r\n[Music]\r\nmp3\r\n";
-
-class ScanExportTest : public ::testing::Test {
-protected:
-    explicit ScanExportTest(std::vector<std::string> table = {"C"}) : drives(table) {
-        drives.Write(u"C:\\lists\\types.txt", kTypeList);
-    }
-
-    int Scan(const CString& path, Names& categories, ContinueCallback callback = nullptr, HWND* window = nullptr) {
-        count = 12345;
-        return module.ScanFileArraySizeByPredefinedType(window ? window : host.handle(), path, u"C:\\lists\\types.txt",
-                                                        &categories, &count, callback);
-    }
-    // Fetches the last result as a host does: capacity for the count, then the hand-over.
-    Names Fetch() {
-        Names files;
-        files.reserve(static_cast<size_t>(count));
-        EXPECT_EQ(0, module.GetFileArrayByPredefinedType(&files, &total));
-        return files;
-    }
-    std::vector<std::string> Log() const { return ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log"); }
-    bool Logged(const std::string& line) const {
-        auto log = Log();
-        return std::find(log.begin(), log.end(), line) != log.end();
-    }
-    std::string Work(const std::string& rel) const { return drives.WorkDir() + "/" + rel; }
-
-    TestDrives drives;
-    HostWindow host;
-    Module module;
-    ULONGLONG count = 0;
-    ULONGLONG total = 0;
-};
 
 TEST_F(ScanExportTest, ListingModeReturnsTheCategoriesInFileOrder) {
     Names categories;
@@ -81,13 +42,14 @@ TEST_F(ScanExportTest, CategoryNamesAreUpperCasedInEveryScript) {
 
 TEST_F(ScanExportTest, ListingModeWithUnreadableTypeList) {
     Names categories;
-    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(host.handle(), u"", u"C:\\missing.txt", &categories, &count,
-                                                          nullptr));
+    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(host.handle(), u"", drives.Path(u"C:\\missing.txt"),
+                                                          &categories, &count, nullptr));
     EXPECT_TRUE(categories.empty());
     auto posted = host.Drain();
     EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_LIST_FAILED}), Codes(posted, host.errorStr));
     EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_LOAD_TYPE_LIST_SUCCESS));
-    EXPECT_TRUE(Logged("MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file C:\\missing.txt, error = 2"));
+    EXPECT_TRUE(Logged("MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file " +
+                       drives.Path(u"C:\\missing.txt").ToUtf8() + ", error = 2"));
 }
 
 TEST_F(ScanExportTest, ScanOfOneFolderWithoutTrailingBackslash) {
@@ -100,7 +62,7 @@ TEST_F(ScanExportTest, ScanOfOneFolderWithoutTrailingBackslash) {
     fs::create_directories(drives.Host(u"C:\\Users\\me\\system.sav\\logs"));
 
     Names categories{u"Pictures", u"documents", u"PICTURES"};
-    ASSERT_EQ(0, Scan(u"C:\\Users\\me", categories));
+    ASSERT_EQ(0, Scan(drives.Path(u"C:\\Users\\me"), categories));
     EXPECT_EQ((Names{u"Pictures", u"documents"}), categories);
     ASSERT_EQ(4u, count);
 
@@ -112,7 +74,7 @@ TEST_F(ScanExportTest, ScanOfOneFolderWithoutTrailingBackslash) {
     ASSERT_EQ(3u, operations.size());
     EXPECT_EQ(MSG_OPERATION_AUTO_SELECTION_START, operations[0].wParam);
     EXPECT_EQ(MSG_OPERATION_SCAN_DRIVE, operations[1].wParam);
-    EXPECT_EQ(CString(u"C:\\Users\\me\\"), operations[1].text);
+    EXPECT_EQ(drives.Path(u"C:\\Users\\me\\"), operations[1].text);
     EXPECT_EQ(MSG_OPERATION_AUTO_SELECTION_END, operations[2].wParam);
     EXPECT_TRUE(Codes(posted, host.errorStr).empty());
     // One percentage per file met, the last one 100 before the end message; one path per file taken.
@@ -138,8 +100,8 @@ TEST_F(ScanExportTest, ScanOfOneFolderWithoutTrailingBackslash) {
     Names sorted = files;
     std::sort(sorted.begin(), sorted.end());
     // The paths keep the names as on disk, the scan root's included.
-    EXPECT_EQ((Names{u"C:\\Users\\me\\Photos\\a.jpg", u"C:\\Users\\me\\Photos\\b.tiff", u"C:\\Users\\me\\notes.txt",
-                     u"C:\\Users\\me\\report.doc"}),
+    EXPECT_EQ((Names{drives.Path(u"C:\\Users\\me\\Photos\\a.jpg"), drives.Path(u"C:\\Users\\me\\Photos\\b.tiff"),
+                     drives.Path(u"C:\\Users\\me\\notes.txt"), drives.Path(u"C:\\Users\\me\\report.doc")}),
               sorted);
 
     bool bom = false, crlf = false;
@@ -148,7 +110,7 @@ TEST_F(ScanExportTest, ScanOfOneFolderWithoutTrailingBackslash) {
     EXPECT_TRUE(crlf);
     EXPECT_EQ(files, ReadUtf16Lines(drives.Host(u"C:\\Users\\me\\system.sav\\logs\\ScanFolder_SourceFileList.log")));
 
-    EXPECT_TRUE(Logged("MSG_OPERATION_SCAN_DRIVE - You will scan C:\\Users\\me\\"));
+    EXPECT_TRUE(Logged("MSG_OPERATION_SCAN_DRIVE - You will scan " + drives.Path(u"C:\\Users\\me\\").ToUtf8()));
     EXPECT_TRUE(Logged("You completed the selection!"));
     EXPECT_TRUE(Logged("MSG_OPERATION_AUTO_SELECTION_END - Auto selection end!"));
 
@@ -166,7 +128,7 @@ TEST_F(ScanExportTest, TotalAboveFourGigabytesIsExact) {
     fs::resize_file(drives.Host(u"C:\\big\\one.doc"), big);
     fs::resize_file(drives.Host(u"C:\\big\\two.doc"), big + 7);
     Names categories{u"documents"};
-    ASSERT_EQ(0, Scan(u"C:\\big\\", categories));
+    ASSERT_EQ(0, Scan(drives.Path(u"C:\\big\\"), categories));
     ASSERT_EQ(2u, count);
     EXPECT_EQ(2u, Fetch().size());
     EXPECT_EQ(2 * big + 7, total);
@@ -178,7 +140,7 @@ TEST_F(ScanExportTest, NothingFoundEndsWithoutListAndWithFailure) {
     // A list left by an earlier run is not presented as this scan's.
     WriteHostFile(Work("SourceFileList.log"), "old");
     Names categories{u"music"};
-    EXPECT_EQ(1, Scan(u"C:\\empty", categories));
+    EXPECT_EQ(1, Scan(drives.Path(u"C:\\empty"), categories));
     EXPECT_EQ(0u, count);
     auto posted = host.Drain();
     EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
@@ -189,15 +151,15 @@ TEST_F(ScanExportTest, NothingFoundEndsWithoutListAndWithFailure) {
 TEST_F(ScanExportTest, UnknownCategoryOrUnreadableListFailsTheScan) {
     drives.Write(u"C:\\f\\a.doc", "x");
     Names categories{u"Nothing"};
-    EXPECT_EQ(1, Scan(u"C:\\f", categories));
+    EXPECT_EQ(1, Scan(drives.Path(u"C:\\f"), categories));
     auto posted = host.Drain();
     EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_ARRAY_FAILED}), Codes(posted, host.errorStr));
     EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
     EXPECT_TRUE(Logged("MSG_ERROR_LOAD_TYPE_ARRAY_FAILED - You don't put the type list! scan failed"));
 
     Names wanted{u"documents"};
-    EXPECT_EQ(1, module.ScanFileArraySizeByPredefinedType(host.handle(), u"C:\\f", u"C:\\nope.txt", &wanted, &count,
-                                                          nullptr));
+    EXPECT_EQ(1, module.ScanFileArraySizeByPredefinedType(host.handle(), drives.Path(u"C:\\f"),
+                                                          drives.Path(u"C:\\nope.txt"), &wanted, &count, nullptr));
     EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_LIST_FAILED, MSG_ERROR_LOAD_TYPE_ARRAY_FAILED}),
               Codes(host.Drain(), host.errorStr));
     EXPECT_EQ(0u, count);
@@ -207,8 +169,9 @@ TEST_F(ScanExportTest, NullWindowPostsNothingAndGivesTheSameResult) {
     drives.Write(u"C:\\f\\a.doc", "x");
     Names categories{u"documents"};
     count = 0;
-    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(nullptr, u"C:\\f", u"C:\\lists\\types.txt", &categories,
-                                                          &count, nullptr));
+    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(nullptr, drives.Path(u"C:\\f"),
+                                                          drives.Path(u"C:\\lists\\types.txt"), &categories, &count,
+                                                          nullptr));
     EXPECT_EQ(1u, count);
     EXPECT_TRUE(host.Drain().empty());
 }
@@ -228,10 +191,10 @@ TEST_F(ScanExportTest, SecondOperationIsRefused) {
 }
 
 TEST_F(ScanExportTest, CancelledScanKeepsWhatItFoundAndReportsNoCount) {
-    for (int i = 0; i < 30; ++i) drives.Write(CString(u"C:\\c\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
+    for (int i = 10; i < 40; ++i) drives.Write(u"C:\\c\\f" + CString::FromUtf8(std::to_string(i)) + u".doc", "x");
     ContinueCounter::Reset(10);
     Names categories{u"documents"};
-    EXPECT_EQ(1, Scan(u"C:\\c", categories, ContinueCounter::Continue));
+    EXPECT_EQ(1, Scan(drives.Path(u"C:\\c"), categories, ContinueCounter::Continue));
     EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     EXPECT_EQ(0u, count);
     auto posted = host.Drain();
@@ -250,34 +213,19 @@ TEST_F(ScanExportTest, CancellingWhileTheListIsWrittenLeavesNoList) {
     for (int i = 0; i < 5; ++i) drives.Write(CString(u"C:\\c\\f") + CString(WCHAR(u'a' + i)) + u".doc", "x");
     Names categories{u"documents"};
     ContinueCounter::Reset();
-    ASSERT_EQ(0, Scan(u"C:\\c", categories, ContinueCounter::Continue));
+    ASSERT_EQ(0, Scan(drives.Path(u"C:\\c"), categories, ContinueCounter::Continue));
     ASSERT_EQ(5u, count);
     const int scanPolls = ContinueCounter::calls - 5;  // one poll per list line follows the walk
     host.Drain();
 
     ContinueCounter::Reset(scanPolls + 1);
-    EXPECT_EQ(1, Scan(u"C:\\c", categories, ContinueCounter::Continue));
+    EXPECT_EQ(1, Scan(drives.Path(u"C:\\c"), categories, ContinueCounter::Continue));
     EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_AUTO_SELECTION});
     EXPECT_EQ(5u, count);
     EXPECT_FALSE(HostExists(Work("SourceFileList.log")));
     auto posted = host.Drain();
     EXPECT_TRUE(Codes(posted, host.errorStr).empty());
     EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
-}
-
-// A host callback that fails with a system error and throws: the scan ends
-// and the host is told that error, not one left by the scan's own clean-up.
-int CALLBACK FailWithDiskFull(int*) {
-    SetLastError(ERROR_DISK_FULL);
-    throw std::runtime_error("host failure");
-}
-
-TEST_F(ScanExportTest, AnExceptionReportsItsOwnSystemError) {
-    drives.Write(u"C:\\c\\a.doc", "x");
-    Names categories{u"documents"};
-    EXPECT_EQ(1, Scan(u"C:\\c", categories, FailWithDiskFull));
-    EXPECT_EQ((std::vector<long long>{ERROR_DISK_FULL}), Codes(host.Drain(), host.errorStr));
-    EXPECT_EQ(0, Scan(u"C:\\c", categories));  // the lock was released
 }
 
 TEST_F(ScanExportTest, UserSelectionOnlyFramesTheHostsPicker) {
@@ -291,59 +239,6 @@ TEST_F(ScanExportTest, UserSelectionOnlyFramesTheHostsPicker) {
     EXPECT_LT(at("MSG_OPERATION_USER_SELECTION_START - User selection start!"), at("Open file browser!"));
     EXPECT_LT(at("Open file browser!"), at("MSG_OPERATION_USER_SELECTION_END - User selection end!"));
     EXPECT_LT(at("MSG_OPERATION_USER_SELECTION_END - User selection end!"), static_cast<long>(log.size()));
-}
-
-class AllDrivesScanTest : public ScanExportTest {
-protected:
-    AllDrivesScanTest() : ScanExportTest({"C", "D,removable", "E,fixed,active", "F,fixed,noopen", "G"}) {}
-};
-
-TEST_F(AllDrivesScanTest, ScansTheAcceptedDrivesAndReportsTheOthers) {
-    drives.Write(u"C:\\a.doc", "1");
-    drives.Write(u"D:\\d.doc", "1");
-    drives.Write(u"E:\\e.doc", "1");
-    drives.Write(u"F:\\f.doc", "1");
-    drives.Write(u"G:\\sub\\g.doc", "22");
-    fs::create_directories(Work("system.sav/logs"));
-    Names categories{u"documents"};
-    ASSERT_EQ(0, Scan(u"", categories));
-    ASSERT_EQ(3u, count);
-    auto posted = host.Drain();
-    std::vector<std::pair<long long, CString>> scanned;
-    for (const auto& p : posted)
-        if (p.message == host.operationStr && p.wParam == MSG_OPERATION_SCAN_DRIVE) scanned.emplace_back(p.wParam, p.text);
-    EXPECT_EQ((std::vector<std::pair<long long, CString>>{{MSG_OPERATION_SCAN_DRIVE, u"C:\\"},
-                                                          {MSG_OPERATION_SCAN_DRIVE, u"G:\\"}}),
-              scanned);
-    EXPECT_EQ((std::vector<long long>{MSG_ERROR_DRIVE_INFO_FAILED, MSG_ERROR_DRIVE_INVALID, MSG_ERROR_DRIVE_INVALID,
-                                      MSG_ERROR_DRIVE_OPEN_FAILED, MSG_ERROR_DRIVE_INVALID}),
-              Codes(posted, host.errorStr));
-    Names files = Fetch();
-    std::sort(files.begin(), files.end());
-    // The type list on C:\lists is a document too.
-    EXPECT_EQ((Names{u"C:\\a.doc", u"C:\\lists\\types.txt", u"G:\\sub\\g.doc"}), files);
-    EXPECT_EQ(3u + sizeof kTypeList - 1, total);
-    // With no folder given the copy goes below the current folder.
-    EXPECT_EQ(3u, ReadUtf16Lines(Work("system.sav/logs/ScanFolder_SourceFileList.log")).size());
-    EXPECT_TRUE(Logged("MSG_ERROR_DRIVE_INVALID - Drive E:\\ is not a Hard Drive!"));
-}
-
-class RejectedDrivesScanTest : public ScanExportTest {
-protected:
-    RejectedDrivesScanTest() : ScanExportTest({"C,fixed,active", "D,removable"}) {}
-};
-
-TEST_F(RejectedDrivesScanTest, NoAcceptedDriveMeansNothingScanned) {
-    drives.Write(u"C:\\a.doc", "1");
-    Names categories{u"documents"};
-    EXPECT_EQ(1, Scan(u"", categories));
-    EXPECT_EQ(0u, count);
-    auto posted = host.Drain();
-    EXPECT_TRUE(Codes(posted, host.progressStr).empty());
-    EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
-    EXPECT_FALSE(HasCode(posted, host.operationStr, MSG_OPERATION_SCAN_DRIVE));
-    EXPECT_FALSE(HasCode(posted, host.errorStr, MSG_ERROR_SCAN_FOLDER_FAILED));
-    EXPECT_FALSE(HostExists(Work("SourceFileList.log")));
 }
 
 }  // namespace

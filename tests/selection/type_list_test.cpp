@@ -17,7 +17,7 @@ protected:
     // Writes C:\types.txt with the given bytes and loads it.
     bool Load(const std::string& content, std::vector<CString> categories = {}) {
         drives.Write(u"C:\\types.txt", content);
-        return LoadTypeList(u"C:\\types.txt", &categories, &types);
+        return LoadTypeList(drives.Path(u"C:\\types.txt"), &categories, &types);
     }
     std::vector<CString> Extensions(size_t record) const { return types.at(record).Extension; }
     std::vector<std::string> LogMessages() {
@@ -108,26 +108,26 @@ TEST_F(TypeListTest, MissingFileIsReportedWithItsCause) {
     HostWindow host;
     g_pHostWnd = host.handle();
     std::vector<CString> none;
-    EXPECT_FALSE(LoadTypeList(u"C:\\missing.txt", &none, &types));
-    EXPECT_FALSE(LoadTypeList(u"C:\\no\\such\\folder\\types.txt", &none, &types));
+    EXPECT_FALSE(LoadTypeList(drives.Path(u"C:\\missing.txt"), &none, &types));
+    EXPECT_FALSE(LoadTypeList(drives.Path(u"C:\\no\\such\\folder\\types.txt"), &none, &types));
     g_pHostWnd = nullptr;
     EXPECT_TRUE(types.empty());
     EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_LIST_FAILED, MSG_ERROR_LOAD_TYPE_LIST_FAILED}),
               Codes(host.Drain(), host.errorStr));
     auto log = LogMessages();
+    const std::string failed = "MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file ";
     EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
-                                   "MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file C:\\missing.txt, error = 2"));
+                                   failed + drives.Path(u"C:\\missing.txt").ToUtf8() + ", error = 2"));
     EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
-                                   "MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file "
-                                   "C:\\no\\such\\folder\\types.txt, error = 3"));
+                                   failed + drives.Path(u"C:\\no\\such\\folder\\types.txt").ToUtf8() + ", error = 3"));
 }
 
 TEST(SampleTypeList, HasTheMainCategoriesAndAPrefixPattern) {
     TestDrives drives;
     std::vector<CString> all;
     std::vector<TypeEntry> types;
-    drives.Write(u"C:\\types.txt", ReadHostFile(std::string(QXFM_TEST_DATA_DIR) + "/types.txt"));
-    ASSERT_TRUE(LoadTypeList(u"C:\\types.txt", &all, &types));
+    drives.Write(u"C:\\types.txt", ReadHostFile(TestDataFile("types.txt")));
+    ASSERT_TRUE(LoadTypeList(drives.Path(u"C:\\types.txt"), &all, &types));
     std::vector<CString> names;
     bool prefix = false;
     for (const auto& t : types) {

@@ -83,13 +83,13 @@ TEST_F(DbgLogTest, ClosedLogIsReadOnlyHiddenAndNextEntryStillAppends) {
 }
 
 TEST_F(DbgLogTest, UnopenableLogDropsEntriesAndRetriesLater) {
-    g_strDebugLogFile = u"C:\\no such folder\\Dbg.log";
+    g_strDebugLogFile = drives.Path(u"C:\\no such folder\\Dbg.log");
     OpenDbgLogForOperation();
     DbgLog(u"lost");
     CloseDbgLog();
     EXPECT_FALSE(HostExists(drives.Root('C') + "/no such folder"));
 
-    g_strDebugLogFile = u"C:\\Dbg.log";
+    g_strDebugLogFile = drives.Path(u"C:\\Dbg.log");
     DbgLog(u"kept");
     EXPECT_EQ(ReadDbgLogMessages(drives.Root('C') + "/Dbg.log"), std::vector<std::string>{"kept"});
 }

@@ -41,11 +41,11 @@ protected:
 
 TEST_F(ListLogTest, WritesUtf16WithBomAndCrLf) {
     std::vector<CString> lines = {u"C:\\a.txt", u"C:\\Grüße\\😀.doc"};
-    EXPECT_TRUE(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE));
+    EXPECT_TRUE(WriteFileListLog(&lines, drives.Path(u"C:\\logs"), FALSE, FALSE));
     EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\SourceFileList.log")),
               kBom + Utf16(u"C:\\a.txt\r\nC:\\Grüße\\😀.doc\r\n"));
 
-    EXPECT_TRUE(WriteFileListLog(&lines, u"C:\\logs\\", FALSE, TRUE));
+    EXPECT_TRUE(WriteFileListLog(&lines, drives.Path(u"C:\\logs\\"), FALSE, TRUE));
     EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\ExceptionFileList.log")),
               kBom + Utf16(u"C:\\a.txt\r\nC:\\Grüße\\😀.doc\r\n"));
     EXPECT_TRUE(host.Drain().empty());
@@ -54,38 +54,38 @@ TEST_F(ListLogTest, WritesUtf16WithBomAndCrLf) {
 TEST_F(ListLogTest, ReplaceOrAppend) {
     std::vector<CString> first = {u"one", u"two"};
     std::vector<CString> second = {u"three"};
-    ASSERT_TRUE(WriteFileListLog(&first, u"C:\\logs", FALSE, FALSE));
-    ASSERT_TRUE(WriteFileListLog(&second, u"C:\\logs", FALSE, FALSE));
+    ASSERT_TRUE(WriteFileListLog(&first, drives.Path(u"C:\\logs"), FALSE, FALSE));
+    ASSERT_TRUE(WriteFileListLog(&second, drives.Path(u"C:\\logs"), FALSE, FALSE));
     EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\SourceFileList.log")), kBom + Utf16(u"three\r\n"));
 
-    ASSERT_TRUE(WriteFileListLog(&first, u"C:\\logs", TRUE, FALSE));
+    ASSERT_TRUE(WriteFileListLog(&first, drives.Path(u"C:\\logs"), TRUE, FALSE));
     EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\SourceFileList.log")), kBom + Utf16(u"three\r\none\r\ntwo\r\n"));
 
     // Appending to a file that does not exist yet starts it with the mark.
-    ASSERT_TRUE(WriteFileListLog(&second, u"C:\\logs", TRUE, TRUE));
+    ASSERT_TRUE(WriteFileListLog(&second, drives.Path(u"C:\\logs"), TRUE, TRUE));
     EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\ExceptionFileList.log")), kBom + Utf16(u"three\r\n"));
 }
 
 TEST_F(ListLogTest, ReadOnlyListIsReplaced) {
     std::vector<CString> lines = {u"old"};
-    ASSERT_TRUE(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE));
-    ASSERT_TRUE(SetFileAttributesW(u"C:\\logs\\SourceFileList.log", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(WriteFileListLog(&lines, drives.Path(u"C:\\logs"), FALSE, FALSE));
+    ASSERT_TRUE(SetFileAttributesW(drives.Path(u"C:\\logs\\SourceFileList.log"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     lines = {u"new"};
-    EXPECT_TRUE(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE));
+    EXPECT_TRUE(WriteFileListLog(&lines, drives.Path(u"C:\\logs"), FALSE, FALSE));
     EXPECT_EQ(ReadHostFile(Host(u"C:\\logs\\SourceFileList.log")), kBom + Utf16(u"new\r\n"));
 }
 
 TEST_F(ListLogTest, NoLinesWritesNothing) {
     std::vector<CString> none;
-    EXPECT_FALSE(WriteFileListLog(&none, u"C:\\logs", FALSE, FALSE));
-    EXPECT_FALSE(WriteFileListLog(nullptr, u"C:\\logs", FALSE, FALSE));
+    EXPECT_FALSE(WriteFileListLog(&none, drives.Path(u"C:\\logs"), FALSE, FALSE));
+    EXPECT_FALSE(WriteFileListLog(nullptr, drives.Path(u"C:\\logs"), FALSE, FALSE));
     EXPECT_FALSE(HostExists(Host(u"C:\\logs\\SourceFileList.log")));
     EXPECT_TRUE(host.Drain().empty());
 }
 
 TEST_F(ListLogTest, UncreatableListIsReportedAsMinus231) {
     std::vector<CString> lines = {u"C:\\a.txt"};
-    EXPECT_FALSE(WriteFileListLog(&lines, u"C:\\missing", FALSE, FALSE));
+    EXPECT_FALSE(WriteFileListLog(&lines, drives.Path(u"C:\\missing"), FALSE, FALSE));
     const std::vector<Posted> posted = host.Drain();
     EXPECT_EQ(Codes(posted, host.errorStr), std::vector<long long>{MSG_ERROR_CREATE_SOURCELIST_FAILED});
     CloseDbgLog();
@@ -93,7 +93,7 @@ TEST_F(ListLogTest, UncreatableListIsReportedAsMinus231) {
               std::vector<std::string>{"MSG_ERROR_CREATE_SOURCELIST_FAILED - Create source list log file failed!"});
 
     g_pHostWnd = nullptr;
-    EXPECT_FALSE(WriteFileListLog(&lines, u"C:\\missing", FALSE, FALSE));
+    EXPECT_FALSE(WriteFileListLog(&lines, drives.Path(u"C:\\missing"), FALSE, FALSE));
     EXPECT_TRUE(host.Drain().empty());
 }
 
@@ -102,7 +102,7 @@ TEST_F(ListLogTest, CancellationLeavesNoFile) {
     g_nOperation = OP_RESTORE;
     g_pfnContinue = ContinueCounter::Continue;
     ContinueCounter::Reset(2);
-    EXPECT_FALSE(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE));
+    EXPECT_FALSE(WriteFileListLog(&lines, drives.Path(u"C:\\logs"), FALSE, FALSE));
     EXPECT_EQ(ContinueCounter::calls, 2);
     EXPECT_EQ(ContinueCounter::operations, std::set<int>{OP_RESTORE});
     EXPECT_FALSE(HostExists(Host(u"C:\\logs\\SourceFileList.log")));
@@ -110,7 +110,7 @@ TEST_F(ListLogTest, CancellationLeavesNoFile) {
 
     // The callback is asked after every line, the last one included.
     ContinueCounter::Reset(4);
-    EXPECT_TRUE(WriteFileListLog(&lines, u"C:\\logs", FALSE, FALSE));
+    EXPECT_TRUE(WriteFileListLog(&lines, drives.Path(u"C:\\logs"), FALSE, FALSE));
     EXPECT_EQ(ContinueCounter::calls, 3);
 }
 
@@ -120,18 +120,18 @@ TEST_F(ListLogTest, CopyGoesOnlyWhereTheLogsFolderExists) {
     const std::string list = ReadHostFile(drives.WorkDir() + "/SourceFileList.log");
     ASSERT_EQ(list, kBom + Utf16(u"C:\\a.txt\r\n"));
 
-    CopyFileListLog(u"%ssystem.sav\\logs\\ScanFolder_%s", u"C:\\");
+    CopyFileListLog(u"%ssystem.sav\\logs\\ScanFolder_%s", drives.Path(u"C:\\"));
     EXPECT_FALSE(HostExists(Host(u"C:\\system.sav")));
 
     drives.Write(u"C:\\system.sav\\logs\\other.txt", "");
-    CopyFileListLog(u"%ssystem.sav\\logs\\ScanFolder_%s", u"C:\\");
+    CopyFileListLog(u"%ssystem.sav\\logs\\ScanFolder_%s", drives.Path(u"C:\\"));
     EXPECT_EQ(ReadHostFile(Host(u"C:\\system.sav\\logs\\ScanFolder_SourceFileList.log")), list);
 
     // An existing copy is overwritten, even a read-only one.
     lines = {u"C:\\b.txt"};
     ASSERT_TRUE(WriteFileListLog(&lines, u"", FALSE, FALSE));
-    ASSERT_TRUE(SetFileAttributesW(u"C:\\system.sav\\logs\\ScanFolder_SourceFileList.log", FILE_ATTRIBUTE_READONLY));
-    CopyFileListLog(u"%ssystem.sav\\logs\\ScanFolder_%s", u"C:\\");
+    ASSERT_TRUE(SetFileAttributesW(drives.Path(u"C:\\system.sav\\logs\\ScanFolder_SourceFileList.log"), FILE_ATTRIBUTE_READONLY));
+    CopyFileListLog(u"%ssystem.sav\\logs\\ScanFolder_%s", drives.Path(u"C:\\"));
     EXPECT_EQ(ReadHostFile(Host(u"C:\\system.sav\\logs\\ScanFolder_SourceFileList.log")),
               kBom + Utf16(u"C:\\b.txt\r\n"));
 }

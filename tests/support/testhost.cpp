@@ -1,31 +1,16 @@
+// The parts of the test support that are the same on every system.
 #include "testhost.h"
+#include "wimgapi.h"
 
-#include <dlfcn.h>
-#include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-#include "services/operation_lock.h"
-
 namespace fs = std::filesystem;
 
 namespace qxtest {
 namespace {
-
-// Each test process gets its own namespace for named objects.
-struct NamespaceForThisProcess {
-    NamespaceForThisProcess() {
-        std::string ns = "test-" + std::to_string(getpid());
-        setenv("QXFM_NAMESPACE", ns.c_str(), 0);
-    }
-} g_namespace;
 
 void MakeWritable(const fs::path& root) {
     std::error_code ec;
@@ -39,24 +24,10 @@ void MakeWritable(const fs::path& root) {
 
 }  // namespace
 
-TempDir::TempDir() {
-    char tmpl[] = "/tmp/qxfm-test-XXXXXX";
-    if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
-    m_path = tmpl;
-}
-
 TempDir::~TempDir() {
     std::error_code ec;
     MakeWritable(m_path);
     fs::remove_all(m_path, ec);
-}
-
-TmpfsMount::TmpfsMount(const std::string& hostFolder, const std::string& size) : m_folder(hostFolder) {
-    m_mounted = mount("qxfm-test", hostFolder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
-}
-
-TmpfsMount::~TmpfsMount() {
-    if (m_mounted) umount2(m_folder.c_str(), MNT_DETACH);
 }
 
 void WriteHostFile(const std::string& hostPath, const std::string& content) {
@@ -106,19 +77,6 @@ std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom, b
     return lines;
 }
 
-std::string RunCommand(const std::string& command, int* status) {
-    std::string out;
-    if (status) *status = -1;
-    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        const int rc = pclose(p);
-        if (status && WIFEXITED(rc)) *status = WEXITSTATUS(rc);
-    }
-    return out;
-}
-
 std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix) {
     std::vector<std::string> out;
     std::error_code ec;
@@ -146,48 +104,14 @@ std::map<std::string, std::string> TreeState(const std::string& root) {
     return state;
 }
 
-TestDrives::TestDrives(const std::vector<std::string>& drives) {
-    std::string tableText;
-    for (const std::string& d : drives) {
-        char letter = static_cast<char>(toupper(d[0]));
-        std::string root = m_tmp / std::string("drive_") + letter;
-        fs::create_directories(root);
-        m_roots.emplace_back(letter, root);
-        std::string options = d.size() > 1 ? d.substr(1) : "";  // ",removable" ...
-        if (!tableText.empty()) tableText += ";";
-        tableText += std::string(1, letter) + "=" + root + options;
-    }
-    m_work = m_tmp / "work";
-    fs::create_directories(m_work);
-    char cwd[4096];
-    if (getcwd(cwd, sizeof cwd)) m_oldCwd = cwd;
-    if (chdir(m_work.c_str()) != 0) throw std::runtime_error("chdir failed");
-    if (!QxSetDriveTable(tableText)) throw std::runtime_error("bad drive table " + tableText);
-}
-
-TestDrives::~TestDrives() {
-    QxSetDriveTable("");
-    if (!m_oldCwd.empty() && chdir(m_oldCwd.c_str()) != 0) {
-    }
-}
-
 std::string TestDrives::Root(char letter) const {
     for (const auto& r : m_roots)
         if (r.first == toupper(letter)) return r.second;
     throw std::runtime_error("no such test drive");
 }
 
-std::string TestDrives::Host(const CString& winPath) const {
-    std::string p = winPath.ToUtf8();
-    if (p.rfind("\\\\?\\", 0) == 0) p = p.substr(4);
-    std::string out = Root(p[0]);
-    for (char c : p.substr(2)) out += c == '\\' ? '/' : c;
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
-    return out;
-}
-
-void TestDrives::Write(const CString& winPath, const std::string& content) const {
-    WriteHostFile(Host(winPath), content);
+void TestDrives::Write(const CString& drivePath, const std::string& content) const {
+    WriteHostFile(Host(drivePath), content);
 }
 
 HostWindow::HostWindow() {
@@ -242,52 +166,12 @@ bool HasCode(const std::vector<Posted>& posted, UINT message, long long code) {
     return false;
 }
 
-Module::Module() {
-    handle = dlopen(QXFM_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) throw std::runtime_error(std::string("dlopen failed: ") + dlerror());
-    if (const char* missing = Resolve([this](const char* name) { return dlsym(handle, name); })) {
-        dlclose(handle);
-        throw std::runtime_error(std::string("the module lacks the export ") + missing);
-    }
-}
-
-Module::~Module() {
-    if (handle) dlclose(handle);
-}
-
-OtherProcessLock::OtherProcessLock() {
-    int ready[2], release[2];
-    if (pipe(ready) != 0) throw std::runtime_error("pipe failed");
-    if (pipe(release) != 0) throw std::runtime_error("pipe failed");
-    m_pid = fork();
-    if (m_pid < 0) throw std::runtime_error("fork failed");
-    if (m_pid == 0) {
-        close(ready[0]);
-        close(release[1]);
-        OperationLock lock;
-        const char held = lock.Acquire() ? 1 : 0;
-        if (write(ready[1], &held, 1) != 1) _exit(1);
-        char ignored;
-        if (read(release[0], &ignored, 1) < 0) _exit(1);
-        lock.Release();
-        _exit(0);
-    }
-    close(ready[1]);
-    close(release[0]);
-    m_toChild = release[1];
-    char held = 0;
-    m_holding = read(ready[0], &held, 1) == 1 && held == 1;
-    close(ready[0]);
-}
-
-OtherProcessLock::~OtherProcessLock() { Stop(); }
-
-void OtherProcessLock::Stop() {
-    if (m_pid <= 0) return;
-    close(m_toChild);  // the child reads end of file and lets go
-    waitpid(m_pid, nullptr, 0);
-    m_pid = -1;
-    m_holding = false;
+std::string ImageEngineMissing() {
+    HANDLE probe = WIMCreateFile(u"", WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, nullptr);
+    if (probe) WIMCloseHandle(probe);
+    if (!probe && GetLastError() == ERROR_MOD_NOT_FOUND)
+        return "no image engine: wimgapi.dll is not installed (Wine's own is only a placeholder)";
+    return std::string();
 }
 
 std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath) {

@@ -1,22 +1,26 @@
 // Test support: a temporary folder tree used as drives, a host window that
 // collects the module's notifications, and the module loaded as a host loads it.
+// What depends on the system (temporary folders, drives, loading the module,
+// a second process) has one implementation in unix/ and one in windows/.
 #pragma once
 
 #include <map>
+#include <memory>
 #include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "api/qxfilemgr.h"
-#include "qxplatform.h"
+#include "atlstr.h"
 
 // GoogleTest shows CString values as their text.
 inline void PrintTo(const CString& s, std::ostream* os) { *os << '"' << s.ToUtf8() << '"'; }
 
 namespace qxtest {
 
-// A temporary folder below /tmp, removed with everything in it at destruction.
+// A temporary folder (below /tmp; on Windows below GetTempPathW's folder),
+// removed with everything in it at destruction.
 class TempDir {
 public:
     TempDir();
@@ -24,7 +28,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return m_path; }
-    // Host path of a relative name inside the folder.
+    // Host path of a relative name inside the folder ('/' serves on Windows too).
     std::string operator/(const std::string& rel) const { return m_path + "/" + rel; }
 
 private:
@@ -35,44 +39,44 @@ private:
 void WriteHostFile(const std::string& hostPath, const std::string& content);
 std::string ReadHostFile(const std::string& hostPath);
 bool HostExists(const std::string& hostPath);
+// Host path of a file of the project's data/ folder ("types.txt").
+std::string TestDataFile(const std::string& name);
 // A UTF-16 LE file (with or without BOM) decoded into lines, CR LF removed.
 std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom = nullptr, bool* crlf = nullptr);
 
-// A tmpfs of the given size ("64k") mounted on an existing host folder for one
-// test (needs root), unmounted at destruction, so also when the test fails.
-class TmpfsMount {
-public:
-    TmpfsMount(const std::string& hostFolder, const std::string& size);
-    ~TmpfsMount();
-    TmpfsMount(const TmpfsMount&) = delete;
-    TmpfsMount& operator=(const TmpfsMount&) = delete;
-    bool mounted() const { return m_mounted; }
-
-private:
-    std::string m_folder;
-    bool m_mounted = false;
-};
-
-// Runs a shell command and returns what it printed (stdout and stderr).
-std::string RunCommand(const std::string& command, int* status = nullptr);
+// A symbolic link at a host path to target (absolute, or relative to the
+// link's folder), a folder link when folder is true; throws when it cannot be
+// made. False where the system makes none: Wine's CreateSymbolicLinkW does nothing.
+bool MakeLink(const std::string& target, const std::string& link, bool folder);
+// Why a test that needs links skips where MakeLink makes none.
+inline constexpr char kNoLinks[] = "the system makes no symbolic links here (Wine)";
 // Host paths of the regular files below root whose names end in suffix (all when empty).
 std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix = "");
 // Every file and folder below root, by relative path, with its bytes and last-write time.
 std::map<std::string, std::string> TreeState(const std::string& root);
 
-// Drives for one test: each letter gets a folder inside a temporary tree and the
-// platform's drive table is set to them; the current directory moves to a
-// fresh work folder so the module's relative files stay inside the test.
+// Drives for one test: each letter gets a folder inside a temporary tree; the
+// current directory moves to a fresh work folder so the module's relative files
+// stay inside the test. Tests name places by drive paths ("C:\a\b"). On Linux
+// the platform's drive table is set to the folders, so a drive path is the
+// Windows path itself. On Windows, whose drives are real, a drive is just its
+// folder: Path() puts a drive path inside it.
 class TestDrives {
 public:
     // drives: entries "C", "D,removable", "E,fixed,active" ... (letter and options
-    // of the drive table syntax without the host folder).
+    // of the drive table syntax without the host folder; Windows takes only the letter).
     explicit TestDrives(const std::vector<std::string>& drives = {"C"});
     ~TestDrives();
     // Host folder of a drive letter.
     std::string Root(char letter) const;
-    // Host path for a Windows path on one of the drives (C:\a\b -> <root>/a/b).
-    std::string Host(const CString& winPath) const;
+    // The Windows path the module is given for a drive path (also "\\?\C:\...").
+    // A path on a letter that is not a test drive stays as it is.
+    CString Path(const CString& drivePath) const;
+    // The folders a drive path passes before its drive's folder: 0 on Linux,
+    // where the drive's folder is a drive's root; on Windows its depth.
+    int FolderLevels(char letter) const;
+    // Host path for a drive path (C:\a\b -> <root>/a/b).
+    std::string Host(const CString& drivePath) const;
     // Writes a file given by its Windows path, creating folders.
     void Write(const CString& winPath, const std::string& content) const;
     const std::string& WorkDir() const { return m_work; }
@@ -112,8 +116,8 @@ private:
 std::vector<long long> Codes(const std::vector<Posted>& posted, UINT message);
 bool HasCode(const std::vector<Posted>& posted, UINT message, long long code);
 
-// The module, loaded with dlopen from the build tree and reached only through
-// its plain export names.
+// The module, loaded from the build tree (dlopen; LoadLibraryW) and reached
+// only through its plain export names.
 struct Module : QxfmEntryPoints {
     Module();
     ~Module();
@@ -133,10 +137,18 @@ public:
     void Stop();
 
 private:
-    int m_pid = -1;
-    int m_toChild = -1;
+    struct Child;                   // the process and the pipe whose closing lets it go
+    std::unique_ptr<Child> m_child;
     bool m_holding = false;
 };
+
+// The text of the last message box this process showed. On Windows every
+// message box is closed as soon as it shows, so that no test waits for a user.
+CString LastMessageBoxText();
+
+// Why a test of the image engine cannot run: "" when WIMGAPI is there; on
+// Windows without wimgapi.dll (Wine's own counts as none) it says so.
+std::string ImageEngineMissing();
 
 // The debug log's entries (timestamp line + message line) as messages, from a host path.
 std::vector<std::string> ReadDbgLogMessages(const std::string& hostPath);

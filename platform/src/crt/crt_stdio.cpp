@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 #include "atlstr.h"
 #include "file_open.h"
@@ -105,6 +107,17 @@ bool WriteBom(int fd, QxTextEncoding encoding) {
     return write(fd, bom, n) == static_cast<ssize_t>(n);
 }
 
+// The open text streams without an encoding, with the stream below each.
+std::mutex g_localeStreamsMutex;
+std::map<FILE*, QxTextStream*> g_localeStreams;
+
+void ForgetLocaleStream(QxTextStream* stream) {
+    std::lock_guard<std::mutex> lock(g_localeStreamsMutex);
+    for (auto it = g_localeStreams.begin(); it != g_localeStreams.end();) {
+        it = it->second == stream ? g_localeStreams.erase(it) : std::next(it);
+    }
+}
+
 const cookie_io_functions_t kCookieFunctions = {
     [](void* c, char* buf, size_t size) { return static_cast<QxTextStream*>(c)->Read(buf, size); },
     [](void* c, const char* buf, size_t size) { return static_cast<QxTextStream*>(c)->Write(buf, size); },
@@ -116,6 +129,7 @@ const cookie_io_functions_t kCookieFunctions = {
     },
     [](void* c) {
         auto* stream = static_cast<QxTextStream*>(c);
+        ForgetLocaleStream(stream);
         int r = stream->Close();
         delete stream;
         return r;
@@ -160,10 +174,19 @@ FILE* Open(const WCHAR* filename, const WCHAR* modeText) {
         delete stream;
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
     }
+    if (!mode.ccs && !mode.binary) {
+        std::lock_guard<std::mutex> lock(g_localeStreamsMutex);
+        g_localeStreams[file] = stream;
+    }
     return file;
 }
 
 }  // namespace
+
+bool QxIsLocaleTextStream(FILE* file) {
+    std::lock_guard<std::mutex> lock(g_localeStreamsMutex);
+    return g_localeStreams.count(file) != 0;
+}
 
 FILE* _wfopen(const WCHAR* filename, const WCHAR* mode) {
     try {

@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
+
 #include <string>
 
 enum class QxTextEncoding { Ansi, Utf8, Utf16le };
@@ -34,3 +36,9 @@ private:
     std::string m_carryIn;     // disk bytes that need what follows (CR, odd byte, high surrogate)
     std::string m_carryOut;    // the start of a UTF-8 sequence cut by the FILE's buffer
 };
+
+// Whether a FILE is a text stream _wfopen opened without an encoding ("t",
+// no ccs=). The runtime's wide functions convert on such a stream through the
+// C locale, as the Windows runtime does: one byte per character up to U+00FF,
+// and no other character.
+bool QxIsLocaleTextStream(FILE* file);

@@ -1,7 +1,10 @@
-// fputws and fgetws for 16-bit WCHAR: the FILE carries UTF-8 (see text_stream.h).
+// fputws and fgetws for 16-bit WCHAR: the FILE carries UTF-8 (see text_stream.h),
+// except on a text stream without an encoding, which carries the C locale's
+// bytes (one per character up to U+00FF).
 #include <cerrno>
 #include <cstdio>
 
+#include "text_stream.h"
 #include "utf8_codec.h"
 #include "wcrt.h"
 
@@ -14,6 +17,32 @@ size_t SequenceLength(int lead) {
     return lead <= 0xF4 ? 4 : 1;
 }
 
+// The C locale's conversion: the characters before the first one beyond
+// U+00FF are written, that one fails with EILSEQ.
+int PutLocaleText(const WCHAR* str, FILE* stream) {
+    for (; *str; ++str) {
+        if (*str > 0xFF) {
+            errno = EILSEQ;
+            return EOF;
+        }
+        if (fputc(static_cast<unsigned char>(*str), stream) == EOF) return EOF;
+    }
+    return 0;
+}
+
+WCHAR* GetLocaleText(WCHAR* buffer, int count, FILE* stream) {
+    int n = 0;
+    while (n < count - 1) {
+        const int c = fgetc(stream);
+        if (c == EOF) break;
+        buffer[n++] = static_cast<WCHAR>(c);
+        if (c == '\n') break;
+    }
+    if (n == 0) return nullptr;
+    buffer[n] = 0;
+    return buffer;
+}
+
 }  // namespace
 
 int fputws(const WCHAR* str, FILE* stream) {
@@ -21,6 +50,7 @@ int fputws(const WCHAR* str, FILE* stream) {
         errno = EINVAL;
         return EOF;
     }
+    if (QxIsLocaleTextStream(stream)) return PutLocaleText(str, stream);
     size_t n = 0;
     while (str[n]) ++n;
     try {
@@ -37,6 +67,7 @@ WCHAR* fgetws(WCHAR* buffer, int count, FILE* stream) {
         errno = EINVAL;
         return nullptr;
     }
+    if (QxIsLocaleTextStream(stream)) return GetLocaleText(buffer, count, stream);
     flockfile(stream);
     int n = 0;
     bool sawEof = false;

@@ -1,6 +1,6 @@
 #include "link_target.h"
 
-#include "testhost.h"
+#include "run_command.h"
 
 namespace qxtest {
 
