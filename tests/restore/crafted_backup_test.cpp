@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "qxplatform.h"
 #include "restore_fixture.h"
 
 using namespace restoretest;
