@@ -4,34 +4,19 @@
 
 #include <filesystem>
 #include <set>
-#include <sstream>
 
-#include "run_command.h"
 #include "testhost.h"
 
 using namespace qxtest;
 
 namespace {
 
-std::set<std::string> DefinedDynamicSymbols(const std::string& library) {
-    std::set<std::string> names;
-    int status = -1;
-    std::istringstream lines(RunCommand("nm -D --defined-only '" + library + "'", &status));
-    EXPECT_EQ(0, status) << "nm failed on " << library;
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream fields(line);
-        std::string address, type, name;
-        if (fields >> address >> type >> name) names.insert(name);
-    }
-    return names;
-}
-
 TEST(Exports, ExactlyTheTwelveEntryPointsAreVisible) {
     const std::set<std::string> expected = {
         "SetDebugLogFileName", "SetRestoreRootName", "SetExclusionFileList",
         "ScanFileArraySizeByPredefinedType", "GetFileArrayByPredefinedType", "GetFileArrayByUserSelection",
         "Backup", "BackupRaw", "Restore", "IsDataValid", "GetCategoriesFromSerializationData", "DeleteFolder"};
-    EXPECT_EQ(DefinedDynamicSymbols(QXFM_MODULE_PATH), expected);
+    EXPECT_EQ(Module().ExportedNames(), expected);
 }
 
 TEST(Exports, SettersAlwaysReturnOne) {
@@ -49,18 +34,20 @@ TEST(Exports, SettersAlwaysReturnOne) {
 TEST(Exports, LogEntriesOutsideAnOperationGoToTheLogNamedAtTheTime) {
     TestDrives drives;
     Module module;
+    // Drive roots are refused before anything is touched, so real ones serve.
     const char* refusal = "MSG_ERROR_DELETE_FOLDER_DANGEROUS";
     ASSERT_EQ(1, module.DeleteFolder(u"C:\\"));
     const std::string first = drives.WorkDir() + "/Dbg.log";
     EXPECT_NE(std::string::npos, ReadHostFile(first).find(refusal));
 
-    CreateDirectoryW(u"C:\\logs", nullptr);
-    module.SetDebugLogFileName(u"C:\\logs\\Second.log");
+    CreateDirectoryW(drives.Path(u"C:\\logs"), nullptr);
+    module.SetDebugLogFileName(drives.Path(u"C:\\logs\\Second.log"));
     ASSERT_EQ(1, module.DeleteFolder(u"D:\\"));
     EXPECT_NE(std::string::npos, ReadHostFile(drives.Host(u"C:\\logs\\Second.log")).find("path: D:\\ "));
     EXPECT_EQ(std::string::npos, ReadHostFile(first).find("path: D:\\ "));
 
     module.SetDebugLogFileName(u"Dbg.log");
+    SetFileAttributesW(u"Dbg.log", FILE_ATTRIBUTE_NORMAL);  // the module leaves it read-only
     std::filesystem::remove(first);
     ASSERT_EQ(1, module.DeleteFolder(u"E:\\"));
     EXPECT_NE(std::string::npos, ReadHostFile(first).find("path: E:\\ "));

@@ -79,7 +79,7 @@ TEST(FileArrayEndToEnd, ScanThenHandOver) {
 
     std::vector<CString> categories = {u"documents"};
     ULONGLONG count = 0;
-    ASSERT_EQ(module.ScanFileArraySizeByPredefinedType(host.handle(), u"C:\\docs", u"types.txt", &categories, &count,
+    ASSERT_EQ(module.ScanFileArraySizeByPredefinedType(host.handle(), drives.Path(u"C:\\docs"), u"types.txt", &categories, &count,
                                                        nullptr),
               0);
     ASSERT_EQ(count, 2u);
@@ -96,7 +96,8 @@ TEST(FileArrayEndToEnd, ScanThenHandOver) {
     std::vector<CString> names;
     for (CString path : list) names.push_back(path.MakeLower());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<CString>{u"c:\\docs\\a.doc", u"c:\\docs\\sub\\b.doc"}));
+    EXPECT_EQ(names, (std::vector<CString>{drives.Path(u"C:\\docs\\a.doc").MakeLower(),
+                                           drives.Path(u"C:\\docs\\sub\\b.doc").MakeLower()}));
     EXPECT_EQ(total, 30u);
 
     std::vector<CString> again;

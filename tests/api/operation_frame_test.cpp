@@ -13,24 +13,27 @@ namespace {
 // A second host whose window asks for each of the four long operations while
 // a scan of the first host is running (from inside the scan's continue callback).
 struct SecondHost {
+    static const TestDrives* drives;
     static Module* module;
     static HostWindow* window;
     static std::vector<int> results;
 
     static int CALLBACK AskForEveryOperation(int*) {
         if (!results.empty()) return 1;
-        std::vector<CString> files = {u"C:\\docs\\a.doc"}, categories = {u"Documents"}, images;
+        std::vector<CString> files = {drives->Path(u"C:\\docs\\a.doc")}, categories = {u"Documents"}, images;
         ULONGLONG count = 0;
-        results.push_back(module->ScanFileArraySizeByPredefinedType(window->handle(), u"C:\\docs", u"types.txt",
-                                                                    &categories, &count, nullptr));
-        results.push_back(module->Backup(window->handle(), &files, u"types.txt", &categories, u"D:\\Backups",
-                                         u"Image", FALSE, 0, 0, &images, nullptr));
-        results.push_back(module->BackupRaw(window->handle(), &files, u"D:\\Raw", nullptr));
-        results.push_back(module->Restore(window->handle(), u"D:\\Backups", &categories, u"C:\\Restore", nullptr));
+        results.push_back(module->ScanFileArraySizeByPredefinedType(window->handle(), drives->Path(u"C:\\docs"),
+                                                                    u"types.txt", &categories, &count, nullptr));
+        results.push_back(module->Backup(window->handle(), &files, u"types.txt", &categories,
+                                         drives->Path(u"D:\\Backups"), u"Image", FALSE, 0, 0, &images, nullptr));
+        results.push_back(module->BackupRaw(window->handle(), &files, drives->Path(u"D:\\Raw"), nullptr));
+        results.push_back(module->Restore(window->handle(), drives->Path(u"D:\\Backups"), &categories,
+                                          drives->Path(u"C:\\Restore"), nullptr));
         return 1;
     }
 };
 
+const TestDrives* SecondHost::drives = nullptr;
 Module* SecondHost::module = nullptr;
 HostWindow* SecondHost::window = nullptr;
 std::vector<int> SecondHost::results;
@@ -41,14 +44,15 @@ TEST(OperationFrame, AnOperationRefusedWhileAnotherRunsIsReportedToItsOwnHostAlo
     HostWindow first, second;
     drives.Write(u"C:\\docs\\a.doc", "a");
     WriteHostFile(drives.WorkDir() + "/types.txt", "[Documents]\r\ndoc\r\n");
+    SecondHost::drives = &drives;
     SecondHost::module = &module;
     SecondHost::window = &second;
     SecondHost::results.clear();
 
     std::vector<CString> categories = {u"Documents"};
     ULONGLONG count = 0;
-    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(first.handle(), u"C:\\docs", u"types.txt", &categories,
-                                                          &count, SecondHost::AskForEveryOperation));
+    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(first.handle(), drives.Path(u"C:\\docs"), u"types.txt",
+                                                          &categories, &count, SecondHost::AskForEveryOperation));
     EXPECT_EQ(1u, count);
 
     // Scan, backup, raw backup and restore were each refused, towards the second host.
@@ -70,7 +74,8 @@ TEST(OperationFrame, AnOperationRefusedWhileAnotherRunsIsReportedToItsOwnHostAlo
     EXPECT_TRUE(HasCode(scan, first.progressInt, 100));
 
     // The lock went with the scan: the second host's restore now runs.
-    EXPECT_EQ(1, module.Restore(second.handle(), u"D:\\Backups", &categories, u"C:\\Restore", nullptr));
+    EXPECT_EQ(1, module.Restore(second.handle(), drives.Path(u"D:\\Backups"), &categories,
+                                drives.Path(u"C:\\Restore"), nullptr));
     EXPECT_TRUE(HasCode(second.Drain(), second.operationStr, MSG_OPERATION_RESTORE_START));
     EXPECT_TRUE(first.Drain().empty());
 }
@@ -78,6 +83,7 @@ TEST(OperationFrame, AnOperationRefusedWhileAnotherRunsIsReportedToItsOwnHostAlo
 // A host that asks for a backup from inside the continue callback of its
 // running scan, and looks at the debug log right after the refusal.
 struct NestedBackupHost {
+    static const TestDrives* drives;
     static Module* module;
     static HostWindow* window;
     static int result;
@@ -85,14 +91,15 @@ struct NestedBackupHost {
 
     static int CALLBACK AskForBackupOnce(int*) {
         if (result != -1) return 1;
-        std::vector<CString> files = {u"C:\\docs\\a.doc"}, categories = {u"Documents"}, images;
-        result = module->Backup(window->handle(), &files, u"types.txt", &categories, u"D:\\Backups", u"Image", FALSE,
-                                0, 0, &images, nullptr);
+        std::vector<CString> files = {drives->Path(u"C:\\docs\\a.doc")}, categories = {u"Documents"}, images;
+        result = module->Backup(window->handle(), &files, u"types.txt", &categories, drives->Path(u"D:\\Backups"),
+                                u"Image", FALSE, 0, 0, &images, nullptr);
         logAttributesAfterRefusal = GetFileAttributesW(u"Dbg.log");
         return 1;
     }
 };
 
+const TestDrives* NestedBackupHost::drives = nullptr;
 Module* NestedBackupHost::module = nullptr;
 HostWindow* NestedBackupHost::window = nullptr;
 int NestedBackupHost::result = -1;
@@ -105,14 +112,15 @@ TEST(OperationFrame, ARefusedOperationLeavesTheDebugLogToTheRunningOne) {
     HostWindow first, second;
     drives.Write(u"C:\\docs\\a.doc", "a");
     WriteHostFile(drives.WorkDir() + "/types.txt", "[Documents]\r\ndoc\r\n");
+    NestedBackupHost::drives = &drives;
     NestedBackupHost::module = &module;
     NestedBackupHost::window = &second;
     NestedBackupHost::result = -1;
 
     std::vector<CString> categories = {u"Documents"};
     ULONGLONG count = 0;
-    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(first.handle(), u"C:\\docs", u"types.txt", &categories,
-                                                          &count, NestedBackupHost::AskForBackupOnce));
+    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(first.handle(), drives.Path(u"C:\\docs"), u"types.txt",
+                                                          &categories, &count, NestedBackupHost::AskForBackupOnce));
     EXPECT_EQ(1u, count);
     EXPECT_EQ(1, NestedBackupHost::result);
     EXPECT_EQ(Codes(second.Drain(), second.errorStr), std::vector<long long>{MSG_ERROR_OPERATION_CONFLICT});

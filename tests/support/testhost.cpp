@@ -119,7 +119,7 @@ HostWindow::HostWindow() {
     progressStr = RegisterWindowMessageW(QXFM_PROGRESS_STR_MESSAGE);
     operationStr = RegisterWindowMessageW(QXFM_OPERATION_STR_MESSAGE);
     errorStr = RegisterWindowMessageW(QXFM_ERROR_STR_MESSAGE);
-    m_hwnd = CreateWindowExW(0, u"STATIC", u"qxfm test host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    m_hwnd = CreateHostWindow(&m_delivered);
 }
 
 HostWindow::~HostWindow() {
@@ -128,9 +128,11 @@ HostWindow::~HostWindow() {
 }
 
 std::vector<Posted> HostWindow::Drain() {
+    std::vector<MSG> messages;
+    messages.swap(m_delivered);
+    for (MSG msg; PeekMessageW(&msg, m_hwnd, 0, 0, PM_REMOVE);) messages.push_back(msg);
     std::vector<Posted> out;
-    MSG msg;
-    while (PeekMessageW(&msg, m_hwnd, 0, 0, PM_REMOVE)) {
+    for (const MSG& msg : messages) {
         Posted p;
         p.message = msg.message;
         p.wParam = static_cast<long long>(static_cast<LONG_PTR>(msg.wParam));

@@ -102,15 +102,24 @@ class HostWindow {
 public:
     HostWindow();
     ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
     HWND* handle() { return &m_hwnd; }
-    // Removes every queued message, decoding and freeing the string payloads.
+    // Removes every message the window got, in order: those the system already
+    // handed to its procedure (a message box's loop does on Windows), then the
+    // queued ones; decodes and frees the string payloads.
     std::vector<Posted> Drain();
 
     UINT progressInt, progressStr, operationStr, errorStr;
 
 private:
     HWND m_hwnd = nullptr;
+    std::vector<MSG> m_delivered;
 };
+
+// The host's message-only window, whose procedure appends what it is handed
+// to *delivered (one implementation per system).
+HWND CreateHostWindow(std::vector<MSG>* delivered);
 
 // Filters of a drained list.
 std::vector<long long> Codes(const std::vector<Posted>& posted, UINT message);
@@ -121,6 +130,9 @@ bool HasCode(const std::vector<Posted>& posted, UINT message, long long code);
 struct Module : QxfmEntryPoints {
     Module();
     ~Module();
+    // Every name the module's file makes visible to its hosts (its dynamic
+    // symbols; the DLL's export table).
+    std::set<std::string> ExportedNames() const;
     void* handle = nullptr;
 };
 

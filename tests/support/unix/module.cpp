@@ -1,7 +1,9 @@
 #include <dlfcn.h>
 
+#include <sstream>
 #include <stdexcept>
 
+#include "run_command.h"
 #include "testhost.h"
 
 namespace qxtest {
@@ -17,6 +19,19 @@ Module::Module() {
 
 Module::~Module() {
     if (handle) dlclose(handle);
+}
+
+std::set<std::string> Module::ExportedNames() const {
+    int status = -1;
+    std::istringstream lines(RunCommand(std::string("nm -D --defined-only '") + QXFM_MODULE_PATH + "'", &status));
+    if (status != 0) throw std::runtime_error(std::string("nm failed on ") + QXFM_MODULE_PATH);
+    std::set<std::string> names;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string address, type, name;
+        if (fields >> address >> type >> name) names.insert(name);
+    }
+    return names;
 }
 
 }  // namespace qxtest

@@ -23,4 +23,19 @@ Module::~Module() {
     if (handle) FreeLibrary(static_cast<HMODULE>(handle));
 }
 
+// The names of the loaded DLL's export directory.
+std::set<std::string> Module::ExportedNames() const {
+    const auto* base = static_cast<const BYTE*>(handle);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    std::set<std::string> names;
+    if (!dir.VirtualAddress) return names;
+    const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    const auto* nameOffsets = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        names.insert(reinterpret_cast<const char*>(base + nameOffsets[i]));
+    return names;
+}
+
 }  // namespace qxtest

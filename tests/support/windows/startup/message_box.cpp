@@ -1,5 +1,8 @@
 // A hook on the test thread sees each message box become active, keeps its
-// text and closes it, as a user pressing OK would.
+// text and closes it, as a user pressing OK would. Built into every test
+// program (not taken from the support library, which links only what a
+// program calls), so that no box waits for a user in a program that never
+// asks for the text.
 #include "testhost.h"
 #include "windows.h"
 
