@@ -1,6 +1,6 @@
-// The C++ library's directory walk stops at a folder longer than MAX_PATH
-// (mingw-w64's _wopendir makes the full path in a MAX_PATH buffer), so the
-// files below a folder are found with FindFirstFileW and the long-path prefix.
+// The C++ library's directory walk (mingw-w64's _wopendir) cannot open a
+// folder whose path is longer than MAX_PATH, so the files below a folder are
+// found with FindFirstFileW and the long-path prefix.
 #include "testhost.h"
 #include "windows.h"
 
