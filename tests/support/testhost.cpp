@@ -77,18 +77,6 @@ std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom, b
     return lines;
 }
 
-std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix) {
-    std::vector<std::string> out;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
-        const std::string p = it->path().string();
-        bool endsWith = p.size() >= suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0;
-        if (it->is_regular_file(ec) && endsWith) out.push_back(p);
-    }
-    return out;
-}
-
 std::map<std::string, std::string> TreeState(const std::string& root) {
     std::map<std::string, std::string> state;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {

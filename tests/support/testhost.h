@@ -75,6 +75,11 @@ public:
     // The folders a drive path passes before its drive's folder: 0 on Linux,
     // where the drive's folder is a drive's root; on Windows its depth.
     int FolderLevels(char letter) const;
+    // Where a raw backup puts its copy of a drive path, relative to the
+    // time-stamped folder and '/'-separated: the letter of the path the module
+    // is given, then the rest of that path ("C:\a\b" -> "C/a/b" on Linux;
+    // "Z/tmp/.../drive_C/a/b" on Windows, the drive's folder spelled as on disk).
+    std::string RawCopyPlace(const CString& drivePath) const;
     // Host path for a drive path (C:\a\b -> <root>/a/b).
     std::string Host(const CString& drivePath) const;
     // Writes a file given by its Windows path, creating folders.

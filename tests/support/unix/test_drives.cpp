@@ -40,6 +40,15 @@ CString TestDrives::Path(const CString& drivePath) const { return drivePath; }
 
 int TestDrives::FolderLevels(char) const { return 0; }
 
+std::string TestDrives::RawCopyPlace(const CString& drivePath) const {
+    std::string p = drivePath.ToUtf8();
+    if (p.rfind("\\\\?\\", 0) == 0) p = p.substr(4);
+    std::string out(1, static_cast<char>(toupper(static_cast<unsigned char>(p[0]))));
+    for (char c : p.substr(2)) out += c == '\\' ? '/' : c;
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+}
+
 std::string TestDrives::Host(const CString& drivePath) const {
     std::string p = drivePath.ToUtf8();
     if (p.rfind("\\\\?\\", 0) == 0) p = p.substr(4);

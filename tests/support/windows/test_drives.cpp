@@ -16,6 +16,28 @@ const WCHAR kLongPrefix[] = u"\\\\?\\";
 
 bool HasLongPrefix(const CString& path) { return path.Left(4) == kLongPrefix; }
 
+// A full path ("X:\a\b") with each level spelled as its folder lists it: the
+// module copies names as on disk, while GetTempPathW may spell the temporary
+// folder otherwise (another case, short names).
+CString SpelledOnDisk(const CString& path) {
+    CString out = path.Left(2);
+    int at = 3;
+    while (at <= path.GetLength()) {
+        int end = path.Find(u'\\', at);
+        if (end < 0) end = path.GetLength();
+        CString name = path.Mid(at, end - at);
+        WIN32_FIND_DATAW found;
+        const HANDLE find = FindFirstFileW(out + u"\\" + name, &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            name = found.cFileName;
+            FindClose(find);
+        }
+        out += u"\\" + name;
+        at = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
 
 TestDrives::TestDrives(const std::vector<std::string>& drives) {
@@ -53,6 +75,23 @@ CString TestDrives::Path(const CString& drivePath) const {
 int TestDrives::FolderLevels(char letter) const {
     const std::string root = Root(letter);
     return static_cast<int>(std::count(root.begin(), root.end(), '\\'));
+}
+
+std::string TestDrives::RawCopyPlace(const CString& drivePath) const {
+    CString path = Path(drivePath);
+    if (HasLongPrefix(path)) path = path.Mid(4);
+    for (const auto& root : m_roots) {
+        const CString folder = CString::FromUtf8(root.second);
+        const int n = folder.GetLength();
+        if (path.Left(n).CompareNoCase(folder) == 0 && (path.GetLength() == n || path[n] == u'\\')) {
+            path = SpelledOnDisk(folder) + path.Mid(n);
+            break;
+        }
+    }
+    CString place = CString(static_cast<WCHAR>(toupper(path[0]))) + path.Mid(2);
+    place.Replace(u'\\', u'/');
+    place.TrimRight(u'/');
+    return place.ToUtf8();
 }
 
 std::string TestDrives::Host(const CString& drivePath) const {
