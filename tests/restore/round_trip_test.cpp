@@ -56,7 +56,9 @@ struct RoundTripTest : RestoreFixture {
         const FILETIME time = Ticks(ticks);
         ASSERT_TRUE(SetFileTime(handle, nullptr, nullptr, &time));
         CloseHandle(handle);
-        if (file.attributes != FILE_ATTRIBUTE_NORMAL) ASSERT_TRUE(SetFileAttributesW(win, file.attributes)) << file.path;
+        if (file.attributes != FILE_ATTRIBUTE_NORMAL) {
+            ASSERT_TRUE(SetFileAttributesW(win, file.attributes)) << file.path;
+        }
     }
 };
 
