@@ -60,7 +60,7 @@ TEST_F(BackupRawTest, CopiesEachFileBelowTheTimeStampedFolderByDriveAndPath) {
 TEST_F(BackupRawTest, CopiesKeepTheNamesAndAttributesOnDiskAndNeverMerge) {
     drives.Write(u"C:\\Users\\Ann\\Case.txt", "Case");
     if (HostExists(drives.Host(u"C:\\Users\\Ann\\case.txt")))
-        GTEST_SKIP() << "names that differ only in case are one file here";
+        GTEST_SKIP() << kOneCase;
     drives.Write(u"C:\\Users\\Ann\\case.txt", "case");
     drives.Write(u"C:\\Users\\Ann\\CASE.TXT", "CASE");
     drives.Write(u"C:\\Users\\Ann\\Sub\\x.txt", "x");

@@ -169,7 +169,7 @@ TEST_F(MergeTest, ALinkOnTheWayRefusesTheNode) {
 // A piece is the file of exactly its name: one that exists only in another spelling is not taken for it.
 TEST_F(MergeTest, APieceInAnotherSpellingIsAnotherFile) {
     drives.Write(u"D:\\Restore\\Media\\FILM.AVI.000", "other");
-    if (Exists(Restored(u"Media\\film.avi.000"))) GTEST_SKIP() << "names that differ only in case are one file here";
+    if (Exists(Restored(u"Media\\film.avi.000"))) GTEST_SKIP() << qxtest::kOneCase;
     AddNode(u"C:\\Media\\film.avi", {nullptr});
     EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1));
     EXPECT_EQ(std::vector<std::string>{"FILM.AVI.000"}, Names(Restored(u"Media")));

@@ -17,7 +17,7 @@ protected:
     template <class Lookup>
     CString Found(Lookup lookup, const CString& path) {
         WIN32_FIND_DATAW data;
-        return lookup(path, &data) ? CString(data.cFileName) : CString();
+        return lookup(drives.Path(path), &data) ? CString(data.cFileName) : CString();
     }
 
     TestDrives drives{{"C"}};
@@ -30,6 +30,7 @@ TEST_F(EntryLookupTest, FindEntryTakesANameInOtherCaseAndAPattern) {
 }
 
 TEST_F(EntryLookupTest, FindAsSpelledTakesOnlyTheNameAsSpelled) {
+    if (HostExists(drives.Host(u"C:\\dir\\name.TXT"))) GTEST_SKIP() << kOneCase;
     EXPECT_EQ(Found(FindAsSpelled, u"C:\\dir\\Name.txt"), CString(u"Name.txt"));
     EXPECT_EQ(Found(FindAsSpelled, u"C:\\dir\\name.TXT"), CString());
     EXPECT_EQ(Found(FindAsSpelled, u"C:\\Dir\\Name.txt"), CString());

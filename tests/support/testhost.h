@@ -50,6 +50,8 @@ std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom = 
 bool MakeLink(const std::string& target, const std::string& link, bool folder);
 // Why a test that needs links skips where MakeLink makes none.
 inline constexpr char kNoLinks[] = "the system makes no symbolic links here (Wine)";
+// Why a test that needs names differing only in case skips where they are one file.
+inline constexpr char kOneCase[] = "names that differ only in case are one file here";
 // Host paths of the regular files below root whose names end in suffix (all when empty).
 std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix = "");
 // Every file and folder below root, by relative path, with its bytes and last-write time.
