@@ -48,6 +48,11 @@ protected:
         return hostDestination + "/" + name;
     }
 
+    // The Windows path of the time-stamped folder at a host path below D:\backup.
+    CString StampBelowBackup(const std::string& hostStamp) const {
+        return drives.Path(u"D:\\backup\\" + CString::FromUtf8(std::filesystem::path(hostStamp).filename().string()));
+    }
+
     // The Windows path of the copy of drivePath in a time-stamped folder given by its Windows path.
     CString CopyIn(const CString& stampFolder, const CString& drivePath) const {
         CString place = CString::FromUtf8(drives.RawCopyPlace(drivePath));

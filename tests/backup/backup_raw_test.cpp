@@ -86,7 +86,7 @@ TEST_F(BackupRawTest, CopiesKeepTheNamesAndAttributesOnDiskAndNeverMerge) {
     EXPECT_EQ(ReadHostFile(stamp + "/" + upper), "CASE");
     EXPECT_TRUE(Errors().empty());
 
-    const CString copy = drives.Path(u"D:\\backup\\" + CString::FromUtf8(fs::path(stamp).filename().string()));
+    const CString copy = StampBelowBackup(stamp);
     EXPECT_EQ(GetFileAttributesW(CopyIn(copy, u"C:\\Users\\Ann")), FILE_ATTRIBUTE_DIRECTORY | folderBits);
     EXPECT_EQ(GetFileAttributesW(CopyIn(copy, u"C:\\Users\\Ann\\Sub")), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM);
     EXPECT_EQ(GetFileAttributesW(CopyIn(copy, u"C:\\Users")), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
@@ -112,7 +112,7 @@ TEST_F(BackupRawTest, AFileListedInTwoSpellingsIsCopiedOnceBelowFoldersAsOnDisk)
     EXPECT_TRUE(Errors().empty());
     EXPECT_EQ(ReadUtf16Lines(stamp + "/SourceFileList.log"), files);
 
-    const CString copy = drives.Path(u"D:\\backup\\" + CString::FromUtf8(fs::path(stamp).filename().string()));
+    const CString copy = StampBelowBackup(stamp);
     EXPECT_EQ(GetFileAttributesW(CopyIn(copy, u"C:\\Users\\Ann")), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(GetFileAttributesW(CopyIn(copy, u"C:\\Users\\Ann\\Sub")), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM);
     EXPECT_EQ(GetFileAttributesW(CopyIn(copy, u"C:\\Users")), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
@@ -209,8 +209,7 @@ TEST_F(BackupRawTest, AttributesOfTheSourceAreKeptOnSourceAndCopy) {
 
     ASSERT_EQ(Run(&files, drives.Path(u"D:\\backup")), 0);
 
-    const CString stamp = drives.Path(
-        u"D:\\backup\\" + CString::FromUtf8(fs::path(StampFolder(drives.Root('D') + "/backup")).filename().string()));
+    const CString stamp = StampBelowBackup(StampFolder(drives.Root('D') + "/backup"));
     EXPECT_EQ(GetFileAttributesW(drives.Path(u"C:\\ro.txt")) & kept, kept);
     EXPECT_EQ(GetFileAttributesW(CopyIn(stamp, u"C:\\ro.txt")) & kept, kept);
     EXPECT_EQ(GetFileAttributesW(drives.Path(u"C:\\plain.txt")), plainBefore);
