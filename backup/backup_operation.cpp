@@ -9,6 +9,7 @@
 #include "services/local_time.h"
 #include "services/notify.h"
 #include "services/path_parts.h"
+#include "services/piece_path.h"
 #include "services/report_error.h"
 #include "services/run_journal.h"
 #include "backup/capture_selection.h"
@@ -18,7 +19,6 @@
 #include "catalog/serialization.h"
 #include "image/capture_context.h"
 #include "image/wim_file.h"
-#include "largefiles/piece_path.h"
 #include "folders/directories.h"
 #include "selection/type_list.h"
 

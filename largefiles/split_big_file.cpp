@@ -1,16 +1,11 @@
 // Cutting a big file into numbered pieces beside it.
 #include "services/file_utils.h"
 #include "services/notify.h"
+#include "services/path_parts.h"
+#include "services/piece_path.h"
 #include "services/run_journal.h"
 #include "largefiles/big_files.h"
 #include "largefiles/file_copy.h"
-#include "largefiles/piece_path.h"
-
-CString PiecePath(const CString& path, ULONGLONG number) {
-    CString piece;
-    piece.Format(u"%s.%03llu", path.GetString(), number);
-    return piece;
-}
 
 namespace {
 
@@ -26,6 +21,10 @@ struct SourceStamp {
 // learns of each piece before it is made.
 bool WritePiece(HANDLE source, const CString& piecePath, ULONGLONG length, const SourceStamp& stamp,
                 CopyBuffer& buffer, RunJournal* journal) {
+    // A name already taken fails before it is entered, so that not even a
+    // journal cut short by a full disk or a kill can count the file as made.
+    WIN32_FIND_DATAW taken;
+    if (FindAsSpelled(WithLongPathPrefix(piecePath), &taken)) return false;
     if (journal && !journal->WillCreate(piecePath)) return false;
     ScopedFileHandle piece = CreateNewForWriting(piecePath);
     if (!piece) {

@@ -5,3 +5,6 @@
 #include "atlstr.h"
 
 CString PiecePath(const CString& path, ULONGLONG number);
+
+// Whether path has the form of a piece's name.
+bool IsPiecePath(const CString& path);
