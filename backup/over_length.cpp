@@ -2,14 +2,13 @@
 
 #include <vector>
 
+#include "services/exception_folders.h"
 #include "services/path_parts.h"
 #include "services/run_journal.h"
 #include "backup/journaled_folders.h"
 
 namespace {
 
-const WCHAR kException1[] = u"_Exception1";
-const WCHAR kException2[] = u"_Exception2";
 const WCHAR kReName[] = u"_ReName";
 
 bool Exists(const CString& path) { return GetFileAttributesW(WithLongPathPrefix(path)) != INVALID_FILE_ATTRIBUTES; }

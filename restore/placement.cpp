@@ -2,13 +2,11 @@
 
 #include "services/contained_path.h"
 #include "services/dbglog.h"
+#include "services/exception_folders.h"
 #include "services/report_error.h"
 #include "restore/shortcut.h"
 
 namespace {
-
-const WCHAR kException1[] = u"_Exception1";
-const WCHAR kException2[] = u"_Exception2";
 
 struct ExceptionList {
     std::vector<CString> lines;

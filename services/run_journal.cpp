@@ -1,9 +1,14 @@
 #include "services/run_journal.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <unordered_map>
 
+#include "services/contained_path.h"
+#include "services/dbglog.h"
+#include "services/exception_folders.h"
 #include "services/file_utils.h"
 #include "services/path_parts.h"
+#include "services/piece_path.h"
 
 namespace {
 
@@ -62,9 +67,54 @@ void RemoveMadeFolder(const CString& folder) {
     if (!RemoveDirectoryW(path) && readOnly) SetFileAttributesW(path, attributes);
 }
 
+const WCHAR kLongPathPrefix[] = u"\\\\?\\";
+
+CString WithoutLongPathPrefix(const CString& path) {
+    return path.Left(4) == kLongPathPrefix ? path.Mid(4) : path;
+}
+
+// Whether path lies below root (ending in a backslash; its spelling compared
+// ignoring case) with no "." or ".." on the way and no link under root.
+bool LiesBelow(const CString& root, const CString& path) {
+    const CString plainRoot = WithoutLongPathPrefix(root);
+    const CString plain = WithoutLongPathPrefix(path);
+    if (plain.Left(plainRoot.GetLength()).CompareNoCase(plainRoot) != 0) return false;
+    return CheckBelow(plain.Left(plainRoot.GetLength()), plain).usable();
+}
+
+// Whether path is an exception folder at its drive root or lies in one.
+bool InExceptionFolder(const CString& path) {
+    const CString root = DriveRootOf(WithoutLongPathPrefix(path));
+    if (root.IsEmpty() || !LiesBelow(root, path)) return false;
+    const CString top = PathComponents(WithoutLongPathPrefix(path).Mid(3)).front();
+    return top.CompareNoCase(kException1) == 0 || top.CompareNoCase(kException2) == 0;
+}
+
 }  // namespace
 
-RunJournal::RunJournal(const CString& folder, const WCHAR* name) : m_path(WithBackslash(folder) + name) {}
+RunJournal::RunJournal(const CString& folder, const WCHAR* name)
+    : m_folder(WithBackslash(folder)), m_path(m_folder + name) {}
+
+// A journal names only what a run makes: its own folder's contents, pieces of
+// big files and exception copies with their folders. An entry naming anything
+// else did not come from a run (a journal planted in the folder, or one
+// carried along from another computer) and is never acted upon.
+bool RunJournal::MayTouch(const Entry& entry) const {
+    switch (entry.tag) {
+    case kMade:
+        return LiesBelow(m_folder, entry.path) || InExceptionFolder(entry.path) ||
+               (IsPiecePath(entry.path) && LiesBelow(DriveRootOf(WithoutLongPathPrefix(entry.path)), entry.path));
+    case kFolder:
+        return LiesBelow(m_folder, entry.path) || InExceptionFolder(entry.path);
+    case kWorkFolder:
+    case kObsolete:
+        return LiesBelow(m_folder, entry.path);
+    case kMove:
+        return LiesBelow(m_folder, entry.path) && LiesBelow(m_folder, entry.other);
+    default:
+        return true;
+    }
+}
 
 bool RunJournal::Open() {
     m_entries.clear();
@@ -113,7 +163,11 @@ bool RunJournal::Load() {
 
 bool RunJournal::WillCreate(const CString& file) { return Add(kMade, file); }
 
-void RunJournal::NotCreated(const CString& file) { Add(kNotOurs, file); }
+// Known to this run even when the journal cannot take it, so that its own
+// replay never removes the file.
+void RunJournal::NotCreated(const CString& file) {
+    if (!Add(kNotOurs, file)) m_entries.push_back({kNotOurs, file, CString()});
+}
 
 bool RunJournal::WillCreateFolder(const CString& folder) { return Add(kFolder, folder); }
 
@@ -161,14 +215,20 @@ bool RunJournal::MoveCommitted() {
     return true;
 }
 
+// A name is the run's own when it was entered as about to be made more often
+// than as taken by another file: a file the run made and then met again under
+// that name (a big file listed twice) stays its own.
 void RunJournal::RemoveMade() {
-    std::unordered_set<std::u16string> notOurs;
+    std::unordered_map<std::u16string, int> made;
+    for (const Entry& entry : m_entries) {
+        if (entry.tag == kNotOurs) --made[entry.path.str()];
+        if (entry.tag == kMade || entry.tag == kFolder || entry.tag == kWorkFolder) ++made[entry.path.str()];
+    }
+    const auto ours = [&made](const Entry& entry) { return made[entry.path.str()] > 0; };
     for (const Entry& entry : m_entries)
-        if (entry.tag == kNotOurs) notOurs.insert(entry.path.str());
-    for (const Entry& entry : m_entries)
-        if (entry.tag == kMade && !notOurs.count(entry.path.str())) DeleteFileForced(WithLongPathPrefix(entry.path));
+        if (entry.tag == kMade && ours(entry)) DeleteFileForced(WithLongPathPrefix(entry.path));
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
-        if (notOurs.count(entry->path.str())) continue;
+        if (!ours(*entry)) continue;
         if (entry->tag == kWorkFolder) RemoveWorkFolder(entry->path);
         if (entry->tag == kFolder) RemoveMadeFolder(entry->path);
     }
@@ -181,6 +241,12 @@ void RunJournal::RestoreFolderTimes() {
 }
 
 bool RunJournal::Replay() {
+    const auto refused = std::remove_if(m_entries.begin(), m_entries.end(), [this](const Entry& entry) {
+        if (MayTouch(entry)) return false;
+        DbgLog(u"Refused %s: the journal %s names it, but no run makes it", entry.path.GetString(), m_path.GetString());
+        return true;
+    });
+    m_entries.erase(refused, m_entries.end());
     bool committed = false;
     for (const Entry& entry : m_entries) committed = committed || entry.tag == kCommit;
     if (committed && !MoveCommitted()) return false;

@@ -65,10 +65,12 @@ private:
         CString other;  // the final name of a move; the time of a kept folder time
     };
     bool Add(WCHAR tag, const CString& path, const CString& other = CString());
+    bool MayTouch(const Entry& entry) const;
     bool Load();
     bool MoveCommitted();
     void RemoveMade();
 
+    CString m_folder;  // ends in a backslash
     CString m_path;
     ScopedFileHandle m_file;
     std::vector<Entry> m_entries;
