@@ -95,10 +95,10 @@ bool InExceptionFolder(const CString& path) {
 RunJournal::RunJournal(const CString& folder, const WCHAR* name)
     : m_folder(WithBackslash(folder)), m_path(m_folder + name) {}
 
-// A journal names only what a run makes: its own folder's contents, pieces of
-// big files and exception copies with their folders. An entry naming anything
-// else did not come from a run (a journal planted in the folder, or one
-// carried along from another computer) and is never acted upon.
+// A run journals only what it makes: its own folder's contents, pieces of big
+// files and exception copies with their folders. An entry of a journal left in
+// the folder that names anything else did not come from a run (the journal was
+// planted there, or carried along from another computer).
 bool RunJournal::MayTouch(const Entry& entry) const {
     switch (entry.tag) {
     case kMade:
@@ -240,13 +240,16 @@ void RunJournal::RestoreFolderTimes() {
         if (entry.tag == kFolderTime && TimeFromText(entry.other, &time)) SetFolderTime(entry.path, time);
 }
 
-bool RunJournal::Replay() {
+void RunJournal::DropWhatNoRunMakes() {
     const auto refused = std::remove_if(m_entries.begin(), m_entries.end(), [this](const Entry& entry) {
         if (MayTouch(entry)) return false;
         DbgLog(u"Refused %s: the journal %s names it, but no run makes it", entry.path.GetString(), m_path.GetString());
         return true;
     });
     m_entries.erase(refused, m_entries.end());
+}
+
+bool RunJournal::Replay() {
     bool committed = false;
     for (const Entry& entry : m_entries) committed = committed || entry.tag == kCommit;
     if (committed && !MoveCommitted()) return false;
@@ -260,5 +263,7 @@ bool RunJournal::Replay() {
 bool RunJournal::ReplayLeft(const CString& folder, const WCHAR* name) {
     RunJournal left(folder, name);
     if (!IsExistingFile(left.m_path)) return true;
-    return left.Load() && left.Replay();
+    if (!left.Load()) return false;
+    left.DropWhatNoRunMakes();
+    return left.Replay();
 }

@@ -54,8 +54,8 @@ public:
     // failed: the journal then stays for the next replay, with all it names.
     bool Replay();
 
-    // Replays the journal a run left in folder, if there is one. False when it
-    // could not be carried out completely.
+    // Replays the journal a run left in folder, if there is one, acting only
+    // on what a run makes. False when it could not be carried out completely.
     static bool ReplayLeft(const CString& folder, const WCHAR* name = kBackupJournalName);
 
 private:
@@ -66,6 +66,8 @@ private:
     };
     bool Add(WCHAR tag, const CString& path, const CString& other = CString());
     bool MayTouch(const Entry& entry) const;
+    // Drops, with a debug-log line each, the loaded entries no run would write.
+    void DropWhatNoRunMakes();
     bool Load();
     bool MoveCommitted();
     void RemoveMade();

@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "backup_raw_fixture.h"
+#include "journal_entry.h"
 
 namespace fs = std::filesystem;
 using namespace qxtest;
@@ -360,6 +361,25 @@ TEST_F(BackupRawTest, AnOverLongPathInTheDebugLogIsMarkedAsCutNeverTakenForAnoth
     EXPECT_FALSE(Contains(log, missingLine + copied.ToUtf8()));
     EXPECT_TRUE(Contains(log, missingLine + copied.Left(copied.GetLength() - 9).ToUtf8() + " [...cut]"));
     for (const std::string& line : log) EXPECT_LE(line.size(), 2046u);
+}
+
+// A journal the module did not write, left in the destination: the raw
+// backup acts on nothing it names outside the destination.
+TEST_F(BackupRawTest, AJournalPlantedInTheDestinationCostsTheUserNothing) {
+    drives.Write(u"C:\\a.txt", "a");
+    drives.Write(u"C:\\victim.txt", "the user's");
+    drives.Write(u"C:\\folder\\inside.txt", "the user's too");
+    const std::u16string victim = drives.Path(u"C:\\victim.txt").GetString();
+    const std::u16string folder = drives.Path(u"C:\\folder").GetString();
+    WriteHostFile(drives.Host(u"D:\\backup\\BackupRaw.journal"),
+                  JournalEntry(u'+', victim) + JournalEntry(u'w', folder) + JournalEntry(u'd', folder));
+    std::vector<CString> files = {drives.Path(u"C:\\a.txt")};
+
+    ASSERT_EQ(Run(&files, drives.Path(u"D:\\backup")), 0);
+
+    EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\victim.txt")), "the user's");
+    EXPECT_EQ(ReadHostFile(drives.Host(u"C:\\folder\\inside.txt")), "the user's too");
+    EXPECT_FALSE(HostExists(drives.Host(u"D:\\backup\\BackupRaw.journal")));
 }
 
 TEST_F(BackupRawTest, DotDotAndLongPathPrefixInSourcesStayInsideTheBackupFolder) {

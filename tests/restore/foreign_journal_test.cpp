@@ -6,23 +6,11 @@
 
 #include <string>
 
+#include "journal_entry.h"
 #include "restore_fixture.h"
 
 using namespace restoretest;
-
-namespace {
-
-// One journal entry as the library writes it: tag, path, 0, other text, 0 (UTF-16LE).
-std::string JournalEntry(char16_t tag, const std::u16string& path, const std::u16string& other = u"") {
-    std::u16string record(1, tag);
-    record += path;
-    record += u'\0';
-    record += other;
-    record += u'\0';
-    return std::string(reinterpret_cast<const char*>(record.data()), record.size() * sizeof(char16_t));
-}
-
-}  // namespace
+using qxtest::JournalEntry;
 
 TEST_F(RestoreFixture, AJournalInTheBackupFolderNeverRemovesOrMovesTheUsersFiles) {
     SampleTree tree = MakeSampleTree(drives);
