@@ -17,11 +17,12 @@ namespace {
 const WCHAR* const kFileErrorLine = u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d";
 
 // The file is opened the way a reader that tolerates other readers opens it:
-// a writer holding it without read sharing makes the capture stop.
+// a writer holding it without read sharing makes the capture stop. The debug
+// log this operation writes is no other writer's: it is taken as it stands.
 bool IsLockedByAnotherWriter(const CString& path) {
     const ScopedFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !file && GetLastError() == ERROR_SHARING_VIOLATION;
+    return !file && GetLastError() == ERROR_SHARING_VIOLATION && !IsOpenDbgLog(path);
 }
 
 CString UpperCase(const CString& path) {

@@ -1,6 +1,7 @@
 #include "services/dbglog.h"
 
 #include "services/local_time.h"
+#include "services/path_parts.h"
 #include "wcrt.h"
 
 namespace {
@@ -33,6 +34,7 @@ struct LogWriter {
     }
     FILE* stream = nullptr;
     CString streamPath;
+    CString fullPath;  // streamPath as a full path, taken when it was opened
     WCHAR message[kMessageChars + 1];
 };
 
@@ -47,6 +49,7 @@ bool OpenForAppend(LogWriter& writer, const CString& path) {
     writer.stream = _wfopen(path, u"at");
     if (!writer.stream) return false;
     writer.streamPath = path;
+    writer.fullPath = NormalFullPathOf(path);
     return true;
 }
 
@@ -122,6 +125,10 @@ void CloseDbgLog() {
     if (!g_dbgLog.stream) return;
     CloseStream(g_dbgLog);
     SetFileAttributesW(g_dbgLog.streamPath, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+}
+
+bool IsOpenDbgLog(const CString& path) {
+    return g_dbgLog.stream && !g_dbgLog.fullPath.IsEmpty() && NormalFullPathOf(path) == g_dbgLog.fullPath;
 }
 
 const WCHAR* ErrorText(int code) { return TextOf(QxfmFindErrorCode(code)); }

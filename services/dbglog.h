@@ -18,6 +18,8 @@ void ImgLog(const WCHAR* format, ...);
 void OpenDbgLogForOperation();
 // Closes the stream and leaves the file read-only and hidden.
 void CloseDbgLog();
+// Whether path (a full path) is the file the debug log holds open now.
+bool IsOpenDbgLog(const CString& path);
 
 // Writes lines as UTF-16 LE with BOM and CR LF into folder\SourceFileList.log
 // (or ExceptionFileList.log). True when all lines were written; a

@@ -266,3 +266,16 @@ TEST_F(BackupContents, NamesThatDifferOnlyInCaseAreDifferentFiles) {
     }
     EXPECT_EQ(2u, contents.size());
 }
+
+// The debug log of the running backup, kept among the chosen files, is no
+// other writer's lock: it is stored, and the backup succeeds.
+TEST_F(BackupContents, TheDebugLogItWritesIsStoredLikeAnyChosenFile) {
+    drives.Write(u"C:\\types.txt", "[Logs]\r\nlog\r\n");
+    drives.Write(u"C:\\work\\Dbg.log", "");
+    drives.Write(u"C:\\work\\other.log", "other");
+    module.SetDebugLogFileName(u"C:\\work\\Dbg.log");
+    const int result = Backup({u"C:\\work\\Dbg.log", u"C:\\work\\other.log"}, {u"Logs"}, FALSE, 0);
+    module.SetDebugLogFileName(u"Dbg.log");
+    ASSERT_EQ(0, result);
+    EXPECT_EQ((std::set<std::string>{"/work/Dbg.log", "/work/other.log"}), ImageFiles(1));
+}
