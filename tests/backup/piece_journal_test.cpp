@@ -1,6 +1,6 @@
-// A backup folder whose drive fills up just as the run notes that a piece
-// name was already taken by a file of the user's: that file is not the run's
-// own and must stay.
+// Piece names already taken by the user's files, met by a run whose journal
+// cannot take every entry, and a big file listed twice: what the run leaves
+// beside the sources is the user's alone.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,11 +27,9 @@ TEST_F(FullJournal, AUsersFileNamedLikeAPieceStaysWhenTheDestinationFillsUp) {
     WriteHostFile(destination + "/filler", std::string(28672, 'f'));
     drives.Write(u"C:\\types.txt", "[Video]\navi\n");
 
-    // Journal entries so far: the work folder D:\Backups\Monday\Image.incomplete
-    // (74 bytes) and the time of C:\V\ (48 bytes). Each big file below then
-    // adds "+ piece" and, since its piece name is taken, "- piece": 400 bytes
-    // each for the four names of 188 characters. The last file's "+" entry
-    // (424 bytes) still fits into the page, its "-" entry does not.
+    // Every big file's first piece name is taken by a file of the user's, and
+    // the names are long enough that the journal's one page fills up while the
+    // run meets them: whatever it manages to note, those files stay.
     std::vector<CString> files;
     for (int i = 0; i < 5; ++i) {
         const size_t length = i < 4 ? 184 : 196;
