@@ -1,0 +1,53 @@
+// The folder walk on folders whose Linux names Windows cannot spell (a colon,
+// a question mark, a backslash): their files are listed, or the walk tells
+// the host which folder it could not list. Never silently skipped.
+#include <filesystem>
+#include <fstream>
+
+#include "folder_scan_fixture.h"
+
+using namespace qxtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// ASCII only: the start of each name below is plain.
+CString WideOf(const std::string& ascii) {
+    CString out;
+    for (char c : ascii) out += static_cast<WCHAR>(c);
+    return out;
+}
+
+bool AnyUnder(const Paths& paths, const CString& prefix) {
+    for (const CString& p : paths)
+        if (p.Left(prefix.GetLength()) == prefix) return true;
+    return false;
+}
+
+bool ErrorPosted(const std::vector<Posted>& posted, UINT errorMessage) {
+    for (const Posted& p : posted)
+        if (p.message == errorMessage) return true;
+    return false;
+}
+
+class OddFolderNames : public FolderScanTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(OddFolderNames, FilesBelowAreListedOrTheFolderIsReported) {
+    const std::string folderName = GetParam();
+    drives.Write(u"C:\\Docs\\plain.doc", "plain");
+    const fs::path odd = fs::path(drives.Host(u"C:\\Docs")) / folderName;
+    fs::create_directories(odd);
+    std::ofstream(odd / "minutes.doc") << "the minutes";
+
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\Docs"), {u"DOC"}));
+    const CString oddPrefix = drives.Path(u"C:\\Docs\\") + WideOf(folderName.substr(0, 4));
+    const bool listed = AnyUnder(result, oddPrefix);
+    const bool reported = ErrorPosted(host.Drain(), host.errorStr);
+    EXPECT_TRUE(listed || reported) << "files in folder '" << folderName
+                                    << "' were neither listed nor reported; listed " << result.size() << " file(s)";
+}
+
+INSTANTIATE_TEST_SUITE_P(LinuxNames, OddFolderNames,
+                         ::testing::Values("Meeting 10:30", "What now?", "Back\\slash", "Quote\"d"));
+
+}  // namespace
