@@ -58,6 +58,11 @@ private:
                 ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, search.GetString());
                 return Walk::Failed;
             }
+            // A folder the walk met but cannot list (its name is one the
+            // system cannot take, or it is closed to this user) holds files
+            // the host would miss without a word: it is named, and the walk
+            // goes on with the rest.
+            if (!m_levels.empty()) ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, search.GetString());
             return Walk::Done;
         }
         m_levels.push_back(std::move(level));
