@@ -59,19 +59,21 @@ TEST_F(QxfmTool, ADamagedOrForeignCatalogIsNotReportedAsMissing) {
 
 TEST_F(QxfmTool, BackupTellsWhatItStoredAndWhatItLeftOutAndWhy) {
     MakeSampleTree(drives);
+    WriteHostFile(drives.Root('C') + "/Users/ann/at 10:30.doc", "a Linux name");
     ToolRun run = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon", "--exclude",
                        "Pictures", "C:\\Users\\ann\\Documents\\report.doc", "C:\\Users\\ann\\Music\\song.mp3",
                        "C:\\Users\\ann\\setup.bin", "C:\\Users\\ann\\Pictures\\beach.jpg",
-                       "C:\\Users\\ann\\gone.doc"});
+                       "C:\\Users\\ann\\gone.doc", "C:\\Users\\ann\\at 10:30.doc"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "D:\\Backups\\Mon.wim\n"
               "2 files stored in 1 image file(s)\n"
               "1 files of no category (not stored):\n"
               "  C:\\Users\\ann\\setup.bin\n"
-              "2 files left out:\n"
+              "3 files left out:\n"
               "  C:\\Users\\ann\\Pictures\\beach.jpg: excluded by --exclude Pictures\n"
-              "  C:\\Users\\ann\\gone.doc: not found\n");
+              "  C:\\Users\\ann\\gone.doc: not found\n"
+              "  C:\\Users\\ann\\at 10:30.doc: a name Windows cannot hold\n");
 
     ToolRun chosen = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Tue",
                           "--category", "Music", "C:\\Users\\ann\\Documents\\report.doc",

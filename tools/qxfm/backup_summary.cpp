@@ -46,12 +46,15 @@ BackupSummary SummarizeBackup(Display& display, const BackupInputs& inputs, cons
     BackupSummary summary;
     for (const CString& file : inputs.files) {
         const DWORD attributes = GetFileAttributesW(file);
+        const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_SUCCESS;
         const auto notStored = std::find_if(inputs.notStored.begin(), inputs.notStored.end(),
                                             [&](const auto& named) { return named.first == file; });
         if (notStored != inputs.notStored.end()) {
             summary.leftOut.push_back(*notStored);
         } else if (stored.count(file.str()) || (Contains(inputs.overLength, file) && attributes != INVALID_FILE_ATTRIBUTES)) {
             ++summary.stored;
+        } else if (error == ERROR_INVALID_NAME) {
+            summary.leftOut.push_back({file, "a name Windows cannot hold"});
         } else if (attributes == INVALID_FILE_ATTRIBUTES) {
             summary.leftOut.push_back({file, "not found"});
         } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
