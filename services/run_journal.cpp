@@ -86,8 +86,8 @@ bool LiesBelow(const CString& root, const CString& path) {
 bool InExceptionFolder(const CString& path) {
     const CString root = DriveRootOf(WithoutLongPathPrefix(path));
     if (root.IsEmpty() || !LiesBelow(root, path)) return false;
-    const CString top = PathComponents(WithoutLongPathPrefix(path).Mid(3)).front();
-    return top.CompareNoCase(kException1) == 0 || top.CompareNoCase(kException2) == 0;
+    const std::vector<CString> names = PathComponents(WithoutLongPathPrefix(path).Mid(root.GetLength()));
+    return !names.empty() && (names[0].CompareNoCase(kException1) == 0 || names[0].CompareNoCase(kException2) == 0);
 }
 
 }  // namespace
