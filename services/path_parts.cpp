@@ -78,6 +78,8 @@ CString FullPathOf(const CString& path) {
     return CString(std::move(buffer));
 }
 
-CString NormalFullPathOf(const CString& path) {
-    return FullPathOf(path.Find(u"\\\\?\\") == 0 ? path.Mid(4) : path);
+CString WithoutLongPathPrefix(const CString& path) {
+    return path.Find(u"\\\\?\\") == 0 ? path.Mid(4) : path;
 }
+
+CString NormalFullPathOf(const CString& path) { return FullPathOf(WithoutLongPathPrefix(path)); }

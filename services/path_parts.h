@@ -32,6 +32,8 @@ std::vector<CString> PathComponents(const CString& path, const WCHAR* separators
 CString WithBackslash(CString folder);
 // path with the long-path prefix "\\?\" in front, unless it already contains it.
 CString WithLongPathPrefix(const CString& path);
+// path without a leading long-path prefix "\\?\".
+CString WithoutLongPathPrefix(const CString& path);
 // The full path of path (GetFullPathNameW at any length); empty when it cannot be formed.
 CString FullPathOf(const CString& path);
 // The full path of path without a leading long-path prefix, "." and ".." resolved.

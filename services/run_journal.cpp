@@ -67,12 +67,6 @@ void RemoveMadeFolder(const CString& folder) {
     if (!RemoveDirectoryW(path) && readOnly) SetFileAttributesW(path, attributes);
 }
 
-const WCHAR kLongPathPrefix[] = u"\\\\?\\";
-
-CString WithoutLongPathPrefix(const CString& path) {
-    return path.Left(4) == kLongPathPrefix ? path.Mid(4) : path;
-}
-
 // Whether path lies below root (ending in a backslash; its spelling compared
 // ignoring case) with no "." or ".." on the way and no link under root.
 bool LiesBelow(const CString& root, const CString& path) {
@@ -82,12 +76,17 @@ bool LiesBelow(const CString& root, const CString& path) {
     return CheckBelow(plain.Left(plainRoot.GetLength()), plain).usable();
 }
 
+// Whether path lies below the root of its drive, as LiesBelow has it.
+bool LiesOnItsDrive(const CString& path) {
+    const CString root = DriveRootOf(WithoutLongPathPrefix(path));
+    return !root.IsEmpty() && LiesBelow(root, path);
+}
+
 // Whether path is an exception folder at its drive root or lies in one.
 bool InExceptionFolder(const CString& path) {
-    const CString root = DriveRootOf(WithoutLongPathPrefix(path));
-    if (root.IsEmpty() || !LiesBelow(root, path)) return false;
-    const std::vector<CString> names = PathComponents(WithoutLongPathPrefix(path).Mid(root.GetLength()));
-    return !names.empty() && (names[0].CompareNoCase(kException1) == 0 || names[0].CompareNoCase(kException2) == 0);
+    if (!LiesOnItsDrive(path)) return false;
+    const std::vector<CString> names = PathComponents(WithoutLongPathPrefix(path));  // "X:", then the top folder
+    return names.size() > 1 && (names[1].CompareNoCase(kException1) == 0 || names[1].CompareNoCase(kException2) == 0);
 }
 
 }  // namespace
@@ -103,7 +102,7 @@ bool RunJournal::MayTouch(const Entry& entry) const {
     switch (entry.tag) {
     case kMade:
         return LiesBelow(m_folder, entry.path) || InExceptionFolder(entry.path) ||
-               (IsPiecePath(entry.path) && LiesBelow(DriveRootOf(WithoutLongPathPrefix(entry.path)), entry.path));
+               (IsPiecePath(entry.path) && LiesOnItsDrive(entry.path));
     case kFolder:
         return LiesBelow(m_folder, entry.path) || InExceptionFolder(entry.path);
     case kWorkFolder:
