@@ -10,53 +10,70 @@ using namespace qxtest;
 
 namespace {
 
-// A second host whose window asks for each of the four long operations while
-// a scan of the first host is running (from inside the scan's continue callback).
-struct SecondHost {
-    static const TestDrives* drives;
-    static Module* module;
-    static HostWindow* window;
-    static std::vector<int> results;
+// A scan of the first host, during which a second host asks for operations
+// from inside the scan's continue callback (asked once, on its first call).
+class NestedOperations : public ::testing::Test {
+protected:
+    NestedOperations() {
+        drives.Write(u"C:\\docs\\a.doc", "a");
+        WriteHostFile(drives.WorkDir() + "/types.txt", "[Documents]\r\ndoc\r\n");
+        running = this;
+    }
+    ~NestedOperations() override { running = nullptr; }
+
+    // The first host's scan of C:\docs; the second host's asks run in its callback.
+    void Scan(ContinueCallback secondHostAsks) {
+        ULONGLONG count = 0;
+        EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(first.handle(), drives.Path(u"C:\\docs"), u"types.txt",
+                                                              &categories, &count, secondHostAsks));
+        EXPECT_EQ(1u, count);
+    }
+
+    int SecondHostBackup() {
+        std::vector<CString> images;
+        return module.Backup(second.handle(), &files, u"types.txt", &categories, drives.Path(u"D:\\Backups"),
+                             u"Image", FALSE, 0, 0, &images, nullptr);
+    }
 
     static int CALLBACK AskForEveryOperation(int*) {
-        if (!results.empty()) return 1;
-        std::vector<CString> files = {drives->Path(u"C:\\docs\\a.doc")}, categories = {u"Documents"}, images;
+        NestedOperations& t = *running;
+        if (!t.results.empty()) return 1;
         ULONGLONG count = 0;
-        results.push_back(module->ScanFileArraySizeByPredefinedType(window->handle(), drives->Path(u"C:\\docs"),
-                                                                    u"types.txt", &categories, &count, nullptr));
-        results.push_back(module->Backup(window->handle(), &files, u"types.txt", &categories,
-                                         drives->Path(u"D:\\Backups"), u"Image", FALSE, 0, 0, &images, nullptr));
-        results.push_back(module->BackupRaw(window->handle(), &files, drives->Path(u"D:\\Raw"), nullptr));
-        results.push_back(module->Restore(window->handle(), drives->Path(u"D:\\Backups"), &categories,
-                                          drives->Path(u"C:\\Restore"), nullptr));
+        t.results.push_back(t.module.ScanFileArraySizeByPredefinedType(
+            t.second.handle(), t.drives.Path(u"C:\\docs"), u"types.txt", &t.categories, &count, nullptr));
+        t.results.push_back(t.SecondHostBackup());
+        t.results.push_back(t.module.BackupRaw(t.second.handle(), &t.files, t.drives.Path(u"D:\\Raw"), nullptr));
+        t.results.push_back(t.module.Restore(t.second.handle(), t.drives.Path(u"D:\\Backups"), &t.categories,
+                                             t.drives.Path(u"C:\\Restore"), nullptr));
         return 1;
     }
-};
 
-const TestDrives* SecondHost::drives = nullptr;
-Module* SecondHost::module = nullptr;
-HostWindow* SecondHost::window = nullptr;
-std::vector<int> SecondHost::results;
+    // A backup asked for once; the debug log's attributes are looked at right after the refusal.
+    static int CALLBACK AskForBackupOnce(int*) {
+        NestedOperations& t = *running;
+        if (!t.results.empty()) return 1;
+        t.results.push_back(t.SecondHostBackup());
+        t.logAttributesAfterRefusal = GetFileAttributesW(u"Dbg.log");
+        return 1;
+    }
 
-TEST(OperationFrame, AnOperationRefusedWhileAnotherRunsIsReportedToItsOwnHostAlone) {
+    static NestedOperations* running;
     TestDrives drives{{"C", "D"}};
     Module module;
     HostWindow first, second;
-    drives.Write(u"C:\\docs\\a.doc", "a");
-    WriteHostFile(drives.WorkDir() + "/types.txt", "[Documents]\r\ndoc\r\n");
-    SecondHost::drives = &drives;
-    SecondHost::module = &module;
-    SecondHost::window = &second;
-    SecondHost::results.clear();
-
+    std::vector<CString> files = {drives.Path(u"C:\\docs\\a.doc")};
     std::vector<CString> categories = {u"Documents"};
-    ULONGLONG count = 0;
-    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(first.handle(), drives.Path(u"C:\\docs"), u"types.txt",
-                                                          &categories, &count, SecondHost::AskForEveryOperation));
-    EXPECT_EQ(1u, count);
+    std::vector<int> results;
+    DWORD logAttributesAfterRefusal = 0;
+};
+
+NestedOperations* NestedOperations::running = nullptr;
+
+TEST_F(NestedOperations, AnOperationRefusedWhileAnotherRunsIsReportedToItsOwnHostAlone) {
+    Scan(AskForEveryOperation);
 
     // Scan, backup, raw backup and restore were each refused, towards the second host.
-    EXPECT_EQ(SecondHost::results, (std::vector<int>{1, 1, 1, 1}));
+    EXPECT_EQ(results, (std::vector<int>{1, 1, 1, 1}));
     const std::vector<Posted> refused = second.Drain();
     EXPECT_EQ(Codes(refused, second.errorStr), std::vector<long long>(4, MSG_ERROR_OPERATION_CONFLICT));
     EXPECT_TRUE(Codes(refused, second.operationStr).empty());
@@ -80,55 +97,16 @@ TEST(OperationFrame, AnOperationRefusedWhileAnotherRunsIsReportedToItsOwnHostAlo
     EXPECT_TRUE(first.Drain().empty());
 }
 
-// A host that asks for a backup from inside the continue callback of its
-// running scan, and looks at the debug log right after the refusal.
-struct NestedBackupHost {
-    static const TestDrives* drives;
-    static Module* module;
-    static HostWindow* window;
-    static int result;
-    static DWORD logAttributesAfterRefusal;
-
-    static int CALLBACK AskForBackupOnce(int*) {
-        if (result != -1) return 1;
-        std::vector<CString> files = {drives->Path(u"C:\\docs\\a.doc")}, categories = {u"Documents"}, images;
-        result = module->Backup(window->handle(), &files, u"types.txt", &categories, drives->Path(u"D:\\Backups"),
-                                u"Image", FALSE, 0, 0, &images, nullptr);
-        logAttributesAfterRefusal = GetFileAttributesW(u"Dbg.log");
-        return 1;
-    }
-};
-
-const TestDrives* NestedBackupHost::drives = nullptr;
-Module* NestedBackupHost::module = nullptr;
-HostWindow* NestedBackupHost::window = nullptr;
-int NestedBackupHost::result = -1;
-DWORD NestedBackupHost::logAttributesAfterRefusal = 0;
-
-TEST(OperationFrame, ARefusedOperationLeavesTheDebugLogToTheRunningOne) {
+TEST_F(NestedOperations, ARefusedOperationLeavesTheDebugLogToTheRunningOne) {
     constexpr DWORD kReadOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
-    TestDrives drives{{"C", "D"}};
-    Module module;
-    HostWindow first, second;
-    drives.Write(u"C:\\docs\\a.doc", "a");
-    WriteHostFile(drives.WorkDir() + "/types.txt", "[Documents]\r\ndoc\r\n");
-    NestedBackupHost::drives = &drives;
-    NestedBackupHost::module = &module;
-    NestedBackupHost::window = &second;
-    NestedBackupHost::result = -1;
-
-    std::vector<CString> categories = {u"Documents"};
-    ULONGLONG count = 0;
-    EXPECT_EQ(0, module.ScanFileArraySizeByPredefinedType(first.handle(), drives.Path(u"C:\\docs"), u"types.txt",
-                                                          &categories, &count, NestedBackupHost::AskForBackupOnce));
-    EXPECT_EQ(1u, count);
-    EXPECT_EQ(1, NestedBackupHost::result);
+    Scan(AskForBackupOnce);
+    EXPECT_EQ(results, std::vector<int>{1});
     EXPECT_EQ(Codes(second.Drain(), second.errorStr), std::vector<long long>{MSG_ERROR_OPERATION_CONFLICT});
     EXPECT_TRUE(Codes(first.Drain(), first.errorStr).empty());
 
     // The scan still held its log open after the refusal ...
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, NestedBackupHost::logAttributesAfterRefusal);
-    EXPECT_EQ(0u, NestedBackupHost::logAttributesAfterRefusal & kReadOnlyHidden);
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, logAttributesAfterRefusal);
+    EXPECT_EQ(0u, logAttributesAfterRefusal & kReadOnlyHidden);
     // ... wrote its later lines into it, and closed it at its end.
     const std::vector<std::string> log = ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log");
     const auto refusal = std::find(log.begin(), log.end(), "MSG_ERROR_OPERATION_CONFLICT - Other operation has been start!");
