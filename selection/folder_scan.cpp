@@ -60,8 +60,8 @@ private:
             }
             // A folder the walk met but cannot list (its name is one the
             // system cannot take, or it is closed to this user) holds files
-            // the host would miss without a word: it is named, and the walk
-            // goes on with the rest.
+            // the host would miss without a word: the host is told (-238),
+            // the debug log names it, and the walk goes on with the rest.
             if (!m_levels.empty()) ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, search.GetString());
             return Walk::Done;
         }
