@@ -104,6 +104,27 @@ TEST_F(QxfmTool, BackupNamesTheFilesTheImageCannotStoreAndExitsWith4) {
         << run.err;
 }
 
+// A folder whose Linux name Windows cannot spell cannot be listed: its files
+// are missing from the scan, and neither the scan nor a backup of it is a success.
+TEST_F(QxfmTool, AFolderTheScanCouldNotListMakesScanAndBackupExitWith4) {
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
+    drives.Write(u"C:\\docs\\good.doc", "good");
+    WriteHostFile(drives.Root('C') + "/docs/at 10:30/minutes.doc", "in a folder Windows cannot spell");
+    const std::string missing = "qxfm: 1 folder could not be listed, so the files in it are missing; Dbg.log names it";
+
+    ToolRun scan = Run({"scan", "--types", "C:\\types.txt", "--folder", "C:\\docs", "--list"});
+    EXPECT_EQ(scan.status, 4) << scan.err;
+    EXPECT_EQ(scan.out, "C:\\docs\\good.doc\n1 files, 4 bytes\n");
+    EXPECT_EQ(scan.LastErrLine(), missing) << scan.err;
+
+    ToolRun backup = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",
+                          "--from-scan", "--folder", "C:\\docs"});
+    EXPECT_EQ(backup.status, 4) << backup.err;
+    EXPECT_EQ(backup.out, "D:\\Backups\\Mon.wim\n1 files stored in 1 image file(s)\n");
+    EXPECT_EQ(backup.LastErrLine(), missing) << backup.err;
+    EXPECT_NE(ReadHostFile(drives.WorkDir() + "/Dbg.log").find("at 10:30"), std::string::npos);
+}
+
 TEST_F(QxfmTool, BackupNamesAnOverLengthFileItCouldNotCopyAside) {
     std::string deep = "C:\\a";
     for (int i = 0; i < 9; ++i) deep += "\\a rather long folder name";

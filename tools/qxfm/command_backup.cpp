@@ -21,8 +21,10 @@ bool CompressionType(const std::string& name, int* type) {
     return true;
 }
 
-// The input files: the positional paths, or what a scan finds.
-bool InputFiles(Host& host, const Args& args, const CString& types, std::vector<CString>* files, int* status) {
+// The input files: the positional paths, or what a scan finds (with the count
+// of folders it could not list).
+bool InputFiles(Host& host, const Args& args, const CString& types, std::vector<CString>* files,
+                size_t* foldersNotListed, int* status) {
     if (args.Has("--from-scan")) {
         if (!args.positional.empty()) {
             *status = UsageError("backup", "give files or --from-scan, not both");
@@ -37,6 +39,7 @@ bool InputFiles(Host& host, const Args& args, const CString& types, std::vector<
             return false;
         }
         *files = std::move(scan.files);
+        *foldersNotListed = scan.foldersNotListed;
         return true;
     }
     if (args.positional.empty()) {
@@ -77,7 +80,8 @@ int RunBackup(Host& host, const Args& args) {
     destination = AsFolder(destination);
 
     std::vector<CString> files;
-    if (!InputFiles(host, args, types, &files, &status)) return status;
+    size_t foldersNotListed = 0;
+    if (!InputFiles(host, args, types, &files, &foldersNotListed, &status)) return status;
     std::vector<CString> exclusions = ToCStrings(args.Values("--exclude"));
     host.module().SetExclusionFileList(&exclusions);
     std::vector<CString> categories = ToCStrings(args.Values("--category"));
@@ -106,6 +110,7 @@ int RunBackup(Host& host, const Args& args) {
         status = Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole");
     if (result & QXFM_BACKUP_FILES_LEFT_OUT)
         status = Fail(kExitFilesLeftOut, "backed up, but the files listed as left out by the image are not in it");
+    if (foldersNotListed) status = ReportFoldersNotListed(foldersNotListed);
     return status;
 }
 

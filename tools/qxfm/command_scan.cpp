@@ -32,7 +32,7 @@ int RunScan(Host& host, const Args& args) {
     if (args.Has("--list"))
         for (const CString& f : scan.files) std::printf("%s\n", f.ToUtf8().c_str());
     std::printf("%zu files, %llu bytes\n", scan.files.size(), static_cast<unsigned long long>(scan.totalBytes));
-    return kExitOk;
+    return scan.foldersNotListed ? ReportFoldersNotListed(scan.foldersNotListed) : kExitOk;
 }
 
 int RunCategoriesOf(Host& host, const Args& args) {

@@ -12,7 +12,8 @@ const std::vector<Command>& Commands() {
          "usage: qxfm scan [--folder F] --types TYPES [--category C ...] [--list]\n"
          "Finds the files of the chosen categories (all when none is given) below the\n"
          "folder F, or on every fixed drive without --folder, and prints their number and\n"
-         "total size; --list prints their paths too.\n",
+         "total size; --list prints their paths too. Exit status 4: a folder could not be\n"
+         "listed (Dbg.log names it), so the files in it are missing.\n",
          {"--folder", "--types", "--category"}, {"--list"}, RunScan},
         {"backup",
          "usage: qxfm backup --types TYPES --to FOLDER --name NAME [--split-mb N]\n"
@@ -24,7 +25,8 @@ const std::vector<Command>& Commands() {
          "whose paths contain TEXT. --from-scan backs up what a scan of --folder (or of\n"
          "every fixed drive) finds for the categories. Compression defaults to xpress.\n"
          "Exit status 3: backed up, but the image stays whole; 4: backed up, but files\n"
-         "the image cannot store (printed as left out) are not in it.\n",
+         "the image cannot store (printed as left out), or the files of a folder the scan\n"
+         "could not list, are not in it.\n",
          {"--types", "--to", "--name", "--split-mb", "--compress", "--exclude", "--category", "--folder"},
          {"--from-scan"}, RunBackup},
         {"raw",

@@ -62,6 +62,7 @@ void Host::Drain() {
             m_display.Operation(OperationText(static_cast<int>(code), payload));
         } else if (msg.message == m_errorStr) {
             std::string text;
+            if (!QxfmWParamIsText(msg.wParam)) ++m_errorsPosted[code];
             if (QxfmWParamIsText(msg.wParam)) {
                 text = ConstantText(reinterpret_cast<const WCHAR*>(msg.wParam));
             } else if (msg.lParam && QxfmErrorLParamIsString(static_cast<int>(code))) {
@@ -79,6 +80,11 @@ void Host::Drain() {
             m_lastErrorCode = code;
         }
     }
+}
+
+size_t Host::ErrorsPosted(long long code) const {
+    const auto found = m_errorsPosted.find(code);
+    return found == m_errorsPosted.end() ? 0 : found->second;
 }
 
 std::string Host::TakeLastError(long long* code) {

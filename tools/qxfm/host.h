@@ -2,6 +2,7 @@
 // notifications are drained into the display, and the continue callback.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ public:
         long long systemError = 0;
     };
     const std::vector<NamedFile>& FilesInErrors() const { return m_filesInErrors; }
+    // How many error notifications with this code were posted so far, shown or not.
+    size_t ErrorsPosted(long long code) const;
 
 private:
     Module m_module;
@@ -54,6 +57,7 @@ private:
     long long m_lastSystemError = 0;
     size_t m_filesReported = 0;
     std::vector<NamedFile> m_filesInErrors;
+    std::map<long long, size_t> m_errorsPosted;
 };
 
 }  // namespace qxfm

@@ -22,10 +22,17 @@ ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList
                                        : Fail(kExitFailed, FailureReason("scan", code, lastError));
         return out;
     }
+    out.foldersNotListed = host.ErrorsPosted(MSG_ERROR_SCANDATA_CANNOT_FIND);
     out.files.reserve(static_cast<size_t>(count));
     if (count > 0 && host.module().GetFileArrayByPredefinedType(&out.files, &out.totalBytes) != 0)
         out.status = Fail(kExitFailed, "the scan result could not be handed over");
     return out;
+}
+
+int ReportFoldersNotListed(size_t count) {
+    return Fail(kExitFilesLeftOut, std::to_string(count) + (count == 1 ? " folder" : " folders") +
+                                       " could not be listed, so the files in " + (count == 1 ? "it" : "them") +
+                                       " are missing; Dbg.log names " + (count == 1 ? "it" : "them"));
 }
 
 int ListCategories(Host& host, const CString& typeList, std::vector<CString>* categories) {

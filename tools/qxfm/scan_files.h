@@ -12,7 +12,11 @@ struct ScanOutcome {
     int status = 0;  // exit status; 0 when the scan ran (it may have found nothing)
     std::vector<CString> files;
     ULONGLONG totalBytes = 0;
+    size_t foldersNotListed = 0;  // folders the walk met but could not list: their files are missing
 };
+
+// The exit status and closing line for a run whose scan could not list some folders.
+int ReportFoldersNotListed(size_t count);
 
 // folder empty: every fixed drive; categories empty: all of the type list.
 ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList, std::vector<CString> categories);
