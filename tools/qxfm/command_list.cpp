@@ -7,6 +7,8 @@
 #include "image_reader.h"
 #include "outcome.h"
 #include "paths.h"
+#include "scan_files.h"
+#include "stored_categories.h"
 
 namespace qxfm {
 namespace {
@@ -58,6 +60,9 @@ int RunList(Host& host, const Args& args) {
     CString folder;
     int status = kExitOk;
     if (!BackupFolderArgument("list", args, &folder, &status)) return status;
+    if (args.Has("--category") &&
+        (status = CheckCategoriesStored(host, "list", folder, ToCStrings(args.Values("--category")))) != kExitOk)
+        return status;
     std::vector<CString> unreadable;
     std::vector<ImageReport> reports;
     for (const ImageSet& set : FindImageSets(AsFolder(folder), &unreadable)) {

@@ -17,8 +17,9 @@ int RunRestore(Host& host, const Args& args) {
     if (!args.Has("--to")) return UsageError("restore", "--to is required");
     if (!PathArgument("restore", args.Value("--to"), &target, &status)) return status;
     std::vector<CString> categories = ToCStrings(args.Values("--category"));
-    if (categories.empty() && (status = StoredCategories(host, "restore", folder, &categories)) != kExitOk)
-        return status;
+    status = categories.empty() ? StoredCategories(host, "restore", folder, &categories)
+                                : CheckCategoriesStored(host, "restore", folder, categories);
+    if (status != kExitOk) return status;
     const int result = host.module().Restore(host.window(), AsFolder(folder), &categories, AsFolder(target),
                                              &Host::Continue);
     if ((status = Conclude(host, result != 0, "restore")) != kExitOk) return status;

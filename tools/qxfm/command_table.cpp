@@ -43,7 +43,8 @@ const std::vector<Command>& Commands() {
          "usage: qxfm list FOLDER [--category C ...] [--long]\n"
          "Lists the files stored in the backup in FOLDER, per drive and category, with\n"
          "their last-write times and sizes as stored; a big file cut into pieces shows\n"
-         "once with its whole size. --long adds the attributes (R H S A, L for a link).\n",
+         "once with its whole size. --long adds the attributes (R H S A, L for a link).\n"
+         "A category the backup does not hold is an error.\n",
          {"--category"}, {"--long"}, RunList},
         {"categories-of",
          "usage: qxfm categories-of FOLDER\n"
@@ -52,7 +53,8 @@ const std::vector<Command>& Commands() {
         {"restore",
          "usage: qxfm restore FOLDER --to TARGET [--category C ...]\n"
          "Restores the chosen categories (all stored ones when none is given) of the\n"
-         "backup in FOLDER into a new dated folder below TARGET\\System Recovery Files.\n",
+         "backup in FOLDER into a new dated folder below TARGET\\System Recovery Files.\n"
+         "A category the backup does not hold is an error.\n",
          {"--to", "--category"}, {}, RunRestore},
         {"delete",
          "usage: qxfm delete FOLDER\n"

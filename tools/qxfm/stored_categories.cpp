@@ -19,4 +19,19 @@ int StoredCategories(Host& host, const char* command, const CString& folder, std
     return kExitOk;
 }
 
+int CheckCategoriesStored(Host& host, const char* command, const CString& folder, const std::vector<CString>& asked) {
+    std::vector<CString> stored;
+    if (const int status = StoredCategories(host, command, folder, &stored); status != kExitOk) return status;
+    std::string unknown, known;
+    for (const CString& category : asked) {
+        bool held = false;
+        for (const CString& s : stored) held = held || s.CompareNoCase(category) == 0;
+        if (!held) unknown += (unknown.empty() ? "" : ", ") + category.ToUtf8();
+    }
+    if (unknown.empty()) return kExitOk;
+    for (const CString& s : stored) known += (known.empty() ? "" : ", ") + s.ToUtf8();
+    return Fail(kExitFailed, std::string(command) + " failed: the backup in " + folder.ToUtf8() +
+                                 " holds no category " + unknown + " (it holds " + known + ")");
+}
+
 }  // namespace qxfm

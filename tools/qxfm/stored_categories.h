@@ -11,5 +11,9 @@ namespace qxfm {
 // failed: ..." naming a missing, unreadable or empty catalog) and returns the
 // exit status.
 int StoredCategories(Host& host, const char* command, const CString& folder, std::vector<CString>* categories);
+// Checks that the catalog in folder holds each of the asked categories (letter
+// case aside); otherwise prints "COMMAND failed: ..." naming those it does not
+// hold and the ones it does, and returns the exit status.
+int CheckCategoriesStored(Host& host, const char* command, const CString& folder, const std::vector<CString>& asked);
 
 }  // namespace qxfm
