@@ -85,6 +85,23 @@ TEST_F(QxfmTool, BackupTellsWhatItStoredAndWhatItLeftOutAndWhy) {
         << chosen.out;
 }
 
+// A Windows path is taken as qxfm.exe takes it: either slash, "." and "..",
+// and a trailing backslash name the same file, which is backed up, not
+// reported as of no category.
+TEST_F(QxfmTool, BackupTakesAWindowsPathInAnySpelling) {
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\ntxt\r\n");
+    drives.Write(u"C:\\docs\\a.doc", "a");
+    drives.Write(u"C:\\docs\\b.txt", "b");
+    drives.Write(u"C:\\docs\\c.doc", "c");
+    ToolRun run = Run({"backup", "--types", "C:/types.txt", "--to", "D:/Backups/", "--name", "Mon", "C:/docs/a.doc",
+                       "C:\\docs\\b.txt\\", "C:\\other\\..\\docs\\.\\c.doc"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "D:\\Backups\\Mon.wim\n3 files stored in 1 image file(s)\n");
+    ToolRun list = Run({"list", "D:\\Backups\\"});
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(Count(list.out, "  C:\\docs\\"), 3u) << list.out;
+}
+
 TEST_F(QxfmTool, BackupNamesTheFilesTheImageCannotStoreAndExitsWith4) {
     drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
     drives.Write(u"C:\\docs\\good.doc", "good");

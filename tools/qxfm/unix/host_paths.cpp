@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "qxplatform.h"
+#include "windows.h"
 
 namespace qxfm {
 
@@ -15,9 +16,21 @@ const char* const kPathsHelp =
 
 std::string PathSetupProblem() { return QxDriveTableProblem(); }
 
+// A Windows path is taken as GetFullPathNameW makes it (backslashes, no "." or
+// ".."), without a trailing backslash unless it is a drive's root, as qxfm.exe
+// takes it: the module finds a file only by that form.
 bool ToWindowsPath(const std::string& arg, CString* out, std::string* error) {
     if (arg.size() >= 2 && std::isalpha(static_cast<unsigned char>(arg[0])) && arg[1] == ':') {
-        *out = CString::FromUtf8(arg);
+        const CString path = CString::FromUtf8(arg);
+        DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr);
+        std::u16string full(size, u'\0');
+        if (size) size = GetFullPathNameW(path, size, full.data(), nullptr);
+        if (!size || size >= full.size()) {
+            *error = arg + " is not a valid path";
+            return false;
+        }
+        *out = CString(full.data(), static_cast<int>(size));
+        while (out->GetLength() > 3 && (*out)[out->GetLength() - 1] == u'\\') *out = out->Left(out->GetLength() - 1);
         return true;
     }
     std::error_code ec;
