@@ -102,6 +102,17 @@ TEST_F(QxfmTool, BackupTakesAWindowsPathInAnySpelling) {
     EXPECT_EQ(Count(list.out, "  C:\\docs\\"), 3u) << list.out;
 }
 
+// A file named in another letter case, or twice, is stored once under its own
+// name, and the summary says so.
+TEST_F(QxfmTool, BackupSummaryCountsAFileGivenInOtherSpellingsOnce) {
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
+    drives.Write(u"C:\\Docs\\Report.doc", "report");
+    ToolRun run = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",
+                       "c:\\docs\\REPORT.doc", "C:\\Docs\\Report.doc", "C:\\Docs\\Report.doc"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "D:\\Backups\\Mon.wim\n1 files stored in 1 image file(s)\n");
+}
+
 TEST_F(QxfmTool, BackupNamesTheFilesTheImageCannotStoreAndExitsWith4) {
     drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
     drives.Write(u"C:\\docs\\good.doc", "good");

@@ -39,12 +39,35 @@ bool Contains(const std::vector<CString>& list, const CString& path) {
     return std::find(list.begin(), list.end(), path) != list.end();
 }
 
+// The path with each name as its folder holds it: a file given in another
+// letter case is stored under its own name. Unchanged where a name is not found.
+CString OnDiskSpelling(const CString& path) {
+    if (path.GetLength() < 4 || path[1] != u':' || path[2] != u'\\' || path.FindOneOf(u"*?") >= 0) return path;
+    CString out = path.Left(3);
+    for (int start = 3; start < path.GetLength();) {
+        int end = path.Find(u'\\', start);
+        if (end < 0) end = path.GetLength();
+        CString query = out + path.Mid(start, end - start);
+        if (query.GetLength() >= MAX_PATH) query = u"\\\\?\\" + query;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(query, &data);
+        if (find == INVALID_HANDLE_VALUE) return path;
+        FindClose(find);
+        out += data.cFileName;
+        if (end < path.GetLength()) out += u'\\';
+        start = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
 
 BackupSummary SummarizeBackup(Display& display, const BackupInputs& inputs, const std::vector<CString>& imageFiles) {
     const std::set<std::u16string> stored = StoredPaths(display, imageFiles);
     BackupSummary summary;
-    for (const CString& file : inputs.files) {
+    std::set<std::u16string> counted;  // a file given twice, or in two spellings, is stored once
+    for (const CString& given : inputs.files) {
+        const CString file = OnDiskSpelling(given);
         const DWORD attributes = GetFileAttributesW(file);
         const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_SUCCESS;
         const auto notStored = std::find_if(inputs.notStored.begin(), inputs.notStored.end(),
@@ -52,7 +75,7 @@ BackupSummary SummarizeBackup(Display& display, const BackupInputs& inputs, cons
         if (notStored != inputs.notStored.end()) {
             summary.leftOut.push_back(*notStored);
         } else if (stored.count(file.str()) || (Contains(inputs.overLength, file) && attributes != INVALID_FILE_ATTRIBUTES)) {
-            ++summary.stored;
+            if (counted.insert(file.str()).second) ++summary.stored;
         } else if (error == ERROR_INVALID_NAME) {
             summary.leftOut.push_back({file, "a name Windows cannot hold"});
         } else if (attributes == INVALID_FILE_ATTRIBUTES) {
