@@ -1,5 +1,6 @@
 // Rebuilding big files from their pieces after an image was applied.
 #include "services/contained_path.h"
+#include "services/dbglog.h"
 #include "services/file_utils.h"
 #include "services/notify.h"
 #include "services/path_parts.h"
@@ -95,10 +96,14 @@ private:
     DWORD m_attributes = 0;
 };
 
-// Merges one node and posts -245 when the result is not the whole file.
+// Merges one node; when the result is not the whole file, the debug log names
+// it (-245 carries no path) and -245 is posted.
 MergeResult MergeAndReport(const FileNode& node, ULONGLONG& doneSize, ULONGLONG totalSize) {
     MergeResult result = Merger(doneSize, totalSize).Run(node);
-    if (result == MergeResult::Failed) PostError(MSG_ERROR_BIGFILES_MERGE_FAILED);
+    if (result == MergeResult::Failed) {
+        DbgLog(u"The big file %s could not be rebuilt from its pieces, which stay", node.suszPath.GetString());
+        PostError(MSG_ERROR_BIGFILES_MERGE_FAILED);
+    }
     return result;
 }
 
@@ -109,6 +114,8 @@ bool RelocateNode(const FileNode& node, const CString& target, const CString& dr
     bool below = RelocateBelow(target, drive, node.suszPath, &relocated->suszPath);
     for (CString& piece : relocated->splitPathArray) below = below && RelocateBelow(target, drive, piece, &piece);
     if (!below) {
+        DbgLog(u"Refused the big file %s: it or a piece of it would leave %s", node.suszPath.GetString(),
+               target.GetString());
         PostError(MSG_ERROR_BIGFILES_MERGE_FAILED);
         return false;
     }

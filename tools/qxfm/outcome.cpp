@@ -24,7 +24,9 @@ int Conclude(Host& host, bool failed, const std::string& what) {
 std::string FailureReason(const std::string& what, long long errorCode, const std::string& errorText) {
     if (errorCode == MSG_ERROR_OPERATION_CONFLICT)
         return "another operation of the library is running (it holds the operation lock); nothing was done";
-    return what + " failed" + (errorText.empty() ? std::string() : ": " + errorText);
+    // The library names a big file it could not rebuild only in its debug log.
+    const std::string where = errorCode == MSG_ERROR_BIGFILES_MERGE_FAILED ? " (Dbg.log names the file)" : "";
+    return what + " failed" + (errorText.empty() ? std::string() : ": " + errorText) + where;
 }
 
 }  // namespace qxfm
