@@ -210,7 +210,8 @@ inline bool QxfmWParamIsText(WPARAM wParam) {
 //     its path as lParam: -235 when the capture left it out (a name that is
 //     not valid UTF-8; the ErrorStrMessage just before carries the system
 //     error code, 1113; a folder left out so takes every file of the backup
-//     below it along), -239 when an over-length file could not be copied into
+//     below it along), also when its name holds a character no path can (a
+//     colon, a wildcard, a control character: error code 123), -239 when an over-length file could not be copied into
 //     an exception folder.
 // Both: 6. Listed files that do not exist are not counted (-244).
 #define QXFM_BACKUP_NOT_SPLIT 2

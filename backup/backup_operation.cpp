@@ -133,7 +133,15 @@ private:
             if (!AskContinue()) return false;
             CString sourcePath;
             ULONGLONG size = 0;
+            SetLastError(ERROR_SUCCESS);
             bool found = m_names.Find(m_working[i], &sourcePath, &size);
+            if (!found && GetLastError() == ERROR_INVALID_NAME) {
+                // There is a file, but its name holds a character no path of
+                // this system can: it cannot be opened, nor stored.
+                LeaveOutUnnamable(sourcePath);
+                m_working.erase(m_working.begin() + static_cast<long>(i));
+                continue;
+            }
             CString current = sourcePath;
             if (IsOverLength(sourcePath)) {
                 ReportErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, sourcePath);
@@ -165,6 +173,16 @@ private:
         }
         if (m_req.splitImage) PostProgress(100, PHASE_BACKUP_PREPARE);
         return true;
+    }
+
+    // A listed file left out as the capture leaves out one whose name the
+    // image cannot hold: logged and named with -235 after its error code.
+    void LeaveOutUnnamable(const CString& path) {
+        DbgLog(u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d", path.GetString(),
+               static_cast<int>(ERROR_INVALID_NAME));
+        PostError(ERROR_INVALID_NAME);
+        PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path);
+        m_capture.leftOut.push_back(path);
     }
 
     // One capture per drive and category into the work folder. True when none

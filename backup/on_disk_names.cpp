@@ -9,7 +9,7 @@ namespace {
 // it would take that as one, so such a name is looked up as it is).
 bool EntryOf(const CString& path, WIN32_FIND_DATAW* found) {
     const CString longPath = WithLongPathPrefix(path);
-    if (path.Mid(path.ReverseFind(u'\\') + 1).FindOneOf(u"*?") < 0) return FindEntry(longPath, found);
+    if (path.Mid(path.ReverseFind(u'\\') + 1).FindOneOf(u"*?\"") < 0) return FindEntry(longPath, found);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(longPath, GetFileExInfoStandard, &data)) return false;
     *found = WIN32_FIND_DATAW{};

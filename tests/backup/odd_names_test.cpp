@@ -99,3 +99,60 @@ TEST(OddNames, AFolderThatCannotEnterTheImageNamesEveryFileBelowIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names a Linux file may have and no path of the system can hold (a colon, a
+// wildcard, a pipe, a quote, a control character): the scan lists such files,
+// the backup cannot open them. Each is named as left out, and the result says
+// files were left out; the rest is backed up and restores.
+TEST(OddNames, AFileWhoseNameNoPathCanHoldIsNamedAsLeftOut) {
+    TestDrives drives({"C", "D"});
+    Module module;
+    HostWindow host;
+    drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
+    drives.Write(u"C:\\docs\\good.doc", "good");
+    const std::vector<std::string> odd = {"co:lon.doc", "what?.doc", "star*.doc", "pi|pe.doc", "quo\"te.doc",
+                                          "bell\x07.doc", "tab\t.doc", "new\nline.doc"};
+    for (const std::string& name : odd) WriteHostFile(drives.Root('C') + "/docs/" + name, name);
+
+    std::vector<CString> categories = {u"Documents"};
+    ULONGLONG count = 0;
+    ASSERT_EQ(0, module.ScanFileArraySizeByPredefinedType(host.handle(), u"C:\\docs", u"C:\\types.txt", &categories,
+                                                          &count, nullptr));
+    std::vector<CString> files;
+    files.reserve(static_cast<size_t>(count));
+    ULONGLONG total = 0;
+    ASSERT_EQ(0, module.GetFileArrayByPredefinedType(&files, &total));
+    ASSERT_EQ(odd.size() + 1, files.size());
+    host.Drain();
+
+    std::vector<CString> imageFiles;
+    imageFiles.reserve(4);
+    ASSERT_EQ(QXFM_BACKUP_FILES_LEFT_OUT, module.Backup(host.handle(), &files, u"C:\\types.txt", &categories,
+                                                        u"D:\\B", u"Image", FALSE, 0, 0, &imageFiles, nullptr));
+    const std::vector<Posted> posted = host.Drain();
+    std::vector<CString> named = LeftOut(posted, host), expected;
+    for (const std::string& name : odd) expected.push_back(CString::FromUtf8("C:\\docs\\" + name));
+    std::sort(named.begin(), named.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    std::sort(expected.begin(), expected.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    EXPECT_EQ(expected, named);
+    EXPECT_EQ(odd.size(), static_cast<size_t>(std::count_if(posted.begin(), posted.end(), [&](const Posted& p) {
+                  return p.message == host.errorStr && p.wParam == ERROR_INVALID_NAME;
+              })));
+    EXPECT_FALSE(HasCode(posted, host.errorStr, MSG_ERROR_SERIALIZATION_FAILED));
+    const std::vector<std::string> log = ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log");
+    EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
+                                   "MSG_ERROR_WIM_MSG_ERROR - file: C:\\docs\\co:lon.doc ...failed! error code: 123"));
+    const std::vector<CString> lines = ReadUtf16Lines(drives.Host(u"D:\\B\\SourceFileList.log"));
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), CString(u"C:\\DOCS\\GOOD.DOC")));
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), CString(u"File Total Size : 4 bytes")));
+
+    ASSERT_EQ(0, module.Restore(host.handle(), u"D:\\B", &categories, u"D:\\R", nullptr));
+    const std::vector<std::string> restored = FilesBelow(drives.Root('D') + "/R", ".doc");
+    ASSERT_EQ(1u, restored.size());
+    EXPECT_EQ("good", ReadHostFile(restored[0]));
+    for (const std::string& name : odd) EXPECT_EQ(name, ReadHostFile(drives.Root('C') + "/docs/" + name));
+}
+
+}  // namespace
