@@ -63,6 +63,7 @@ struct CaptureContext {
     std::vector<CString> imageFiles;  // image file and part paths of the backup
     const TakenItems* taken = nullptr; // what the running capture of a backup takes
     std::vector<CString> leftOut;     // the backup's files its captures could not store, in order
+    int itemErrors = 0;               // items an apply named as not restored
 
     // After an image was processed or skipped: its share of the overall percent.
     void FinishStep();

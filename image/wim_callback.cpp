@@ -61,6 +61,7 @@ public:
         const CString item = text ? text : u"";
         DbgLog(kFileErrorLine, item.GetString(), static_cast<int>(lParam));
         PostError(static_cast<int>(lParam));
+        if (g_nOperation == OP_RESTORE) ++c.itemErrors;
         std::vector<CString> leftOut;
         if (g_nOperation == OP_BACKUP && c.taken) leftOut = FilesLeftOutWith(item);
         for (const CString& file : leftOut)

@@ -141,7 +141,10 @@ private:
                 // An image file that was not split may hold pieces as well: the
                 // backup cuts big files for any split size and keeps the image
                 // whole when it cannot be split.
+                // An item the apply could not make was named (-235) and the rest restored.
+                m_capture.itemErrors = 0;
                 if (ApplyImage(images, driveFolder, image)) {
+                    if (m_capture.itemErrors != 0) failed = true;
                     if (!RestoreBigFiles(catalog, driveFolder, drive.Drive, image)) failed = true;
                     DbgLog(OperationText(MSG_OPERATION_RESTORE_END));
                     PostOperation(MSG_OPERATION_RESTORE_END);

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
+#include <iterator>
 
 #include "qxplatform.h"
 #include "restore_fixture.h"
@@ -14,6 +16,42 @@
 using namespace restoretest;
 
 namespace {
+
+// The image file with one stored name replaced by another of as many UTF-16
+// units, and the metadata's SHA-1 in the blob table made to fit, as a tool
+// that wrote such names would have stored them.
+void RenameInImage(const std::string& wim, const std::u16string& from, const std::u16string& to) {
+    ASSERT_EQ(from.size(), to.size());
+    std::ifstream in(wim, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    const auto le = [](const std::string& b, size_t at, int n) {
+        uint64_t v = 0;
+        for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+        return v;
+    };
+    const std::string fromBytes(reinterpret_cast<const char*>(from.data()), from.size() * 2);
+    const std::string toBytes(reinterpret_cast<const char*>(to.data()), to.size() * 2);
+    const uint64_t tableSize = le(bytes, 0x30, 7), tableAt = le(bytes, 0x38, 8);
+    bool renamed = false;
+    for (uint64_t entry = tableAt; entry + 50 <= tableAt + tableSize; entry += 50) {
+        if (!(static_cast<unsigned char>(bytes[entry + 7]) & 2)) continue;  // not a metadata resource
+        const uint64_t size = le(bytes, entry, 7), at = le(bytes, entry + 8, 8);
+        std::string metadata = bytes.substr(at, size);
+        const size_t name = metadata.find(fromBytes);
+        if (name == std::string::npos) continue;
+        metadata.replace(name, toBytes.size(), toBytes);
+        bytes.replace(at, size, metadata);
+        const std::string scratch = wim + ".metadata";
+        std::ofstream(scratch, std::ios::binary) << metadata;
+        const std::string hex = RunCommand("sha1sum '" + scratch + "'");
+        fs::remove(scratch);
+        for (int i = 0; i < 20; ++i) bytes[entry + 30 + i] = static_cast<char>(std::stoi(hex.substr(i * 2, 2), nullptr, 16));
+        renamed = true;
+    }
+    ASSERT_TRUE(renamed) << wim;
+    std::ofstream(wim, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 struct CraftedBackupTest : RestoreFixture {
     // An image of a tree whose folder Media links five levels up, from where
@@ -137,6 +175,50 @@ TEST_F(CraftedBackupTest, NoRestoredItemKeepsAPrivilegeTheImageAsksFor) {
     EXPECT_EQ(DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
               GetFileAttributesW(QxFromHostPath(root + "/Docs/hidden.doc")));
     EXPECT_EQ(DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN), GetFileAttributesW(QxFromHostPath(root + "/Shared")));
+}
+
+// Names a Windows tool may store and this system cannot make: one holding a
+// '/', and one of 251 CJK characters whose 753 UTF-8 bytes pass the host's
+// limit of 255. Each is named as not restored, the rest of the image comes
+// back, and the result says the restore is not complete.
+TEST_F(CraftedBackupTest, ANameTheSystemCannotMakeIsNamedAndTheRestRestores) {
+    const std::string src = TempRoot() + "/src";
+    const std::u16string longFrom = std::u16string(251, u'L') + u".doc", longTo = std::u16string(251, u'\u6587') + u".doc";
+    WriteHostFile(src + "/Docs/keep.doc", "kept");
+    WriteHostFile(src + "/Docs/XXXXXXXX.doc", "slash");
+    WriteHostFile(src + "/Docs/" + CString(longFrom.c_str()).ToUtf8(), "long");
+    const std::string backup = drives.Root('D') + "/Evil";
+    fs::create_directories(backup);
+    int status = 0;
+    const std::string out = RunCommand("wimlib-imagex capture '" + src + "' '" + backup + "/Image.wim' --compress=none",
+                                       &status);
+    ASSERT_EQ(0, status) << out;
+    RenameInImage(backup + "/Image.wim", u"XXXXXXXX.doc", u"abc/defg.doc");
+    RenameInImage(backup + "/Image.wim", longFrom, longTo);
+    CQXSerialization catalog;
+    AddDocumentsImage(catalog, u"C:\\");
+    catalog.m_serializationData->simageList = {u"D:\\Evil\\Image.wim"};
+    ASSERT_TRUE(catalog.Save(u"D:\\Evil"));
+    const std::vector<std::string> before = Outside();
+
+    EXPECT_EQ(1, Restore(u"D:\\Evil", {u"Documents"}));
+    const std::vector<Posted> posted = host.Drain();
+    EXPECT_EQ(before, Outside());
+    const std::string root = RestoreRoot();
+    EXPECT_EQ(std::vector<std::string>{root + "/C/Docs/keep.doc"}, FilesBelow(root, ".doc"));
+    EXPECT_EQ("kept", ReadHostFile(root + "/C/Docs/keep.doc"));
+
+    const CString docs = QxFromHostPath(root + "/C/Docs");
+    std::vector<CString> named;
+    for (const Posted& p : posted)
+        if (p.message == host.errorStr && p.wParam == MSG_ERROR_WIM_MSG_ERROR) named.push_back(p.text);
+    EXPECT_EQ((std::vector<CString>{docs + u"\\abc\\defg.doc", docs + u"\\" + CString(longTo.c_str())}), named);
+    EXPECT_TRUE(HasCode(posted, host.errorStr, ERROR_INVALID_NAME));
+    EXPECT_TRUE(HasCode(posted, host.errorStr, ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_FALSE(HasCode(posted, host.errorStr, MSG_ERROR_WIM_RESTOR_FAILED));
+    // The list of restored files names the one restored.
+    const std::vector<CString> lines = ReadUtf16Lines(root + "/SourceFileList.log");
+    EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(), [](const CString& l) { return l.Find(u".DOC") >= 0; }));
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 // written: WIM_FLAG_FILEINFO then reports each item's stored metadata, and
 // WIM_FLAG_VERIFY reads every file's data and checks it against its hash.
 #include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include "applied_modes.h"
 #include "apply_target.h"
@@ -21,8 +25,33 @@ struct ApplyRun {
     CString targetWin;
     bool fileInfo;
     ProgressReporter progress;
+    bool apply;
     bool aborted = false;
+    // Items this system cannot make, by their image path: each is named with
+    // WIM_MSG_ERROR instead of being announced, and so is all below it.
+    std::vector<std::string> unusable;
+    // Those of them that wimlib would fail the whole extraction on (a name
+    // too long for the host); it skips one holding a '/' by itself.
+    std::vector<std::string> removeBeforeExtract;
 };
+
+// Why the host cannot hold the item's name, or 0: wimlib extracts a name
+// holding '/' nowhere, and a name of more bytes than the host allows fails
+// the whole extraction (an NTFS name of 255 UTF-16 units can take 765 bytes).
+DWORD UnusableNameError(const struct wimlib_dir_entry& entry) {
+    const char* name = entry.filename ? entry.filename : "";
+    if (std::strchr(name, '/') || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+        return ERROR_INVALID_NAME;
+    if (std::strlen(name) > NAME_MAX) return ERROR_FILENAME_EXCED_RANGE;
+    return 0;
+}
+
+bool BelowUnusable(const ApplyRun& run, const std::string& path) {
+    for (const std::string& item : run.unusable)
+        if (path.size() > item.size() && path.compare(0, item.size(), item) == 0 && path[item.size()] == '/')
+            return true;
+    return false;
+}
 
 FILETIME FileTimeOf(const wimlib_timespec& time, int32_t high) {
     return QxFileTimeFrom(static_cast<LONGLONG>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) |
@@ -51,6 +80,19 @@ int AnnounceItem(const struct wimlib_dir_entry* entry, void* context) {
     try {
         CString winPath = JoinWindowsPath(run.targetWin, entry->full_path);
         const WPARAM path = reinterpret_cast<WPARAM>(winPath.GetString());
+        const std::string imagePath = entry->full_path;
+        DWORD unusable = BelowUnusable(run, imagePath) ? ERROR_INVALID_NAME : 0;
+        if (run.apply && !unusable && (unusable = UnusableNameError(*entry)) != 0) {
+            run.unusable.push_back(imagePath);
+            if (unusable == ERROR_FILENAME_EXCED_RANGE) run.removeBeforeExtract.push_back(imagePath);
+        }
+        if (unusable) {
+            if (SendWimMessage(run.fileHandle, WIM_MSG_ERROR, path, static_cast<LPARAM>(unusable)) !=
+                WIM_MSG_ABORT_IMAGE)
+                return 0;
+            run.aborted = true;
+            return WIMLIB_ERR_ABORTED_BY_PROGRESS;
+        }
         BOOL take = TRUE;
         DWORD answer = SendWimMessage(run.fileHandle, WIM_MSG_PROCESS, path, reinterpret_cast<LPARAM>(&take));
         if (answer != WIM_MSG_ABORT_IMAGE && run.fileInfo) {
@@ -86,12 +128,20 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
         if (apply && !HostPathOf(pszPath, targetHost)) return FALSE;
         WIMStruct* wim = image->file->wim;
         ApplyRun run{image->fileHandle, pszPath ? pszPath : u"", (dwApplyFlags & WIM_FLAG_FILEINFO) != 0,
-                     ProgressReporter(image->fileHandle)};
+                     ProgressReporter(image->fileHandle), apply};
 
         errno = 0;
         int ret = wimlib_iterate_dir_tree(wim, image->index, "", WIMLIB_ITERATE_DIR_TREE_FLAG_RECURSIVE,
                                           AnnounceItem, &run);
         int savedErrno = errno;
+        // What cannot be made here leaves the image in memory only, of a file
+        // opened for reading, which nothing writes back.
+        for (const std::string& item : run.removeBeforeExtract) {
+            if (ret != 0 || image->file->writable) break;
+            errno = 0;
+            ret = wimlib_delete_path(wim, image->index, item.c_str(), WIMLIB_DELETE_FLAG_RECURSIVE);
+            savedErrno = errno;
+        }
         if (ret == 0 && apply) {
             // The UNIX data brings back each item's mode bits and extended
             // attributes (the DOS bits), and its owner where the process may
