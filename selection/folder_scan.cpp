@@ -1,5 +1,6 @@
 #include "selection/folder_scan.h"
 
+#include <string_view>
 #include <utility>
 
 #include "services/notify.h"
@@ -99,6 +100,12 @@ private:
             PostProgress(Percent(*m_progressBytes), PHASE_SCAN);
         }
         if (!MatchExtension(ExtensionOf(entry.cFileName), m_patterns)) return Walk::Listing;
+        // A Linux name may hold a backslash, which no path can name (it would
+        // name another file): the host is told (-238) instead of a wrong path.
+        if (std::u16string_view(entry.cFileName).find(u'\\') != std::u16string_view::npos) {
+            ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, path.GetString());
+            return Walk::Listing;
+        }
         m_result->push_back(path);
         if (!m_totalBytes) return Walk::Done;
         *m_totalBytes += size;

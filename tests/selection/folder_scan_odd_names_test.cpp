@@ -1,6 +1,8 @@
-// The folder walk on folders whose Linux names Windows cannot spell (a colon,
-// a question mark, a backslash): their files are listed, or the walk tells
-// the host which folder it could not list and goes on. Never silently skipped.
+// The folder walk on folders and files whose Linux names Windows cannot spell
+// (a colon, a question mark, a backslash): their files are listed, or the walk
+// tells the host which it could not list and goes on. Never silently skipped,
+// and never listed by a path that names another file.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -40,6 +42,19 @@ TEST_P(OddFolderNames, FilesBelowAreListedOrTheFolderIsReported) {
     const bool reported = errors == std::vector<long long>{MSG_ERROR_SCANDATA_CANNOT_FIND};
     EXPECT_TRUE(listed || reported) << "files in folder '" << folderName
                                     << "' were neither listed nor reported; listed " << result.size() << " file(s)";
+}
+
+// A file whose name holds a backslash has no path: "Back\\slash.doc" would name
+// slash.doc in the folder Back, here a file of its own.
+TEST_F(FolderScanTest, AFileNoPathCanNameIsReportedNotListedAsAnother) {
+    drives.Write(u"C:\\Docs\\Back\\slash.doc", "another file");
+    std::ofstream(fs::path(drives.Host(u"C:\\Docs")) / "Back\\slash.doc") << "the file with the backslash";
+    std::ofstream(fs::path(drives.Host(u"C:\\Docs")) / "At 10:30.doc") << "listed; the backup names it";
+
+    ASSERT_TRUE(Collect(drives.Path(u"C:\\Docs"), {u"DOC"}));
+    std::sort(result.begin(), result.end());
+    EXPECT_EQ(result, (Paths{drives.Path(u"C:\\Docs\\At 10:30.doc"), drives.Path(u"C:\\Docs\\Back\\slash.doc")}));
+    EXPECT_EQ(Codes(host.Drain(), host.errorStr), std::vector<long long>{MSG_ERROR_SCANDATA_CANNOT_FIND});
 }
 
 INSTANTIATE_TEST_SUITE_P(LinuxNames, OddFolderNames,
