@@ -210,9 +210,9 @@ inline bool QxfmWParamIsText(WPARAM wParam) {
 //     its path as lParam: -235 when the capture left it out (a name that is
 //     not valid UTF-8; the ErrorStrMessage just before carries the system
 //     error code, 1113; a folder left out so takes every file of the backup
-//     below it along), also when its name holds a character no path can (a
-//     colon, a wildcard, a control character: error code 123), -239 when an over-length file could not be copied into
-//     an exception folder.
+//     below it along; 123 for a name that holds a character no path can,
+//     such as a colon, a wildcard or a control character), -239 when an
+//     over-length file could not be copied into an exception folder.
 // Both: 6. Listed files that do not exist are not counted (-244).
 #define QXFM_BACKUP_NOT_SPLIT 2
 #define QXFM_BACKUP_FILES_LEFT_OUT 4

@@ -140,8 +140,8 @@ private:
                 bool listed = false;
                 // An image file that was not split may hold pieces as well: the
                 // backup cuts big files for any split size and keeps the image
-                // whole when it cannot be split.
-                // An item the apply could not make was named (-235) and the rest restored.
+                // whole when it cannot be split. An item the apply could not
+                // make is named (-235) and the rest restored, but the restore fails.
                 m_capture.itemErrors = 0;
                 if (ApplyImage(images, driveFolder, image)) {
                     if (m_capture.itemErrors != 0) failed = true;

@@ -74,7 +74,7 @@ TEST_F(QxfmTool, BackupTellsWhatItStoredAndWhatItLeftOutAndWhy) {
               "3 files left out:\n"
               "  C:\\Users\\ann\\Pictures\\beach.jpg: excluded by --exclude Pictures\n"
               "  C:\\Users\\ann\\gone.doc: not found\n"
-              "  C:\\Users\\ann\\at 10:30.doc: the image cannot store it (system error 123)\n");
+              "  C:\\Users\\ann\\at 10:30.doc: a name Windows cannot hold\n");
 
     ToolRun chosen = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Tue",
                           "--category", "Music", "C:\\Users\\ann\\Documents\\report.doc",

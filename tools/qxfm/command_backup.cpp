@@ -100,7 +100,10 @@ int RunBackup(Host& host, const Args& args) {
         const CString path = CString::FromUtf8(file.path);
         if (file.code == MSG_ERROR_PATH_LONGER_THAN_260) overLength.push_back(path);
         if (file.code == MSG_ERROR_WIM_MSG_ERROR)
-            notStored.push_back({path, "the image cannot store it (system error " + std::to_string(file.systemError) + ")"});
+            notStored.push_back({path, file.systemError == ERROR_INVALID_NAME
+                                           ? std::string("a name Windows cannot hold")
+                                           : "the image cannot store it (system error " +
+                                                 std::to_string(file.systemError) + ")"});
         if (file.code == MSG_ERROR_COPYDATA_CANNOT_FIND)
             notStored.push_back({path, "its path is too long and it could not be copied into an exception folder"});
     }

@@ -27,12 +27,13 @@ struct ApplyRun {
     ProgressReporter progress;
     bool apply;
     bool aborted = false;
-    // Items this system cannot make, by their image path: each is named with
-    // WIM_MSG_ERROR instead of being announced, and so is all below it.
-    std::vector<std::string> unusable;
-    // Those of them that wimlib would fail the whole extraction on (a name
-    // too long for the host); it skips one holding a '/' by itself.
-    std::vector<std::string> removeBeforeExtract;
+    // The last item this system cannot make, by its image path: it is named
+    // with WIM_MSG_ERROR instead of being announced, and so is all below it,
+    // which the walk (depth first) meets right after it.
+    std::string unusable{};
+    // The items that wimlib would fail the whole extraction on (a name too
+    // long for the host); it skips one holding a '/' by itself.
+    std::vector<std::string> removeBeforeExtract{};
 };
 
 // Why the host cannot hold the item's name, or 0: wimlib extracts a name
@@ -47,10 +48,9 @@ DWORD UnusableNameError(const struct wimlib_dir_entry& entry) {
 }
 
 bool BelowUnusable(const ApplyRun& run, const std::string& path) {
-    for (const std::string& item : run.unusable)
-        if (path.size() > item.size() && path.compare(0, item.size(), item) == 0 && path[item.size()] == '/')
-            return true;
-    return false;
+    const std::string& item = run.unusable;
+    return !item.empty() && path.size() > item.size() && path.compare(0, item.size(), item) == 0 &&
+           path[item.size()] == '/';
 }
 
 FILETIME FileTimeOf(const wimlib_timespec& time, int32_t high) {
@@ -83,7 +83,7 @@ int AnnounceItem(const struct wimlib_dir_entry* entry, void* context) {
         const std::string imagePath = entry->full_path;
         DWORD unusable = BelowUnusable(run, imagePath) ? ERROR_INVALID_NAME : 0;
         if (run.apply && !unusable && (unusable = UnusableNameError(*entry)) != 0) {
-            run.unusable.push_back(imagePath);
+            run.unusable = imagePath;
             if (unusable == ERROR_FILENAME_EXCED_RANGE) run.removeBeforeExtract.push_back(imagePath);
         }
         if (unusable) {
