@@ -236,7 +236,8 @@ QXFM_API int Backup(HWND* hostWindow, std::vector<CString>* fileList, CString ty
 // files and folders, as on disk. Listed files that do not exist are named by
 // -239 and left out. The outcome is one of three:
 //   0  every existing file was copied, and SourceFileList.log lists them;
-//   1  no listed file exists, or some could not be copied (each named by -240):
+//   1  no listed file exists, or some could not be copied (each named by -240,
+//      a file whose name holds a character no path can among them):
 //      the folder stays with the copies made, without a list;
 //   1  cancelled at any continue-callback call (after a copy or during the list
 //      write), or a file larger than the free space (-242): nothing of this
@@ -250,8 +251,10 @@ QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileList, CString
 // has that name). 0 when everything stored for the chosen categories came
 // back (a category without an image on a drive is nothing missing); 1 when
 // the catalog cannot be read or lists no drive, an apply fails or is
-// cancelled (the pieces it left are removed), a big file cannot be rebuilt
-// (-245; its pieces stay, nothing under its name), an entry is refused because
+// cancelled (the pieces it left are removed), an item of an image cannot be
+// made under its name (its system error, then -235 with its path; the rest is
+// restored), a big file cannot be rebuilt (-245; its pieces stay, nothing
+// under its name, the debug log names it), an entry is refused because
 // its path runs through a link or mount point (logged with the entry and its
 // reparse tag), or a shortcut or exception list cannot be written.
 QXFM_API int Restore(HWND* hostWindow, CString backupFolder, std::vector<CString>* categories, CString restoreTarget,

@@ -64,6 +64,13 @@ void MakeTargetFolder(CRawBackupFolder& backupFolder, const CString& driveFolder
     }
 }
 
+// A Linux name may hold a character no path can (a colon, a quote, a control
+// character): such a file cannot be opened, nor told apart from a missing one.
+bool HoldsANameNoPathCan(const CString& path) {
+    return GetFileAttributesW(WithLongPathPrefix(path)) == INVALID_FILE_ATTRIBUTES &&
+           GetLastError() == ERROR_INVALID_NAME;
+}
+
 }  // namespace
 
 RawCopyResult RawCopy(std::vector<CString>* paths, CRawBackupFolder& backupFolder) {
@@ -78,6 +85,12 @@ RawCopyResult RawCopy(std::vector<CString>* paths, CRawBackupFolder& backupFolde
     for (const CString& source : sources) {
         const CString fullSource = NormalFullPathOf(source);
         if (!diskNames.Lookup(fullSource, &levels)) {
+            if (HoldsANameNoPathCan(fullSource)) {  // it may well exist, and is not copied
+                ++position;
+                complete = false;
+                ReportErrorPath(MSG_ERROR_COPYDATA_FAILED, source);
+                continue;
+            }
             paths->erase(paths->begin() + static_cast<std::ptrdiff_t>(position));
             ReportErrorPath(MSG_ERROR_COPYDATA_CANNOT_FIND, source);
             continue;

@@ -1,6 +1,6 @@
-// BackupRaw on destinations only the Linux personality can make: a drive that
-// reports less free space than it has (the drive table's free= option), and
-// one that fills up during the copy (a small tmpfs).
+// BackupRaw on what only the Linux personality can make: a drive that reports
+// less free space than it has (the drive table's free= option), one that fills
+// up during the copy (a small tmpfs), and file names Windows cannot hold.
 #include "backup_raw_fixture.h"
 #include "tmpfs_mount.h"
 
@@ -52,6 +52,25 @@ TEST_F(BackupRawTest, DestinationThatFillsUpMidCopyFailsAndNamesEachFileNotCopie
     const std::string stamp = StampFolder(small.Root('E') + "/backup");
     EXPECT_EQ(FilesBelow(stamp), (std::vector<std::string>{"C/one.bin", "C/three.txt"}));
     EXPECT_EQ(ReadHostFile(stamp + "/C/one.bin"), std::string(40 << 10, '1'));
+}
+
+// Files whose Linux names hold a colon or a quote exist but no path can name
+// them: they are not copied, and the backup fails naming each, never as missing.
+TEST_F(BackupRawTest, AFileWhoseNameNoPathCanHoldFailsTheBackupAndIsNamed) {
+    drives.Write(u"C:\\docs\\good.txt", "good");
+    WriteHostFile(drives.Root('C') + "/docs/at 10:30.txt", "colon");
+    WriteHostFile(drives.Root('C') + "/docs/say \"hi\".txt", "quote");
+    const CString colon = drives.Path(u"C:\\docs\\at 10:30.txt"), quote = drives.Path(u"C:\\docs\\say \"hi\".txt");
+    std::vector<CString> files = {colon, drives.Path(u"C:\\docs\\good.txt"), quote};
+
+    EXPECT_EQ(Run(&files, drives.Path(u"D:\\backup")), 1);
+
+    EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_FAILED, MSG_ERROR_COPYDATA_FAILED,
+                                                MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(Texts(posted, host.errorStr), (std::vector<CString>{colon, quote, CString()}));
+    EXPECT_EQ(FilesBelow(StampFolder(drives.Root('D') + "/backup")),
+              (std::vector<std::string>{drives.RawCopyPlace(u"C:\\docs\\good.txt")}));
+    EXPECT_EQ(ReadHostFile(drives.Root('C') + "/docs/at 10:30.txt"), "colon");
 }
 
 }  // namespace
