@@ -9,6 +9,20 @@ CString AsFolder(const CString& path) {
     return path + u"\\";
 }
 
+bool FullWindowsPath(const std::string& arg, CString* out, std::string* error) {
+    const CString path = CString::FromUtf8(arg);
+    DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr);
+    std::u16string full(size, u'\0');
+    if (size) size = GetFullPathNameW(path, size, full.data(), nullptr);
+    if (!size || size >= full.size()) {
+        *error = arg + " is not a valid path";
+        return false;
+    }
+    *out = CString(full.data(), static_cast<int>(size));
+    while (out->GetLength() > 3 && (*out)[out->GetLength() - 1] == u'\\') *out = out->Left(out->GetLength() - 1);
+    return true;
+}
+
 bool HasCatalog(const CString& folder) {
     const DWORD attributes = GetFileAttributesW(AsFolder(folder) + u"Tarvolen.fbu");
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "qxplatform.h"
-#include "windows.h"
+#include "paths.h"
 
 namespace qxfm {
 
@@ -16,23 +16,10 @@ const char* const kPathsHelp =
 
 std::string PathSetupProblem() { return QxDriveTableProblem(); }
 
-// A Windows path is taken as GetFullPathNameW makes it (backslashes, no "." or
-// ".."), without a trailing backslash unless it is a drive's root, as qxfm.exe
-// takes it: the module finds a file only by that form.
+// A Windows path is taken in its full form, as qxfm.exe takes it.
 bool ToWindowsPath(const std::string& arg, CString* out, std::string* error) {
-    if (arg.size() >= 2 && std::isalpha(static_cast<unsigned char>(arg[0])) && arg[1] == ':') {
-        const CString path = CString::FromUtf8(arg);
-        DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr);
-        std::u16string full(size, u'\0');
-        if (size) size = GetFullPathNameW(path, size, full.data(), nullptr);
-        if (!size || size >= full.size()) {
-            *error = arg + " is not a valid path";
-            return false;
-        }
-        *out = CString(full.data(), static_cast<int>(size));
-        while (out->GetLength() > 3 && (*out)[out->GetLength() - 1] == u'\\') *out = out->Left(out->GetLength() - 1);
-        return true;
-    }
+    if (arg.size() >= 2 && std::isalpha(static_cast<unsigned char>(arg[0])) && arg[1] == ':')
+        return FullWindowsPath(arg, out, error);
     std::error_code ec;
     std::filesystem::path host = std::filesystem::absolute(arg, ec).lexically_normal();
     std::string text = host.string();
