@@ -1,5 +1,6 @@
 #include "selection/type_list.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -38,18 +39,29 @@ UINT FileErrorCause(DWORD lastError) {
     }
 }
 
-// Reads one line of any length, without its line end; false at the end of the file.
-bool ReadLine(FILE* file, CString& line) {
+// A type list is a short text; a file larger than this is not one, and is
+// refused before its lines can take unbounded memory.
+const size_t kMaxTypeListBytes = 8u << 20;
+const UINT kFileTooLarge = 27;  // the runtime's cause for a file too large
+
+// Reads one line without its line end; false at the end of the file or once
+// more than kMaxTypeListBytes were read (*tooLarge then set). A NUL ends the
+// line's text as it ends a string; the bytes after it up to the line end are
+// dropped, so the next line is still read as a line of its own.
+bool ReadLine(FILE* file, CString& line, size_t* bytesRead, bool* tooLarge) {
     std::string bytes;
-    char chunk[4096];
-    bool any = false;
-    while (fgets(chunk, sizeof chunk, file)) {
+    bool any = false, cut = false;
+    for (int c; (c = getc(file)) != EOF;) {
         any = true;
-        bytes += chunk;
-        if (!bytes.empty() && bytes.back() == '\n') break;
+        if (++*bytesRead > kMaxTypeListBytes) {
+            *tooLarge = true;
+            return false;
+        }
+        if (c == '\n') break;
+        if (c == 0) cut = true;
+        if (!cut) bytes += static_cast<char>(c);
     }
     if (!any) return false;
-    if (!bytes.empty() && bytes.back() == '\n') bytes.pop_back();
     if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
     line.Empty();
     if (bytes.empty()) return true;
@@ -147,8 +159,16 @@ bool LoadTypeList(CString typeListFile, std::vector<CString>* categories, std::v
         ReportError(MSG_ERROR_LOAD_TYPE_LIST_FAILED, typeListFile.GetString(), cause);
         return false;
     }
+    const size_t typesBefore = types->size();
     TypeListParser parser(categories, types);
     CString line;
-    while (ReadLine(file.get(), line)) parser.Line(line);
+    size_t bytesRead = 0;
+    bool tooLarge = false;
+    while (ReadLine(file.get(), line, &bytesRead, &tooLarge)) parser.Line(line);
+    if (tooLarge) {
+        types->erase(types->begin() + static_cast<std::ptrdiff_t>(typesBefore), types->end());
+        ReportError(MSG_ERROR_LOAD_TYPE_LIST_FAILED, typeListFile.GetString(), kFileTooLarge);
+        return false;
+    }
     return parser.Finish();
 }

@@ -242,3 +242,37 @@ TEST_F(ScanExportTest, UserSelectionOnlyFramesTheHostsPicker) {
 }
 
 }  // namespace
+
+namespace {
+
+// Damaged type lists: what can still be read is read, lines stay lines, and a
+// file too large to be one is refused before it takes memory.
+TEST_F(ScanExportTest, ANulInALineDoesNotSwallowTheNextLine) {
+    drives.Write(u"C:\\lists\\types.txt", std::string("[Documents]\r\ndoc\0junk\r\n[Pictures]\r\njpg\r\n", 38));
+    drives.Write(u"C:\\Users\\me\\a.jpg", "1");
+    drives.Write(u"C:\\Users\\me\\b.doc", "1");
+    Names categories;
+    EXPECT_EQ(0, Scan(u"", categories));
+    EXPECT_EQ((Names{u"DOCUMENTS", u"PICTURES"}), categories);
+    Names pictures{u"Pictures"};
+    ASSERT_EQ(0, Scan(drives.Path(u"C:\\Users"), pictures));
+    EXPECT_EQ((Names{drives.Path(u"C:\\Users\\me\\a.jpg")}), Fetch());
+}
+
+TEST_F(ScanExportTest, ATypeListTooLargeToBeOneIsRefused) {
+    drives.Write(u"C:\\lists\\types.txt", "[Documents]\r\n" + std::string(9u << 20, 'x') + "\r\n[Pictures]\r\njpg\r\n");
+    drives.Write(u"C:\\Users\\me\\a.jpg", "1");
+    Names categories;
+    EXPECT_EQ(0, Scan(u"", categories));
+    EXPECT_TRUE(categories.empty());
+    EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_LIST_FAILED}), Codes(host.Drain(), host.errorStr));
+    EXPECT_TRUE(Logged("MSG_ERROR_LOAD_TYPE_LIST_FAILED - Can't open type list file " +
+                       drives.Path(u"C:\\lists\\types.txt").ToUtf8() + ", error = 27"));
+    Names pictures{u"Pictures"};
+    EXPECT_EQ(1, Scan(drives.Path(u"C:\\Users"), pictures));
+    EXPECT_EQ(0u, count);
+    EXPECT_EQ((std::vector<long long>{MSG_ERROR_LOAD_TYPE_LIST_FAILED, MSG_ERROR_LOAD_TYPE_ARRAY_FAILED}),
+              Codes(host.Drain(), host.errorStr));
+}
+
+}  // namespace
