@@ -1,13 +1,27 @@
 // Exports: the read-only queries on a stored backup.
 #include "services/dbglog.h"
 #include "services/drive_presence.h"
+#include "services/file_utils.h"
 #include "services/notify.h"
+#include "services/operation_lock.h"
+#include "services/path_parts.h"
 #include "services/report_error.h"
+#include "services/run_journal.h"
 #include "catalog/image_files.h"
 #include "catalog/serialization.h"
 #include "image/image_set.h"
 
 namespace {
+
+// A backup killed while its new image files took the place of the earlier
+// ones left parts of both sets beside the catalog. Its journal completes the
+// replacement, as the next backup or restore of the folder would; not while an
+// operation runs, which may be the backup whose journal it is.
+void FinishKilledBackup(const CString& folder) {
+    if (!IsExistingFile(WithBackslash(folder) + kBackupJournalName)) return;
+    OperationLock lock;
+    if (lock.Acquire()) RunJournal::ReplayLeft(folder);
+}
 
 // 0 when the image files the restore will read from folder are there and form
 // one complete set, else 1.
@@ -41,6 +55,7 @@ extern "C" QXFM_API int IsDataValid(CString folder) {
         DbgLog(OperationText(MSG_OPERATION_ISDATAVALID_START));
         g_nOperation = OP_ISDATAVALID;
         PostOperation(MSG_OPERATION_ISDATAVALID_START);
+        FinishKilledBackup(folder);
         return CheckImageFiles(folder);
     } catch (...) {
         return 1;

@@ -338,6 +338,13 @@ TEST_F(KilledRun, BackupOverAnEarlierOneOfTheSameName) { SweepBackup(u"Image", u
 
 TEST_F(KilledRun, BackupOverAnEarlierOneOfAnotherName) { SweepBackup(u"Other", u"Image"); }
 
+// Both split into parts: killed while the new parts take the place of the
+// earlier ones.
+TEST_F(KilledRun, SplitBackupOverAnEarlierSplitOne) {
+    AddVideos();
+    SweepBackup(u"Image", u"Image", "rename ");
+}
+
 // A restore killed at any step leaves the backup folder as it was, and what
 // it wrote below its target keeps no later restore from working.
 TEST_F(KilledRun, RestoreLeavesTheBackupAsItWas) {
