@@ -302,11 +302,15 @@ protected:
             const Ended ended = RunKilled(killAt, [&] { return Backup(image, CountedContinue); });
             EXPECT_NE(Ended::Failed, ended);
             EXPECT_TRUE(ChangedFiles(drives, tree).empty());
-            EXPECT_EQ(0, module.IsDataValid(kFolder));
 
-            // Every other kill point is taken up by a restore first, the rest
-            // by the next backup first; with large files, by that one alone.
+            // Every other kill point is taken up by the validity check and a
+            // restore first, the rest by the next backup first (each of them
+            // finishes what the killed run left); with large files, all by
+            // the check and the one that goes first.
             const bool restoreFirst = killAt % 2 == 0;
+            if (restoreFirst || !videos.empty()) {
+                EXPECT_EQ(0, module.IsDataValid(kFolder));
+            }
             if (restoreFirst) {
                 ExpectRestores();
                 if (TreeState(Folder()) != before) {
