@@ -60,6 +60,15 @@ int CALLBACK CountedContinue(int*) {
     return 1;
 }
 
+// A host that checks the backup folder while a backup into it runs.
+const QxfmEntryPoints* g_checking = nullptr;
+int g_checks = 0;
+int CALLBACK CheckWhileRunning(int*) {
+    if (g_checking) g_checking->IsDataValid(u"D:\\Backups\\Monday");
+    ++g_checks;
+    return 1;
+}
+
 }  // namespace
 
 extern "C" {
@@ -183,12 +192,22 @@ protected:
         return names;
     }
 
-    // Every file and folder of the drives but the backup folder and the restore target.
+    // Every file and folder of the drives C: and D: but those below the
+    // backup folder's parent, folders with their last-write times too.
     std::map<std::string, std::string> Source() const {
         std::map<std::string, std::string> state;
-        for (char letter : {'C', 'D'})
-            for (const auto& entry : TreeState(drives.Root(letter)))
-                if (entry.first.rfind("Backups", 0) != 0) state[letter + ("/" + entry.first)] = entry.second;
+        const auto time = [](const std::string& path) {
+            return std::to_string(fs::last_write_time(path).time_since_epoch().count());
+        };
+        for (char letter : {'C', 'D'}) {
+            const std::string root = drives.Root(letter);
+            state[std::string(1, letter)] = time(root);
+            for (const auto& entry : TreeState(root)) {
+                if (entry.first.rfind("Backups", 0) == 0) continue;
+                state[letter + ("/" + entry.first)] =
+                    entry.second == "folder" ? "folder@" + time(root + "/" + entry.first) : entry.second;
+            }
+        }
         return state;
     }
 
@@ -257,11 +276,13 @@ protected:
         splitMB = 100;
     }
 
-    // The steps to kill a run at. From the start: every change to the file
-    // system, and the continue callback's calls among them, of a long row of
-    // those the first, the last and every 100th; and the end. From the first
-    // step that names from: the renames.
-    static std::vector<int> KillPoints(const std::vector<std::string>& steps, const std::string& from) {
+    // The steps to kill a run at: from the first step that names from (the
+    // start when empty) every change to the file system, and the continue
+    // callback's calls among them, of a long row of those the first, the last
+    // and every 100th; and the end. With renamed, only the renames of files
+    // whose names hold it.
+    static std::vector<int> KillPoints(const std::vector<std::string>& steps, const std::string& from = "",
+                                       const std::string& renamed = "") {
         std::vector<int> points;
         const int count = static_cast<int>(steps.size());
         int first = 0;
@@ -270,19 +291,21 @@ protected:
             const bool polled = steps[i] == "continue ";
             row = polled ? row + 1 : 0;
             const bool lastOfRow = polled && (i + 1 == count || steps[i + 1] != "continue ");
-            if (!from.empty()) {
-                if (i == first || steps[i].rfind("rename ", 0) == 0) points.push_back(i + 1);
+            if (!renamed.empty()) {
+                if (steps[i].rfind("rename ", 0) == 0 && steps[i].find(renamed) != std::string::npos)
+                    points.push_back(i + 1);
             } else if (!polled || row == 1 || row % 100 == 0 || lastOfRow) {
                 points.push_back(i + 1);
             }
         }
-        if (from.empty()) points.push_back(count + 1);
+        if (renamed.empty()) points.push_back(count + 1);
         return points;
     }
 
     // Backups into the folder, each killed at a step (see KillPoints), under
     // the name image over an earlier backup under the name earlier.
-    void SweepBackup(const CString& earlier, const CString& image, const std::string& from = "") {
+    void SweepBackup(const CString& earlier, const CString& image, const std::string& from = "",
+                     const std::string& renamed = "") {
         ASSERT_EQ(0, Backup(earlier, nullptr));
         fs::copy(Folder(), saved, fs::copy_options::recursive);
         const auto source = Source();
@@ -295,7 +318,7 @@ protected:
         const std::set<std::string> complete = Names();
         EXPECT_EQ(source, Source());
 
-        for (int killAt : KillPoints(steps, from)) {
+        for (int killAt : KillPoints(steps, from, renamed)) {
             const std::string step = killAt <= static_cast<int>(steps.size()) ? steps[killAt - 1] : "the end";
             SCOPED_TRACE("killed before step " + std::to_string(killAt) + ": " + step);
             const auto before = PutEarlierBackupBack();
@@ -340,17 +363,35 @@ protected:
 
 TEST_F(KilledRun, BackupOverAnEarlierOneOfTheSameName) { SweepBackup(u"Image", u"Image"); }
 
-TEST_F(KilledRun, BackupOverAnEarlierOneOfAnotherName) { SweepBackup(u"Other", u"Image"); }
+// Killed from the commit on, while the new set takes the place of the earlier
+// one and the earlier one's image goes.
+TEST_F(KilledRun, BackupOverAnEarlierOneOfAnotherName) { SweepBackup(u"Other", u"Image", "fsync"); }
 
 // Both split into parts: killed while the new parts take the place of the
 // earlier ones.
 TEST_F(KilledRun, SplitBackupOverAnEarlierSplitOne) {
     AddVideos();
-    SweepBackup(u"Image", u"Image", "rename ");
+    SweepBackup(u"Image", u"Image", "", ".swm");
 }
 
-// A restore killed at any step leaves the backup folder as it was, and what
-// it wrote below its target keeps no later restore from working.
+// The check finishes what a killed backup left, but never the journal of a
+// backup that runs.
+TEST_F(KilledRun, AValidityCheckWhileABackupRunsLeavesItsJournalAlone) {
+    ASSERT_EQ(0, Backup(u"Image", nullptr));
+    const auto source = Source();
+    g_checking = &module;
+    const int result = Backup(u"Image", CheckWhileRunning);
+    g_checking = nullptr;
+    EXPECT_EQ(0, result);
+    EXPECT_GT(g_checks, 0);
+    EXPECT_EQ(0, module.IsDataValid(kFolder));
+    EXPECT_EQ(source, Source());
+    ExpectRestores();
+}
+
+// A restore killed at any step (of every other one KillPoints names) leaves
+// the backup folder as it was, and what it wrote below its target keeps no
+// later restore from working.
 TEST_F(KilledRun, RestoreLeavesTheBackupAsItWas) {
     ASSERT_EQ(0, Backup(u"Image", nullptr));
     const auto backup = TreeState(Folder());
@@ -360,7 +401,9 @@ TEST_F(KilledRun, RestoreLeavesTheBackupAsItWas) {
     ASSERT_EQ(0, result);
     fs::remove_all(drives.Host(kTarget));
 
-    for (int killAt : KillPoints(steps, "")) {
+    const std::vector<int> points = KillPoints(steps);
+    for (size_t point = 0; point < points.size(); point += 2) {
+        const int killAt = points[point];
         const std::string step = killAt <= static_cast<int>(steps.size()) ? steps[killAt - 1] : "the end";
         SCOPED_TRACE("killed before step " + std::to_string(killAt) + ": " + step);
         const Ended ended = RunKilled(killAt, [&] { return Restore(CountedContinue); });
