@@ -7,18 +7,17 @@
 // file system (a file created, renamed or deleted, a folder made or removed,
 // a file flushed). The test program stands in for those C library functions,
 // so that a child process running the operation can kill itself just before
-// its N-th step; every N up to the end of the run is tried.
+// its N-th step; N goes over the run (see KillPoints).
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-
 #include <cstdarg>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -372,6 +371,40 @@ TEST_F(KilledRun, BackupOverAnEarlierOneOfAnotherName) { SweepBackup(u"Other", u
 TEST_F(KilledRun, SplitBackupOverAnEarlierSplitOne) {
     AddVideos();
     SweepBackup(u"Image", u"Image", "", ".swm");
+}
+
+// A backup killed while its new set takes the place of the earlier one, then
+// the next backup killed at each step while it finishes that: the run after
+// them still finds one backup or the other, and leaves nothing of either.
+TEST_F(KilledRun, ABackupKilledWhileFinishingAKilledOne) {
+    ASSERT_EQ(0, Backup(u"Other", nullptr));
+    fs::copy(Folder(), saved, fs::copy_options::recursive);
+    const auto source = Source();
+    int result = 1;
+    const std::vector<std::string> steps = StepsOf([&] { return Backup(u"Image", CountedContinue); }, &result);
+    ASSERT_EQ(0, result);
+    const std::set<std::string> complete = Names();
+    int firstMove = 0;
+    while (firstMove < static_cast<int>(steps.size()) && steps[firstMove].find("rename ") != 0) ++firstMove;
+    ASSERT_LT(firstMove + 1, static_cast<int>(steps.size()));
+
+    // The first run is killed after its image moved, before the catalog did.
+    for (int secondAt = 1; secondAt <= 12; ++secondAt) {
+        SCOPED_TRACE("second run killed before its step " + std::to_string(secondAt));
+        const auto before = PutEarlierBackupBack();
+        EXPECT_EQ(Ended::Killed, RunKilled(firstMove + 2, [&] { return Backup(u"Image", CountedContinue); }));
+        RunKilled(secondAt, [&] { return Backup(u"Image", CountedContinue); });
+        EXPECT_TRUE(ChangedFiles(drives, tree).empty());
+        EXPECT_EQ(0, module.IsDataValid(kFolder));
+        if (TreeState(Folder()) != before) {
+            EXPECT_EQ(complete, Names());
+        }
+        EXPECT_EQ(source, Source());
+        if (secondAt % 6 == 0) ExpectRestores();
+        EXPECT_EQ(0, Backup(u"Image", nullptr));
+        EXPECT_EQ(complete, Names());
+        if (::testing::Test::HasFailure()) break;
+    }
 }
 
 // The check finishes what a killed backup left, but never the journal of a
