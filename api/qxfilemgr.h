@@ -261,6 +261,8 @@ QXFM_API int Restore(HWND* hostWindow, CString backupFolder, std::vector<CString
                      ContinueCallback continueCallback);
 // 0 when every image file of the catalog is in folder, by its file name (where
 // Restore reads it), and is the right part of one image set; else 1 (-228).
+// What a killed backup into folder left is finished first, as the next Backup
+// or Restore would, unless an operation runs.
 QXFM_API int IsDataValid(CString folder);
 QXFM_API int GetCategoriesFromSerializationData(CString folder, std::vector<CString>* categories);
 // 0 when the folder is gone afterwards; 1 when it was refused (-224) or when
