@@ -74,6 +74,15 @@ bool ReadLine(FILE* file, CString& line, size_t* bytesRead, bool* tooLarge) {
     return true;
 }
 
+// Skips a UTF-8 byte-order mark at the start of the file, as editors write
+// one: it would make the first header a line of text.
+void SkipUtf8Mark(FILE* file) {
+    unsigned char mark[3] = {};
+    if (fread(mark, 1, sizeof mark, file) == sizeof mark && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF)
+        return;
+    rewind(file);
+}
+
 bool IsHeader(const CString& line) {
     return !line.IsEmpty() && line[0] == u'[' && line[line.GetLength() - 1] == u']';
 }
@@ -159,6 +168,7 @@ bool LoadTypeList(CString typeListFile, std::vector<CString>* categories, std::v
         ReportError(MSG_ERROR_LOAD_TYPE_LIST_FAILED, typeListFile.GetString(), cause);
         return false;
     }
+    SkipUtf8Mark(file.get());
     const size_t typesBefore = types->size();
     TypeListParser parser(categories, types);
     CString line;
