@@ -133,9 +133,8 @@ private:
             if (!AskContinue()) return false;
             CString sourcePath;
             ULONGLONG size = 0;
-            SetLastError(ERROR_SUCCESS);
             bool found = m_names.Find(m_working[i], &sourcePath, &size);
-            if (!found && GetLastError() == ERROR_INVALID_NAME) {
+            if (!found && HoldsANameNoPathCan(sourcePath)) {
                 // There is a file, but its name holds a character no path of
                 // this system can: it cannot be opened, nor stored.
                 LeaveOutUnnamable(sourcePath);

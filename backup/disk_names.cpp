@@ -7,7 +7,7 @@ namespace {
 
 bool EntryAt(const CString& path, DiskEntry* entry) {
     WIN32_FIND_DATAW data;
-    if (!FindEntry(WithLongPathPrefix(path), &data)) return false;
+    if (!FindNamedEntry(WithLongPathPrefix(path), &data)) return false;
     entry->name = data.cFileName;
     entry->attributes = data.dwFileAttributes;
     return true;
@@ -18,8 +18,7 @@ bool EntryAt(const CString& path, DiskEntry* entry) {
 bool CDiskNames::Lookup(const CString& fullPath, std::vector<DiskEntry>* levels) {
     levels->clear();
     const int lastSeparator = fullPath.ReverseFind(u'\\');
-    if (fullPath.GetLength() < 3 || fullPath[1] != u':' || lastSeparator < 2 || fullPath.FindOneOf(u"*?") >= 0)
-        return false;
+    if (fullPath.GetLength() < 3 || fullPath[1] != u':' || lastSeparator < 2) return false;
     const CString folder = fullPath.Left(lastSeparator);
     if (folder != m_folder) {
         // Levels shared with the last folder are known already.

@@ -16,7 +16,7 @@ struct DiskEntry {
 class CDiskNames {
 public:
     // The entries of every level below the drive, the file last; false when
-    // a level does not exist or a name holds a wildcard (it cannot be a name).
+    // a level does not exist or a name holds a wildcard (no name holds one).
     bool Lookup(const CString& fullPath, std::vector<DiskEntry>* levels);
 
 private:

@@ -5,22 +5,8 @@
 
 namespace {
 
-// The directory entry of path itself (a search for a name with a wildcard in
-// it would take that as one, so such a name is looked up as it is).
-bool EntryOf(const CString& path, WIN32_FIND_DATAW* found) {
-    const CString longPath = WithLongPathPrefix(path);
-    if (path.Mid(path.ReverseFind(u'\\') + 1).FindOneOf(u"*?\"") < 0) return FindEntry(longPath, found);
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(longPath, GetFileExInfoStandard, &data)) return false;
-    *found = WIN32_FIND_DATAW{};
-    found->dwFileAttributes = data.dwFileAttributes;
-    found->nFileSizeHigh = data.nFileSizeHigh;
-    found->nFileSizeLow = data.nFileSizeLow;
-    const CString name = path.Mid(path.ReverseFind(u'\\') + 1);
-    if (name.GetLength() >= MAX_PATH) return false;
-    for (int i = 0; i <= name.GetLength(); ++i) found->cFileName[i] = i < name.GetLength() ? name[i] : 0;
-    return true;
-}
+// The directory entry of path itself, never one its name matches as a pattern.
+bool EntryOf(const CString& path, WIN32_FIND_DATAW* found) { return FindNamedEntry(WithLongPathPrefix(path), found); }
 
 }  // namespace
 

@@ -64,13 +64,6 @@ void MakeTargetFolder(CRawBackupFolder& backupFolder, const CString& driveFolder
     }
 }
 
-// A Linux name may hold a character no path can (a colon, a quote, a control
-// character): such a file cannot be opened, nor told apart from a missing one.
-bool HoldsANameNoPathCan(const CString& path) {
-    return GetFileAttributesW(WithLongPathPrefix(path)) == INVALID_FILE_ATTRIBUTES &&
-           GetLastError() == ERROR_INVALID_NAME;
-}
-
 }  // namespace
 
 RawCopyResult RawCopy(std::vector<CString>* paths, CRawBackupFolder& backupFolder) {

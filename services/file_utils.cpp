@@ -23,6 +23,19 @@ bool Found(HANDLE search) { return static_cast<bool>(ScopedFindHandle(search)); 
 
 bool FindEntry(const CString& path, WIN32_FIND_DATAW* data) { return Found(FindFirstFileW(path, data)); }
 
+bool FindNamedEntry(const CString& path, WIN32_FIND_DATAW* data) {
+    if (path.Mid(path.ReverseFind(u'\\') + 1).FindOneOf(u"*?<>\"") >= 0) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    return FindEntry(path, data);
+}
+
+bool HoldsANameNoPathCan(const CString& path) {
+    return GetFileAttributesW(WithLongPathPrefix(path)) == INVALID_FILE_ATTRIBUTES &&
+           GetLastError() == ERROR_INVALID_NAME;
+}
+
 bool FindAsSpelled(const CString& path, WIN32_FIND_DATAW* data) {
     return Found(FindFirstFileExW(path, FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
                                   FIND_FIRST_EX_CASE_SENSITIVE));

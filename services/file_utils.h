@@ -12,6 +12,14 @@ bool IsExistingFolder(const CString& path);
 // letter case matches too, and wildcards in the last name match as a pattern);
 // false when there is none.
 bool FindEntry(const CString& path, WIN32_FIND_DATAW* data);
+// FindEntry with the last name taken as a name, never as a pattern: a name
+// holding a wildcard character (* ? < > ", which no name holds on Windows)
+// names no entry, and the last error is ERROR_INVALID_NAME.
+bool FindNamedEntry(const CString& path, WIN32_FIND_DATAW* data);
+// True when path holds a name no path can hold (a Linux name with a colon, a
+// quote, a wildcard or a control character): a file of that name may exist,
+// but it can be neither opened nor told apart from a missing one.
+bool HoldsANameNoPathCan(const CString& path);
 // The entry path names with exactly this spelling of every name (one that
 // differs only in case is another entry); false when there is none.
 bool FindAsSpelled(const CString& path, WIN32_FIND_DATAW* data);

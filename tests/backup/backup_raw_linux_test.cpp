@@ -54,20 +54,25 @@ TEST_F(BackupRawTest, DestinationThatFillsUpMidCopyFailsAndNamesEachFileNotCopie
     EXPECT_EQ(ReadHostFile(stamp + "/C/one.bin"), std::string(40 << 10, '1'));
 }
 
-// Files whose Linux names hold a colon or a quote exist but no path can name
-// them: they are not copied, and the backup fails naming each, never as missing.
+// Files whose Linux names hold a colon, a quote or a '<' exist but no path can
+// name them: they are not copied, and the backup fails naming each, never as
+// missing, and never copies a file their names would match as a pattern.
 TEST_F(BackupRawTest, AFileWhoseNameNoPathCanHoldFailsTheBackupAndIsNamed) {
     drives.Write(u"C:\\docs\\good.txt", "good");
+    drives.Write(u"C:\\docs\\say.txt", "matched by say\"txt as a pattern");
+    drives.Write(u"C:\\docs\\bxc.txt", "matched by b<c.txt as a pattern");
     WriteHostFile(drives.Root('C') + "/docs/at 10:30.txt", "colon");
-    WriteHostFile(drives.Root('C') + "/docs/say \"hi\".txt", "quote");
-    const CString colon = drives.Path(u"C:\\docs\\at 10:30.txt"), quote = drives.Path(u"C:\\docs\\say \"hi\".txt");
-    std::vector<CString> files = {colon, drives.Path(u"C:\\docs\\good.txt"), quote};
+    WriteHostFile(drives.Root('C') + "/docs/say\"txt", "quote");
+    WriteHostFile(drives.Root('C') + "/docs/b<c.txt", "less-than");
+    const CString colon = drives.Path(u"C:\\docs\\at 10:30.txt"), quote = drives.Path(u"C:\\docs\\say\"txt"),
+                  less = drives.Path(u"C:\\docs\\b<c.txt");
+    std::vector<CString> files = {colon, drives.Path(u"C:\\docs\\good.txt"), quote, less};
 
     EXPECT_EQ(Run(&files, drives.Path(u"D:\\backup")), 1);
 
     EXPECT_EQ(Errors(), (std::vector<long long>{MSG_ERROR_COPYDATA_FAILED, MSG_ERROR_COPYDATA_FAILED,
-                                                MSG_ERROR_BACKUPRAW_FAILED}));
-    EXPECT_EQ(Texts(posted, host.errorStr), (std::vector<CString>{colon, quote, CString()}));
+                                                MSG_ERROR_COPYDATA_FAILED, MSG_ERROR_BACKUPRAW_FAILED}));
+    EXPECT_EQ(Texts(posted, host.errorStr), (std::vector<CString>{colon, quote, less, CString()}));
     EXPECT_EQ(FilesBelow(StampFolder(drives.Root('D') + "/backup")),
               (std::vector<std::string>{drives.RawCopyPlace(u"C:\\docs\\good.txt")}));
     EXPECT_EQ(ReadHostFile(drives.Root('C') + "/docs/at 10:30.txt"), "colon");

@@ -145,4 +145,17 @@ TEST_F(OddNames, AFileWhoseNameNoPathCanHoldIsNamedAsLeftOut) {
     for (const std::string& name : odd) EXPECT_EQ(name, ReadHostFile(drives.Root('C') + "/docs/" + name));
 }
 
+// A listed name holding a wildcard names no file, even where a file matches
+// it as a pattern: it is named as left out, and the file it matches is not
+// backed up in its place.
+TEST_F(OddNames, AListedNameWithAWildcardNeverStandsForTheFileItMatches) {
+    drives.Write(u"C:\\docs\\bxc.doc", "matched by b<c.doc as a pattern");
+    ASSERT_EQ(QXFM_BACKUP_FILES_LEFT_OUT, Backup({u"C:\\docs\\good.doc", u"C:\\docs\\b<c.doc"}));
+    EXPECT_EQ(std::vector<CString>{u"C:\\docs\\b<c.doc"}, LeftOut(host.Drain()));
+    const std::vector<CString> lines = ListLog();
+    EXPECT_TRUE(Lists(lines, u"C:\\DOCS\\GOOD.DOC"));
+    EXPECT_FALSE(Lists(lines, u"C:\\DOCS\\BXC.DOC"));
+    EXPECT_TRUE(Lists(lines, u"File Total Size : 4 bytes"));
+}
+
 }  // namespace

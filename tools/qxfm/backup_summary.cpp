@@ -42,7 +42,7 @@ bool Contains(const std::vector<CString>& list, const CString& path) {
 // The path with each name as its folder holds it: a file given in another
 // letter case is stored under its own name. Unchanged where a name is not found.
 CString OnDiskSpelling(const CString& path) {
-    if (path.GetLength() < 4 || path[1] != u':' || path[2] != u'\\' || path.FindOneOf(u"*?") >= 0) return path;
+    if (path.GetLength() < 4 || path[1] != u':' || path[2] != u'\\' || path.FindOneOf(u"*?<>\"") >= 0) return path;
     CString out = path.Left(3);
     for (int start = 3; start < path.GetLength();) {
         int end = path.Find(u'\\', start);
