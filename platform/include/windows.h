@@ -68,6 +68,7 @@ typedef HWND__* HWND;
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_INVALID_DRIVE 15L
 #define ERROR_NO_MORE_FILES 18L
+#define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_READ_FAULT 30L
 #define ERROR_GEN_FAILURE 31L
@@ -79,6 +80,7 @@ typedef HWND__* HWND;
 #define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
+#define ERROR_CANT_ACCESS_FILE 1920L
 #define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_BAD_ARGUMENTS 160L
@@ -277,6 +279,29 @@ QXPLATFORM_API DWORD GetLastError();
 QXPLATFORM_API void SetLastError(DWORD dwErrCode);
 
 // Handles and named mutexes.
+// The registry (advapi32), kept per user with the named objects, so that a
+// namespace of its own (QXFM_NAMESPACE) also has a registry of its own. Keys
+// hold values; only the calls below are provided.
+typedef struct QxRegistryKey* HKEY;
+typedef HKEY* PHKEY;
+typedef DWORD REGSAM;
+#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000001))))
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_READ 0x20019
+#define KEY_WRITE 0x20006
+#define REG_OPTION_NON_VOLATILE 0
+#define REG_SZ 1
+QXPLATFORM_API LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
+                                    REGSAM samDesired, const SECURITY_ATTRIBUTES* lpSecurityAttributes,
+                                    PHKEY phkResult, LPDWORD lpdwDisposition);
+QXPLATFORM_API LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
+                                   DWORD cbData);
+QXPLATFORM_API LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
+                                  LPDWORD lpReserved, LPDWORD lpType, BYTE* lpData, LPDWORD lpcbData);
+QXPLATFORM_API LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
+QXPLATFORM_API LONG RegCloseKey(HKEY hKey);
+
 QXPLATFORM_API HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner, LPCWSTR lpName);
 QXPLATFORM_API BOOL ReleaseMutex(HANDLE hMutex);
 QXPLATFORM_API BOOL CloseHandle(HANDLE hObject);
