@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "services/contained_path.h"
+#include "services/dbglog.h"
 #include "services/exception_folders.h"
 #include "services/path_parts.h"
 #include "services/run_journal.h"
@@ -38,6 +40,20 @@ bool CopyToFreeName(const CString& source, CString& target, DWORD folderAttribut
     }
 }
 
+// The first exception folder at root, from the usual one on, in which below
+// has a plain place: the folder is no file, and nothing on the way is a link
+// or mount point, so that nothing is made or copied outside the drive. Empty
+// when there is none.
+CString PlainExceptionFolder(const CString& root, int usual, const CString& below) {
+    for (int n = usual; n <= kLastExceptionFolder; n = n == usual ? 3 : n + 1) {
+        const CString folder = ExceptionFolderName(n);
+        const DWORD attributes = GetFileAttributesW(WithLongPathPrefix(root + folder));
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        if (CheckBelow(root, root + folder + u"\\" + below).usable()) return folder;
+    }
+    return CString();
+}
+
 }  // namespace
 
 bool IsOverLength(const CString& path) { return path.GetLength() > kOverLengthLimit; }
@@ -45,24 +61,32 @@ bool IsOverLength(const CString& path) { return path.GetLength() > kOverLengthLi
 bool RelocateOverLength(CString& path, RunJournal& journal) {
     const PathParts parts = SplitPath(path);
     const CString root = parts.drive + u"\\";
-    CString target = root + kException2 + u"\\" + NameForException2(parts);
+    int usual = 2;
+    CString below = NameForException2(parts);
     DWORD folderAttributes = FILE_ATTRIBUTE_HIDDEN;
     if ((parts.fname + parts.ext).GetLength() <= kOverLengthLimit) {
         const int lastBackslash = path.Left(kOverLengthLimit).ReverseFind(u'\\');
         if (lastBackslash < 0) return false;
         const CString tail = path.Mid(lastBackslash + 1);
         if (tail.GetLength() <= kOverLengthLimit) {
-            const CString exception1 = root + kException1 + u"\\";
-            journal.KeepFolderTime(root);
-            if (!MakeFoldersFor(exception1, FILE_ATTRIBUTE_HIDDEN, journal)) {
-                path = exception1 + tail;
-                return false;
-            }
-            target = exception1 + tail;
+            usual = 1;
+            below = tail;
             folderAttributes = 0;
         }
     }
+    const CString folder = PlainExceptionFolder(root, usual, below);
+    CString target = root + (folder.IsEmpty() ? ExceptionFolderName(usual) : folder) + u"\\" + below;
     journal.KeepFolderTime(root);
+    if (folder.IsEmpty()) {
+        DbgLog(u"No exception folder at %s can take %s: each is a link, a mount point or a file", root.GetString(),
+               path.GetString());
+        path = target;
+        return false;
+    }
+    if (usual == 1 && !MakeFoldersFor(root + folder + u"\\", FILE_ATTRIBUTE_HIDDEN, journal)) {
+        path = target;
+        return false;
+    }
     const bool copied = CopyToFreeName(path, target, folderAttributes, journal);
     path = target;
     return copied;

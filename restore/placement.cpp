@@ -1,5 +1,7 @@
 #include "restore/placement.h"
 
+#include <map>
+
 #include "services/contained_path.h"
 #include "services/dbglog.h"
 #include "services/exception_folders.h"
@@ -12,6 +14,16 @@ struct ExceptionList {
     std::vector<CString> lines;
     bool restoredOne = false;
 };
+
+// The exception folder that keeps the list naming a copy: "_Exception1" for one
+// of that kind, else the exception folder the copy lies in ("_Exception3" ...
+// where the backup found the usual one to be a link), or "_Exception2".
+CString ListFolderOf(const CString& copy, const CString& driveFolder) {
+    if (ExceptionKindOf(copy) == kException1) return kException1;
+    const CString below = copy.Mid(driveFolder.GetLength());
+    const CString top = below.Left(below.Find(u'\\'));
+    return IsExceptionFolderName(top) ? top : CString(kException2);
+}
 
 bool WriteIfRestored(ExceptionList& list, const CString& folder) {
     if (!list.restoredOne || list.lines.empty()) return true;
@@ -39,12 +51,12 @@ CString ExceptionKindOf(const CString& path) {
 
 bool PlaceOverLengthFiles(const CString& driveText, const CString& driveFolder,
                           const std::map<CString, CString>& overLength, const std::vector<CString>& restored) {
-    ExceptionList exception1, others;
+    std::map<CString, ExceptionList> lists;  // by the exception folder that keeps each
     bool placed = true;
     for (const auto& entry : overLength) {
         CString current;
         if (!RebaseOntoDriveFolder(entry.first, driveText, driveFolder, current)) continue;
-        ExceptionList& list = ExceptionKindOf(current) == kException1 ? exception1 : others;
+        ExceptionList& list = lists[ListFolderOf(current, driveFolder)];
         list.lines.push_back(u"Current File Location:" + current);
         for (const CString& line : restored) {
             CString origin;
@@ -59,6 +71,7 @@ bool PlaceOverLengthFiles(const CString& driveText, const CString& driveFolder,
         }
         list.lines.push_back(u" ");
     }
-    bool written = WriteIfRestored(exception1, driveFolder + kException1);
-    return WriteIfRestored(others, driveFolder + kException2) && written && placed;
+    bool written = true;
+    for (auto& [folder, list] : lists) written = WriteIfRestored(list, driveFolder + folder) && written;
+    return written && placed;
 }

@@ -86,7 +86,7 @@ bool LiesOnItsDrive(const CString& path) {
 bool InExceptionFolder(const CString& path) {
     if (!LiesOnItsDrive(path)) return false;
     const std::vector<CString> names = PathComponents(WithoutLongPathPrefix(path));  // "X:", then the top folder
-    return names.size() > 1 && (names[1].CompareNoCase(kException1) == 0 || names[1].CompareNoCase(kException2) == 0);
+    return names.size() > 1 && IsExceptionFolderName(names[1]);
 }
 
 }  // namespace
