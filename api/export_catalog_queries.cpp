@@ -47,13 +47,24 @@ int CheckImageFiles(const CString& folder) {
     return 0;
 }
 
+// The check's kind stands while it runs; a host may check from the continue
+// callback of a running backup, whose image callback decides by the kind.
+class CheckKind {
+public:
+    CheckKind() : m_running(g_nOperation) { g_nOperation = OP_ISDATAVALID; }
+    ~CheckKind() { g_nOperation = m_running; }
+
+private:
+    int m_running;
+};
+
 }  // namespace
 
 extern "C" QXFM_API int IsDataValid(CString folder) {
     try {
         if (!DrivesPresent()) return 1;
         DbgLog(OperationText(MSG_OPERATION_ISDATAVALID_START));
-        g_nOperation = OP_ISDATAVALID;
+        const CheckKind kind;
         PostOperation(MSG_OPERATION_ISDATAVALID_START);
         FinishKilledBackup(folder);
         return CheckImageFiles(folder);

@@ -408,7 +408,7 @@ TEST_F(KilledRun, ABackupKilledWhileFinishingAKilledOne) {
 }
 
 // The check finishes what a killed backup left, but never the journal of a
-// backup that runs.
+// backup that runs, and leaves it every file it takes.
 TEST_F(KilledRun, AValidityCheckWhileABackupRunsLeavesItsJournalAlone) {
     ASSERT_EQ(0, Backup(u"Image", nullptr));
     const auto source = Source();
