@@ -160,6 +160,15 @@ inline constexpr QxfmCodeText kQxfmErrorCodes[] = {
      u"MSG_ERROR_LOAD_TYPE_ARRAY_FAILED - You don't put the type list! scan failed"},
 };
 
+// What Backup does with each listed file it does not store for a reason of the
+// host's own choosing is told on OperationStrMessage, with the file's path as
+// lParam: one the exclusion list names, and one of no chosen category.
+// Just before MSG_OPERATION_BACKUP_END, QXFM_OPERATION_FILES_STORED carries
+// in lParam the number of listed files it stored (a file listed twice counts once).
+#define QXFM_OPERATION_FILE_EXCLUDED 17
+#define QXFM_OPERATION_FILE_OF_NO_CATEGORY 18
+#define QXFM_OPERATION_FILES_STORED 19
+
 // Texts whose address Backup posts as wParam instead of a code.
 inline constexpr const WCHAR* kQxfmTextNoFileInList =
     u"MSG_ERROR_NO_FILE_IN_LIST - Your input file list contains no file!";
@@ -183,13 +192,16 @@ inline const QxfmCodeText* QxfmFindErrorCode(int code) {
 // in wParam. The raw backup names every file it did not copy this way (-239,
 // -240, -242), and an image file error its file (-235; the ErrorStrMessage
 // just before it carries the system error code).
-inline bool QxfmOperationLParamIsString(int code) { return code == MSG_OPERATION_SCAN_DRIVE; }
+inline bool QxfmOperationLParamIsString(int code) {
+    return code == MSG_OPERATION_SCAN_DRIVE || code == QXFM_OPERATION_FILE_EXCLUDED ||
+           code == QXFM_OPERATION_FILE_OF_NO_CATEGORY;
+}
 inline bool QxfmErrorLParamIsString(int code) {
     return code == MSG_ERROR_DELETE_FOLDER_DANGEROUS || code == MSG_ERROR_PATH_LONGER_THAN_260 ||
            code == MSG_ERROR_DRIVE_INFO_FAILED || code == MSG_ERROR_DRIVE_INVALID ||
            code == MSG_ERROR_COPYDATA_CANNOT_FIND || code == MSG_ERROR_COPYDATA_FAILED ||
            code == MSG_ERROR_COPYDATA_NOSPACE_FAILED || code == MSG_ERROR_WIM_SPLIT_FAILED ||
-           code == MSG_ERROR_WIM_MSG_ERROR;
+           code == MSG_ERROR_WIM_MSG_ERROR || code == MSG_ERROR_SERIALIZATION_FAILED;
 }
 // True when a wParam is the address of one of the module's constant texts
 // (kQxfmTextNoFileInList, kQxfmTextFileListSizeFailed) rather than a code.
@@ -211,9 +223,14 @@ inline bool QxfmWParamIsText(WPARAM wParam) {
 //     not valid UTF-8; the ErrorStrMessage just before carries the system
 //     error code, 1113; a folder left out so takes every file of the backup
 //     below it along; 123 for a name that holds a character no path can,
-//     such as a colon, a wildcard or a control character), -239 when an
-//     over-length file could not be copied into an exception folder.
-// Both: 6. Listed files that do not exist are not counted (-244).
+//     such as a colon, a wildcard or a control character; 1920 for a file
+//     that lies behind a link or mount point, or is one, since the image
+//     keeps the link without what it leads to; 2 for a file no capture
+//     took), -239 when an over-length file could not be copied into an
+//     exception folder. A listed file that does not exist is named by -244
+//     with its path, and counts as left out too.
+// Both: 6. Every listed file is stored, excluded (QXFM_OPERATION_FILE_EXCLUDED),
+// of no chosen category (QXFM_OPERATION_FILE_OF_NO_CATEGORY), or named as above.
 #define QXFM_BACKUP_NOT_SPLIT 2
 #define QXFM_BACKUP_FILES_LEFT_OUT 4
 

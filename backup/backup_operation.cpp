@@ -6,13 +6,16 @@
 
 #include "services/dbglog.h"
 #include "services/file_utils.h"
+#include "services/left_journals.h"
 #include "services/local_time.h"
 #include "services/notify.h"
 #include "services/path_parts.h"
 #include "services/piece_path.h"
 #include "services/report_error.h"
 #include "services/run_journal.h"
+#include "backup/backup_account.h"
 #include "backup/capture_selection.h"
+#include "backup/excluded_path.h"
 #include "backup/file_preparation.h"
 #include "backup/on_disk_names.h"
 #include "backup/over_length.h"
@@ -39,10 +42,11 @@ bool IsImageFileName(const CString& name) {
 }
 
 // Replays the run's journal on whatever path the backup ends: what the run
-// made beside the user's files goes, a committed new set moves into place.
+// made beside the user's files goes, a committed new set moves into place,
+// and the registry forgets the journal once it is carried out.
 class JournalReplay {
 public:
-    explicit JournalReplay(RunJournal& journal) : m_journal(journal) {}
+    JournalReplay(RunJournal& journal, const CString& folder) : m_journal(journal), m_folder(folder) {}
     ~JournalReplay() {
         try {
             Run();
@@ -53,11 +57,13 @@ public:
         if (m_done) return m_replayed;
         m_done = true;
         m_replayed = m_journal.Replay();
+        ForgetLeftJournal(m_folder);
         return m_replayed;
     }
 
 private:
     RunJournal& m_journal;
+    CString m_folder;
     bool m_done = false;
     bool m_replayed = false;
 };
@@ -68,7 +74,6 @@ public:
 
     // See RunBackup.
     bool Run(int* flags) {
-        m_working = *m_req.fileList;
         CQXSerialization catalog;
         catalog.SetDebugLogPath(g_strDebugLogFile);
         if (!m_req.imageFiles || m_req.imageFiles->capacity() == 0) PostOperationText(kQxfmTextFileListSizeFailed);
@@ -84,7 +89,7 @@ public:
             PostLastSystemError(cause);
             return false;
         }
-        JournalReplay replay(journal);
+        JournalReplay replay(journal, m_destination);
         m_imagePath = m_work + m_req.imageName + u".wim";
         m_imageDescription = m_req.imageName + u", " + LocalTimeText(u"%Y-%m-%d %H:%M:%S");
 
@@ -97,6 +102,7 @@ public:
         // The images keep the folders' own times, not those of adding pieces and copies.
         m_journal->RestoreFolderTimes();
         bool complete = CaptureAll(catalog);
+        if (complete) SettleAccount();
         PostProgress(100, PHASE_CAPTURE);
         DbgLog(u"WIM_MSG_PROGRESS - now capture percentage: %d%%", 100);
         complete = complete && Finish(catalog);
@@ -104,63 +110,83 @@ public:
         m_wim.reset();
         if (!replay.Run()) complete = false;
         m_types.clear();
+        NotifyHost(OperationStrMessage, QXFM_OPERATION_FILES_STORED,
+                   static_cast<LPARAM>(m_account.Count(BackupAccount::Outcome::Stored)));
         PostOperation(MSG_OPERATION_BACKUP_END);
-        const bool leftOut = m_notCopiedAside || !m_capture.leftOut.empty();
+        const bool leftOut = !m_account.Complete();
         *flags = (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (leftOut ? QXFM_BACKUP_FILES_LEFT_OUT : 0);
         return complete;
     }
 
 private:
-    // Finishes what a killed earlier run left, starts this run's journal and
-    // makes the work folder that receives the new set.
+    // Finishes what killed earlier runs left, here or beside the files of any
+    // other backup, starts this run's journal, enters it where later runs
+    // find it, and makes the work folder that receives the new set.
     bool StartJournal() {
+        ReplayLeftJournals();
         if (!RunJournal::ReplayLeft(m_destination) || !m_journal->Open()) return false;
+        EnterLeftJournal(m_destination);
         CString folder;
         if (!m_journal->MakeWorkFolder(m_destination + m_req.imageName + kWorkFolderSuffix, &folder)) return false;
         m_work = WithBackslash(folder);
         return true;
     }
 
-    // Enters every input file into the catalog. False when the host cancelled.
+    // Accounts for every input file and enters those to be stored into the
+    // catalog and the captures' selection. False when the host cancelled.
     bool Prepare(CQXSerialization& catalog) {
-        ULONGLONG totalBytes = m_req.splitImage ? GetTotalSize(&m_working) : 0;
+        ULONGLONG totalBytes = m_req.splitImage ? GetTotalSize(m_req.fileList) : 0;
         ULONGLONG doneBytes = 0;
         UINT percent = 0;
         PostProgress(0, m_req.splitImage ? PHASE_BACKUP_PREPARE : PHASE_CAPTURE);
         const ULONGLONG threshold = m_req.splitImage ? m_splitBytes : ~0ULL;
+        LogIgnoredExclusions();
 
-        for (size_t i = 0; i < m_working.size();) {
+        for (const CString& listed : *m_req.fileList) {
             if (!AskContinue()) return false;
-            CString sourcePath;
+            CString sourcePath, link;
             ULONGLONG size = 0;
-            bool found = m_names.Find(m_working[i], &sourcePath, &size);
-            if (!found && HoldsANameNoPathCan(sourcePath)) {
-                // There is a file, but its name holds a character no path of
-                // this system can: it cannot be opened, nor stored.
-                LeaveOutUnnamable(sourcePath);
-                m_working.erase(m_working.begin() + static_cast<long>(i));
+            const bool found = m_names.Find(listed, &sourcePath, &size, &link);
+            bool again = false;
+            const uint32_t file = m_account.Enter(sourcePath, &again);
+            if (again) continue;  // the same file, listed before
+            if (!found) {
+                AccountForAbsent(file, sourcePath);
+                continue;
+            }
+            if (IsExcludedPath(sourcePath)) {
+                m_account.Set(file, BackupAccount::Outcome::Excluded);
+                PostOperationPath(QXFM_OPERATION_FILE_EXCLUDED, sourcePath);
+                continue;
+            }
+            const CString category = CategoryOfExtension(catalog, ExtensionOf(sourcePath));
+            if (!catalog.FindType(category)) {
+                m_account.Set(file, BackupAccount::Outcome::NoCategory);
+                PostOperationPath(QXFM_OPERATION_FILE_OF_NO_CATEGORY, sourcePath);
+                continue;
+            }
+            if (!link.IsEmpty()) {
+                // The capture keeps the link, not what lies behind it.
+                DbgLog(u"%s is left out: %s is a link or mount point, which the image keeps without what it leads to",
+                       sourcePath.GetString(), link.GetString());
+                LeaveOut(file, sourcePath, ERROR_CANT_ACCESS_FILE);
                 continue;
             }
             CString current = sourcePath;
             if (IsOverLength(sourcePath)) {
                 ReportErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, sourcePath);
-                if (RelocateOverLength(current, *m_journal)) {
-                    m_overLength[current] = sourcePath;
-                    sourcePath = current;
-                } else {
+                if (!RelocateOverLength(current, *m_journal)) {
                     // The file is there, but it cannot enter an image without its copy.
                     ReportErrorPath(MSG_ERROR_COPYDATA_CANNOT_FIND, sourcePath);
-                    m_notCopiedAside = true;
-                    found = false;
+                    m_account.Set(file, BackupAccount::Outcome::LeftOut);
+                    continue;
                 }
+                m_overLength[current] = sourcePath;
             }
-            const size_t bigFilesBefore = catalog.m_arBigFile.size();
-            if (!found || !EnterFile(catalog, current, size, threshold, *m_journal)) {
-                ReportError(MSG_ERROR_SERIALIZATION_FAILED);
-                m_working.erase(m_working.begin() + static_cast<long>(i));
-                continue;
-            }
-            if (m_splitBytes > 0 && size > m_splitBytes && catalog.m_arBigFile.size() == bigFilesBefore)
+            const FileNode& node = EnterFile(catalog, current, category, size, threshold, *m_journal);
+            m_selection.Enter(node, file);
+            m_account.Expect(file, node.splitPathArray.empty() ? 1 : static_cast<uint32_t>(node.splitPathArray.size()));
+            if (m_splitBytes > 0 && size > m_splitBytes && node.splitPathArray.empty())
                 m_wholeBigFiles.push_back({current, size});
             PostProgressPath(current);
             if (m_req.splitImage) {
@@ -168,27 +194,47 @@ private:
                 if (totalBytes > 0) percent = static_cast<UINT>(doneBytes * 100 / totalBytes);
                 PostProgress(percent, PHASE_BACKUP_PREPARE);
             }
-            ++i;
         }
         if (m_req.splitImage) PostProgress(100, PHASE_BACKUP_PREPARE);
         return true;
     }
 
-    // A listed file left out as the capture leaves out one whose name the
-    // image cannot hold: logged and named with -235 after its error code.
-    void LeaveOutUnnamable(const CString& path) {
-        DbgLog(u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d", path.GetString(),
-               static_cast<int>(ERROR_INVALID_NAME));
-        PostError(ERROR_INVALID_NAME);
+    // A listed file with no file at its path: missing, or there under a name
+    // no path of this system can hold, so that it can be neither opened nor stored.
+    void AccountForAbsent(uint32_t file, const CString& path) {
+        if (HoldsANameNoPathCan(path)) {
+            LeaveOut(file, path, ERROR_INVALID_NAME);
+            return;
+        }
+        m_account.Set(file, BackupAccount::Outcome::Missing);
+        ReportErrorPath(MSG_ERROR_SERIALIZATION_FAILED, path);
+    }
+
+    // A listed file left out as the capture leaves out one it cannot store:
+    // logged and named with -235 after the system error.
+    void LeaveOut(uint32_t file, const CString& path, DWORD error) {
+        m_account.Set(file, BackupAccount::Outcome::LeftOut);
+        DbgLog(u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d", path.GetString(), static_cast<int>(error));
+        PostError(static_cast<int>(error));
         PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path);
-        m_capture.leftOut.push_back(path);
+    }
+
+    // After the captures: each listed file that is to be stored and that no
+    // capture took in full is left out and named.
+    void SettleAccount() {
+        for (uint32_t file : m_account.Settle(m_capture.marks)) {
+            const CString& path = m_account.paths()[file];
+            DbgLog(u"%s is left out: no capture took it", path.GetString());
+            LeaveOut(file, path, ERROR_FILE_NOT_FOUND);
+        }
     }
 
     // One capture per drive and category into the work folder. True when none
     // failed and at least one image was made.
     bool CaptureAll(CQXSerialization& catalog) {
         std::vector<DriveEntry> drives = catalog.GetDriveList();
-        const CaptureSelection selection(catalog);
+        m_capture.listed = &m_account.paths();
+        m_capture.marks.assign(m_account.size(), FileMarks());
         int imageIndex = 1;
         DWORD disposition = WIM_CREATE_ALWAYS;
         m_capture.stepCount = static_cast<int>(m_types.size() * drives.size());
@@ -202,7 +248,7 @@ private:
                 m_wim->SetImageInformation(driveRoot.Left(2) + u" " + type.Category,  // "C: DOCUMENTS"
                                            m_imageDescription);
                 m_capture.extensions = type.Extension;
-                m_capture.taken = &selection.Of(driveRoot, type.Category);
+                m_capture.taken = &m_selection.Of(driveRoot, type.Category);
                 m_capture.listLog.Reset(u"[" + type.Category + u"]");
                 // A category with files on any drive is captured on every drive.
                 const CategoryFiles* files = catalog.FindCategoryFiles(type.Category);
@@ -339,11 +385,12 @@ private:
     };
 
     const BackupRequest& m_req;
-    std::vector<CString> m_working;
     std::vector<TypeEntry> m_types;
     std::map<CString, CString> m_overLength;
     std::vector<WholeBigFile> m_wholeBigFiles;
     OnDiskNames m_names;
+    BackupAccount m_account;
+    CaptureSelection m_selection;
     RunJournal* m_journal = nullptr;
     CaptureContext m_capture;  // the image callback's, registered with each CWimFile
     std::unique_ptr<CWimFile> m_wim;
@@ -354,7 +401,6 @@ private:
     ULONGLONG m_splitBytes = 0;
     bool m_anyAppended = false;
     bool m_notSplit = false;
-    bool m_notCopiedAside = false;  // an over-length file could not be copied into an exception folder
 };
 
 }  // namespace

@@ -1,16 +1,15 @@
 #include "backup/capture_selection.h"
 
-CaptureSelection::CaptureSelection(const CQXSerialization& catalog) {
-    for (const DriveEntry& drive : catalog.m_arDrive)
-        for (const FileNode& node : drive.arFileList) {
-            TakenItems& items = m_items[{drive.Drive.str(), node.Category.str()}];
-            if (node.splitPathArray.empty()) {
-                items.Add(node.suszPath, TakenItems::Kind::File, node.size);
-                continue;
-            }
-            items.Add(node.suszPath, TakenItems::Kind::BigFile, node.size);
-            for (const CString& piece : node.splitPathArray) items.AddPiece(piece, node.suszPath);
-        }
+#include "services/path_parts.h"
+
+void CaptureSelection::Enter(const FileNode& node, uint32_t file) {
+    TakenItems& items = m_items[{DriveRootOf(node.suszPath).str(), node.Category.str()}];
+    if (node.splitPathArray.empty()) {
+        items.Add(node.suszPath, TakenItems::Kind::File, node.size, file);
+        return;
+    }
+    items.Add(node.suszPath, TakenItems::Kind::BigFile, node.size, file);
+    for (const CString& piece : node.splitPathArray) items.AddPiece(piece, node.suszPath, file);
 }
 
 const TakenItems& CaptureSelection::Of(const CString& drive, const CString& category) const {

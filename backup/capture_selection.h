@@ -1,19 +1,21 @@
-// What each capture of a backup takes, built once from the catalog before the
-// captures: for every drive and category the files entered under them (a big
-// file by its pieces, an over-length file by its exception copy), and the
-// folders with one of those files below them.
+// What each capture of a backup takes, entered file by file as the backup
+// prepares them: for every drive and category the files entered under them (a
+// big file by its pieces, an over-length file by its exception copy), each
+// tied to the listed file it stands for, and the folders with one of those
+// files below them.
 #pragma once
 
 #include <map>
 #include <string>
 #include <utility>
 
-#include "catalog/serialization.h"
+#include "catalog/records.h"
 #include "image/capture_context.h"
 
 class CaptureSelection {
 public:
-    explicit CaptureSelection(const CQXSerialization& catalog);
+    // Enters a file node as the catalog holds it, standing for listed file `file`.
+    void Enter(const FileNode& node, uint32_t file);
     // The items of one capture; an empty set for a pair without files.
     const TakenItems& Of(const CString& drive, const CString& category) const;
 

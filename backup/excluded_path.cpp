@@ -1,4 +1,4 @@
-#include "image/excluded_path.h"
+#include "backup/excluded_path.h"
 
 #include "services/dbglog.h"
 
@@ -7,6 +7,7 @@ bool IsExcludedPath(const CString& path) {
     CString belowDrive = path.GetLength() > 2 ? path.Mid(2) : CString();
     belowDrive.MakeUpper();
     for (const CString& entry : g_arExclusionList) {
+        if (entry.IsEmpty()) continue;
         CString upperEntry = entry;
         upperEntry.MakeUpper();
         if (belowDrive.Find(upperEntry) >= 0) {
@@ -15,4 +16,10 @@ bool IsExcludedPath(const CString& path) {
         }
     }
     return false;
+}
+
+void LogIgnoredExclusions() {
+    for (size_t i = 0; i < g_arExclusionList.size(); ++i)
+        if (g_arExclusionList[i].IsEmpty())
+            DbgLog(u"Exclusion entry %d is empty and is ignored: it would exclude every file", static_cast<int>(i + 1));
 }

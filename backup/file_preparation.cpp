@@ -48,14 +48,12 @@ CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension)
     return kOthers;
 }
 
-bool EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
-               RunJournal& journal) {
-    if (path.IsEmpty()) return false;
-
+const FileNode& EnterFile(CQXSerialization& catalog, const CString& path, const CString& category, ULONGLONG size,
+                          ULONGLONG bigFileThreshold, RunJournal& journal) {
     FileNode node;
     node.suszPath = path;
     node.Extension = ExtensionOf(path);
-    node.Category = CategoryOfExtension(catalog, node.Extension);
+    node.Category = category;
     node.size = size;
 
     CString upperPath = path;
@@ -79,5 +77,5 @@ bool EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, U
         node.IndexofImage.push_back(record.iOrder);
     }
     catalog.AddFileToDrive(node);
-    return true;
+    return catalog.FindDrive(DriveRootOf(path))->arFileList.back();
 }

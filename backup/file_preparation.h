@@ -9,9 +9,10 @@ class RunJournal;
 // in type-list order), or "OTHERS".
 CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension);
 
-// Files the file found at path, of size bytes, under its drive and its
-// category; a file larger than a non-zero threshold is cut into pieces first
-// and recorded as a big file (all ones never cuts; the pieces are entered in
-// journal before they are made). False when path is empty.
-bool EnterFile(CQXSerialization& catalog, const CString& path, ULONGLONG size, ULONGLONG bigFileThreshold,
-               RunJournal& journal);
+// Files the file found at path, of size bytes, under its drive and under
+// category (its CategoryOfExtension); a file larger than a non-zero threshold
+// is cut into pieces first and recorded as a big file (all ones never cuts;
+// the pieces are entered in journal before they are made). The result is the
+// node as filed under its drive.
+const FileNode& EnterFile(CQXSerialization& catalog, const CString& path, const CString& category, ULONGLONG size,
+                          ULONGLONG bigFileThreshold, RunJournal& journal);

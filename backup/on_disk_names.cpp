@@ -8,26 +8,37 @@ namespace {
 // The directory entry of path itself, never one its name matches as a pattern.
 bool EntryOf(const CString& path, WIN32_FIND_DATAW* found) { return FindNamedEntry(WithLongPathPrefix(path), found); }
 
+bool IsLink(const WIN32_FIND_DATAW& entry) { return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
 }  // namespace
 
-CString OnDiskNames::FolderOf(const CString& folder) {
-    if (folder.GetLength() <= 2) return folder.Left(1).MakeUpper() + folder.Mid(1);  // "c:" -> "C:"
+const OnDiskNames::Folder& OnDiskNames::FolderOf(const CString& folder) {
     auto cached = m_folders.find(folder.str());
     if (cached != m_folders.end()) return cached->second;
+    Folder entry;
     const int at = folder.ReverseFind(u'\\');
     WIN32_FIND_DATAW found;
-    CString stored = at > 1 && EntryOf(folder, &found) ? FolderOf(folder.Left(at)) + u"\\" + found.cFileName : folder;
-    m_folders.emplace(folder.str(), stored);
-    return stored;
+    if (folder.GetLength() <= 2) {
+        entry.stored = folder.Left(1).MakeUpper() + folder.Mid(1);  // "c:" -> "C:"
+    } else if (at > 1 && EntryOf(folder, &found)) {
+        const Folder& parent = FolderOf(folder.Left(at));
+        entry.stored = parent.stored + u"\\" + found.cFileName;
+        entry.link = !parent.link.IsEmpty() ? parent.link : IsLink(found) ? entry.stored : CString();
+    } else {
+        entry.stored = folder;
+    }
+    return m_folders.emplace(folder.str(), entry).first->second;
 }
 
-bool OnDiskNames::Find(const CString& path, CString* stored, ULONGLONG* size) {
+bool OnDiskNames::Find(const CString& path, CString* stored, ULONGLONG* size, CString* link) {
     *stored = path;
     const int at = path.ReverseFind(u'\\');
     WIN32_FIND_DATAW found;
     if (at < 2 || path[1] != u':' || !EntryOf(path, &found) || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    *stored = FolderOf(path.Left(at)) + u"\\" + found.cFileName;
+    const Folder& folder = FolderOf(path.Left(at));
+    *stored = folder.stored + u"\\" + found.cFileName;
     *size = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    *link = !folder.link.IsEmpty() ? folder.link : IsLink(found) ? *stored : CString();
     return true;
 }

@@ -8,16 +8,16 @@ std::u16string TakenItems::NameOf(const CString& path) {
     return name;
 }
 
-void TakenItems::Add(const CString& path, Kind kind, ULONGLONG size) {
+void TakenItems::Add(const CString& path, Kind kind, ULONGLONG size, uint32_t file) {
     if (path.GetLength() < 3) return;
     std::u16string name = NameOf(path);
     // Every folder on the way, deepest first, until one that is already there.
     if (kind != Kind::BigFile)
         for (size_t at = name.rfind(u'\\'); at != std::u16string::npos && at > 2; at = name.rfind(u'\\', at - 1)) {
-            auto entered = items.emplace(name.substr(0, at), Item{Kind::Folder, 0});
+            auto entered = items.emplace(name.substr(0, at), Item{Kind::Folder, kNoFile, 0});
             if (!entered.second && entered.first->second.kind == Kind::Folder) break;
         }
-    items.emplace(std::move(name), Item{kind, size});
+    items.emplace(std::move(name), Item{kind, file, size});
 }
 
 const TakenItems::Item* TakenItems::Find(const std::u16string& name) const {
@@ -25,9 +25,9 @@ const TakenItems::Item* TakenItems::Find(const std::u16string& name) const {
     return found == items.end() ? nullptr : &found->second;
 }
 
-void TakenItems::AddPiece(const CString& piece, const CString& bigFile) {
+void TakenItems::AddPiece(const CString& piece, const CString& bigFile, uint32_t file) {
     if (piece.GetLength() < 3) return;
-    Add(piece, Kind::Piece);
+    Add(piece, Kind::Piece, 0, file);
     bigFileOfPiece.emplace(NameOf(piece), NameOf(bigFile));
 }
 

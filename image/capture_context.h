@@ -3,6 +3,7 @@
 // user data (CWimFile).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -34,13 +35,15 @@ struct TakenItems {
         Piece,    // a big file's piece: taken, the list names its big file
         BigFile,  // listed, but it enters the image as its pieces
     };
+    static constexpr uint32_t kNoFile = UINT32_MAX;
     struct Item {
         Kind kind;
+        uint32_t file;   // the backup's listed file it stands for (kNoFile for a folder)
         ULONGLONG size;  // of a file as the backup found it, for the source list
     };
     // Enters a file and, unless it is a big file, the folders on the way to it.
-    void Add(const CString& path, Kind kind, ULONGLONG size = 0);
-    void AddPiece(const CString& piece, const CString& bigFile);
+    void Add(const CString& path, Kind kind, ULONGLONG size = 0, uint32_t file = kNoFile);
+    void AddPiece(const CString& piece, const CString& bigFile, uint32_t file = kNoFile);
     // The item of that name; nullptr when the capture does not take it.
     const Item* Find(const std::u16string& name) const;
     // The item's name as the capture gives it: the drive letter in upper case.
@@ -48,6 +51,12 @@ struct TakenItems {
 
     std::unordered_map<std::u16string, Item> items;
     std::unordered_map<std::u16string, std::u16string> bigFileOfPiece;
+};
+
+// What the captures of a backup did with one of its listed files.
+struct FileMarks {
+    uint32_t standInsTaken = 0;  // the file itself, its exception copy or its pieces
+    bool leftOut = false;        // an error of the capture left it out
 };
 
 struct CaptureContext {
@@ -62,7 +71,8 @@ struct CaptureContext {
     CString splitTemplate;            // first part's path, until the first split message
     std::vector<CString> imageFiles;  // image file and part paths of the backup
     const TakenItems* taken = nullptr; // what the running capture of a backup takes
-    std::vector<CString> leftOut;     // the backup's files its captures could not store, in order
+    const std::vector<CString>* listed = nullptr;  // the backup's listed files, by index, to name them
+    std::vector<FileMarks> marks;                   // per listed file
     int itemErrors = 0;               // items an apply named as not restored
 
     // After an image was processed or skipped: its share of the overall percent.

@@ -8,7 +8,6 @@
 #include "services/path_parts.h"
 #include "services/scoped_handle.h"
 #include "image/capture_context.h"
-#include "image/excluded_path.h"
 #include "selection/folder_scan.h"
 #include "wimgapi.h"
 
@@ -54,18 +53,18 @@ public:
         return WIM_MSG_SUCCESS;
     }
 
-    // -235 names, once, each of the backup's files the error leaves out; an
-    // error about anything else names its item.
+    // -235 names, once, each of the backup's listed files the error leaves
+    // out; an error about anything else names its item.
     void OnError(WPARAM wParam, LPARAM lParam) {
         const auto* text = reinterpret_cast<const WCHAR*>(wParam);
         const CString item = text ? text : u"";
         DbgLog(kFileErrorLine, item.GetString(), static_cast<int>(lParam));
         PostError(static_cast<int>(lParam));
         if (g_nOperation == OP_RESTORE) ++c.itemErrors;
-        std::vector<CString> leftOut;
+        std::vector<TakenFile> leftOut;
         if (g_nOperation == OP_BACKUP && c.taken) leftOut = FilesLeftOutWith(item);
-        for (const CString& file : leftOut)
-            if (LeaveOut(file)) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, file);
+        for (const TakenFile& file : leftOut)
+            if (LeaveOut(file)) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, ListedPath(file));
         if (leftOut.empty()) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, item);
     }
 
@@ -95,8 +94,16 @@ private:
         return MatchExtension(ExtensionOf(upperPath), &c.extensions) != 0;
     }
 
-    bool IsLeftOut(const CString& path) const {
-        return std::find(c.leftOut.begin(), c.leftOut.end(), path) != c.leftOut.end();
+    // A backup's file taken as item, by name and listed file.
+    struct TakenFile {
+        std::u16string name;
+        uint32_t file;
+    };
+
+    FileMarks* MarksOf(uint32_t file) { return file < c.marks.size() ? &c.marks[file] : nullptr; }
+
+    CString ListedPath(const TakenFile& taken) const {
+        return c.listed && taken.file < c.listed->size() ? (*c.listed)[taken.file] : CString(taken.name);
     }
 
     void ListFile(const CString& upperPath, ULONGLONG size) {
@@ -117,15 +124,19 @@ private:
     // An item is decided by the capture's set alone (each item is offered once
     // per capture, so a file is listed once); a taken file that a writer holds
     // without read sharing stops the capture. Most items offered are not
-    // taken, so the path is upper-cased only for those that are.
+    // taken, so the path is upper-cased only for those that are. Each file or
+    // piece taken is marked for the listed file it stands for.
     DWORD OnBackupItem(const CString& path, BOOL* take) {
         *take = FALSE;
         try {
-            if (!c.taken || IsExcludedPath(path)) return WIM_MSG_SUCCESS;
+            if (!c.taken) return WIM_MSG_SUCCESS;
             const TakenItems::Item* item = c.taken->Find(path.str());
-            if (!item || IsLeftOut(path)) return WIM_MSG_SUCCESS;
+            if (!item) return WIM_MSG_SUCCESS;
+            FileMarks* marks = MarksOf(item->file);
+            if (marks && marks->leftOut) return WIM_MSG_SUCCESS;
             if (item->kind == TakenItems::Kind::Folder || item->kind == TakenItems::Kind::Piece) {
                 *take = TRUE;
+                if (marks) ++marks->standInsTaken;
                 return WIM_MSG_SUCCESS;
             }
             PostProgressPath(path);
@@ -138,6 +149,7 @@ private:
                     return WIM_MSG_ABORT_IMAGE;
                 }
                 *take = TRUE;
+                if (marks) ++marks->standInsTaken;
             }
             ListFile(upperPath, item->size);
             return WIM_MSG_SUCCESS;
@@ -150,8 +162,8 @@ private:
 
     // The backup's files that an item the capture leaves out takes with it: a
     // file itself, a piece's big file, every file below a folder. Sorted.
-    std::vector<CString> FilesLeftOutWith(const CString& item) const {
-        std::vector<CString> files;
+    std::vector<TakenFile> FilesLeftOutWith(const CString& item) const {
+        std::vector<TakenFile> files;
         const TakenItems& taken = *c.taken;
         const std::u16string name = TakenItems::NameOf(item);
         const TakenItems::Item* found = taken.Find(name);
@@ -162,28 +174,29 @@ private:
                 for (const auto& [path, entry] : taken.items)
                     if ((entry.kind == TakenItems::Kind::File || entry.kind == TakenItems::Kind::BigFile) &&
                         path.compare(0, below.size(), below) == 0)
-                        files.push_back(CString(path));
+                        files.push_back({path, entry.file});
                 std::sort(files.begin(), files.end(),
-                          [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+                          [](const TakenFile& a, const TakenFile& b) { return a.name < b.name; });
                 break;
             }
             case TakenItems::Kind::Piece: {
                 auto bigFile = taken.bigFileOfPiece.find(name);
-                if (bigFile != taken.bigFileOfPiece.end()) files.push_back(CString(bigFile->second));
+                if (bigFile != taken.bigFileOfPiece.end()) files.push_back({bigFile->second, found->file});
                 break;
             }
-            default: files.push_back(CString(name));
+            default: files.push_back({name, found->file});
         }
         return files;
     }
 
     // A file the capture left out is not backed up: it leaves the list and the
-    // byte total, and is counted among the files left out. False when it already was.
-    bool LeaveOut(const CString& path) {
-        if (IsLeftOut(path)) return false;
-        c.leftOut.push_back(path);
-        const TakenItems::Item* item = c.taken->Find(path.str());
-        if (c.listLog.RemoveFile(UpperCase(path)) && item)
+    // byte total, and is marked as left out. False when it already was.
+    bool LeaveOut(const TakenFile& taken) {
+        FileMarks* marks = MarksOf(taken.file);
+        if (!marks || marks->leftOut) return false;
+        marks->leftOut = true;
+        const TakenItems::Item* item = c.taken->Find(taken.name);
+        if (c.listLog.RemoveFile(UpperCase(CString(taken.name))) && item)
             c.categoryBytes -= item->size < c.categoryBytes ? item->size : c.categoryBytes;
         return true;
     }

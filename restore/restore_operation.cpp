@@ -9,6 +9,7 @@
 #include "services/notify.h"
 #include "services/path_parts.h"
 #include "services/report_error.h"
+#include "services/left_journals.h"
 #include "services/run_journal.h"
 #include "catalog/image_files.h"
 #include "catalog/serialization.h"
@@ -75,7 +76,8 @@ public:
         m_tempFolder = drivePart + u"\\";
         if (!CreateRestoreRoot()) return false;
 
-        // What a killed backup into this folder left is finished first.
+        // What killed backups left, into this folder or any other, is finished first.
+        ReplayLeftJournals();
         RunJournal::ReplayLeft(m_backupFolder);
         CQXSerialization catalog;
         catalog.SetDebugLogPath(g_strDebugLogFile);

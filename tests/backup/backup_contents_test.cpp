@@ -149,14 +149,20 @@ TEST_F(BackupContents, ABigFileTheImageCannotHoldIsNamedOnceBesideAnUnsplitImage
     EXPECT_FALSE(HostExists(drives.Root('C') + "/Media/bad\xff.avi.000"));
 }
 
-// An over-length file cannot enter an image without its copy: when none can
-// be made it is named and counted as left out, and the rest is backed up.
+// An over-length file whose exception folder is a file goes to the next plain
+// one; and it cannot enter an image without its copy: when no copy can be made
+// it is named and counted as left out, and the rest is backed up.
 TEST_F(BackupContents, AnOverLengthFileThatCannotBeCopiedAsideIsNamedAndCounted) {
     const CString deep = Deep(u"C:\\a", 9) + u"\\report.doc";
     drives.Write(deep, "deep");
     drives.Write(u"C:\\_Exception1", "the user's file, not a folder");
     drives.Write(u"C:\\docs\\good.doc", "good");
     drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
+    ASSERT_EQ(0, Backup({deep, u"C:\\docs\\good.doc"}, {}, FALSE, 0));
+    EXPECT_EQ(2u, ImageFiles(1).size());
+    EXPECT_TRUE(ImageFiles(1).count("/_Exception3/a rather long folder name/report.doc")) << *ImageFiles(1).begin();
+
+    for (int n = 3; n <= 99; ++n) drives.Write(CString(u"C:\\_Exception") + CString::FromUtf8(std::to_string(n)), "");
     ASSERT_EQ(QXFM_BACKUP_FILES_LEFT_OUT, Backup({deep, u"C:\\docs\\good.doc"}, {}, FALSE, 0));
     EXPECT_EQ(std::vector<CString>{deep}, ErrorTexts(host.Drain(), MSG_ERROR_COPYDATA_CANNOT_FIND));
     EXPECT_EQ((std::set<std::string>{"/docs/good.doc"}), ImageFiles(1));

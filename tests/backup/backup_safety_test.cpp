@@ -118,11 +118,17 @@ TEST_F(BackupSafety, PiecesOfAKilledBackupGoWithTheNextBackupOrRestoreAndNothing
     std::vector<CString> files = tree.Paths();
     files.push_back(film);
 
+    // The killed run backs up into this folder or another; a backup or a
+    // restore of this folder comes next.
+    for (const char16_t* killedInto : {kFolder, u"D:\\Backups\\Killed"})
     for (bool restoreNext : {false, true}) {
-        SCOPED_TRACE(restoreNext ? "restore next" : "backup next");
+        SCOPED_TRACE(std::string(restoreNext ? "restore next" : "backup next") + " after a kill into " +
+                     CString(killedInto).ToUtf8());
         pid_t child = fork();
         if (child == 0) {
-            Backup(files, {}, TRUE, 1, WIM_COMPRESS_NONE);
+            std::vector<CString> categories;
+            module.Backup(host.handle(), &files, u"C:\\types.txt", &categories, killedInto, u"Image", TRUE, 1,
+                          WIM_COMPRESS_NONE, &imageFiles, nullptr);
             _exit(0);
         }
         // Killed once the cut has made a few pieces.
@@ -142,7 +148,7 @@ TEST_F(BackupSafety, PiecesOfAKilledBackupGoWithTheNextBackupOrRestoreAndNothing
         EXPECT_EQ("the user's own", ReadHostFile(drives.Host(u"C:\\Users\\ann\\Videos\\other.avi.000")));
         auto now = Drives();
         for (const auto& entry : before) {
-            if (entry.first.rfind("D/", 0) == 0) continue;
+            if (entry.first.rfind("D/", 0) == 0) continue;  // the backup folders
             EXPECT_EQ(entry.second, now[entry.first]) << entry.first;
         }
     }

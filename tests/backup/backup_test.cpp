@@ -52,7 +52,7 @@ TEST_F(BackupFixture, TwoDrivesThreeCategoriesGiveSixImagesInDriveMajorOrder) {
     std::vector<DWORD> attributesBefore;
     for (const auto& f : tree.files) attributesBefore.push_back(GetFileAttributesW(f.path));
 
-    std::vector<CString> exclusions = {u"\\music\\"};
+    std::vector<CString> exclusions = {u"\\archive\\empty"};
     module.SetExclusionFileList(&exclusions);
     ASSERT_EQ(0, Backup(tree.Paths(), {u"Documents", u"Pictures", u"Music"}, FALSE, 0, WIM_COMPRESS_XPRESS));
     auto posted = host.Drain();
@@ -87,20 +87,20 @@ TEST_F(BackupFixture, TwoDrivesThreeCategoriesGiveSixImagesInDriveMajorOrder) {
     EXPECT_TRUE(HasCode(posted, host.errorStr, MSG_ERROR_PATH_LONGER_THAN_260));
     EXPECT_EQ(MSG_OPERATION_BACKUP_END, Codes(posted, host.operationStr).back());
 
-    // The source list holds every captured file once, upper case, with its size; the excluded song is missing.
+    // The source list holds every captured file once, upper case, with its size; the excluded file is missing.
     auto lines = ReadUtf16Lines(drives.Host(u"D:\\Backups\\Monday\\SourceFileList.log"));
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(CString(u"[DOCUMENTS]"), lines[0]);
-    bool sawReport = false, sawSong = false;
+    bool sawReport = false, sawExcluded = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i] == u"C:\\USERS\\ANN\\DOCUMENTS\\REPORT.DOC") {
             sawReport = true;
             EXPECT_EQ(CString(u"File Size : 17 bytes"), lines[i + 1]);
         }
-        if (lines[i].Find(u"SONG.MP3") >= 0) sawSong = true;
+        if (lines[i].Find(u"EMPTY.TXT") >= 0) sawExcluded = true;
     }
     EXPECT_TRUE(sawReport);
-    EXPECT_FALSE(sawSong);
+    EXPECT_FALSE(sawExcluded);
 
     // Nothing made beside the user's files is left, and the user's files are untouched.
     EXPECT_TRUE(FilesBelow(drives.Root('C') + "/_Exception1").empty());

@@ -159,7 +159,7 @@ TEST_F(QxfmTool, BackupNamesAnOverLengthFileItCouldNotCopyAside) {
     for (int i = 0; i < 9; ++i) deep += "\\a rather long folder name";
     deep += "\\report.doc";
     drives.Write(CString::FromUtf8(deep), "deep");
-    drives.Write(u"C:\\_Exception1", "the user's file, not a folder");
+    for (int n = 1; n <= 99; ++n) drives.Write(CString::FromUtf8("C:\\_Exception" + std::to_string(n)), "a file");
     drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
     drives.Write(u"C:\\docs\\good.doc", "good");
     ToolRun run = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon", deep,

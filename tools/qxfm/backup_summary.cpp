@@ -1,94 +1,59 @@
 #include "backup_summary.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <set>
-
-#include "image_reader.h"
 
 namespace qxfm {
 namespace {
 
-std::set<std::u16string> StoredPaths(Display& display, const std::vector<CString>& imageFiles) {
-    std::set<std::u16string> stored;
-    if (imageFiles.empty()) return stored;
-    ImageSet set;
-    set.parts = imageFiles;
-    set.totalParts = static_cast<unsigned>(imageFiles.size());
-    std::vector<ImageReport> reports;
-    DWORD error = 0;
-    ImageReader(display).ReadSet(set, false, &reports, &error);
-    for (const ImageReport& report : reports)
-        for (const StoredFile& file : report.files) stored.insert(file.path.str());
-    return stored;
-}
-
 // The --exclude text that leaves the file out: the module matches it, upper-cased, in the path below the drive.
-const CString* ExclusionOf(const CString& path, const std::vector<CString>& exclusions) {
+std::string ExclusionOf(const CString& path, const std::vector<CString>& exclusions) {
     CString belowDrive = path.Mid(2);
     belowDrive.MakeUpper();
     for (const CString& text : exclusions) {
         CString upper = text;
         upper.MakeUpper();
-        if (!upper.IsEmpty() && belowDrive.Find(upper) >= 0) return &text;
+        if (!upper.IsEmpty() && belowDrive.Find(upper) >= 0) return "excluded by --exclude " + text.ToUtf8();
     }
-    return nullptr;
+    return "excluded";
 }
 
-bool Contains(const std::vector<CString>& list, const CString& path) {
-    return std::find(list.begin(), list.end(), path) != list.end();
-}
-
-// The path with each name as its folder holds it: a file given in another
-// letter case is stored under its own name. Unchanged where a name is not found.
-CString OnDiskSpelling(const CString& path) {
-    if (path.GetLength() < 4 || path[1] != u':' || path[2] != u'\\' || path.FindOneOf(u"*?<>\"") >= 0) return path;
-    CString out = path.Left(3);
-    for (int start = 3; start < path.GetLength();) {
-        int end = path.Find(u'\\', start);
-        if (end < 0) end = path.GetLength();
-        CString query = out + path.Mid(start, end - start);
-        if (query.GetLength() >= MAX_PATH) query = u"\\\\?\\" + query;
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW(query, &data);
-        if (find == INVALID_HANDLE_VALUE) return path;
-        FindClose(find);
-        out += data.cFileName;
-        if (end < path.GetLength()) out += u'\\';
-        start = end + 1;
+// Why the module did not store a file it named with -235 after this system error.
+std::string NotStoredReason(long long systemError) {
+    switch (systemError) {
+    case ERROR_INVALID_NAME: return "a name Windows cannot hold";
+    case ERROR_CANT_ACCESS_FILE: return "it lies behind a link or mount point, which the image keeps without what it leads to";
+    case ERROR_FILE_NOT_FOUND: return "no capture took it";
+    default: return "the image cannot store it (system error " + std::to_string(systemError) + ")";
     }
-    return out;
 }
 
 }  // namespace
 
-BackupSummary SummarizeBackup(Display& display, const BackupInputs& inputs, const std::vector<CString>& imageFiles) {
-    const std::set<std::u16string> stored = StoredPaths(display, imageFiles);
+BackupSummary SummarizeBackup(const Host& host, const BackupInputs& inputs) {
     BackupSummary summary;
-    std::set<std::u16string> counted;  // a file given twice, or in two spellings, is stored once
-    for (const CString& given : inputs.files) {
-        const CString file = OnDiskSpelling(given);
-        const DWORD attributes = GetFileAttributesW(file);
-        const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_SUCCESS;
-        const auto notStored = std::find_if(inputs.notStored.begin(), inputs.notStored.end(),
-                                            [&](const auto& named) { return named.first == file; });
-        if (notStored != inputs.notStored.end()) {
-            summary.leftOut.push_back(*notStored);
-        } else if (stored.count(file.str()) || (Contains(inputs.overLength, file) && attributes != INVALID_FILE_ATTRIBUTES)) {
-            if (counted.insert(file.str()).second) ++summary.stored;
-        } else if (error == ERROR_INVALID_NAME) {
-            summary.leftOut.push_back({file, "a name Windows cannot hold"});
-        } else if (attributes == INVALID_FILE_ATTRIBUTES) {
-            summary.leftOut.push_back({file, "not found"});
-        } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            summary.leftOut.push_back({file, "a folder, not a file"});
-        } else if (const CString* text = ExclusionOf(file, inputs.exclusions)) {
-            summary.leftOut.push_back({file, "excluded by --exclude " + text->ToUtf8()});
-        } else if (inputs.categoriesChosen) {
-            summary.leftOut.push_back({file, "not in a chosen category"});
-        } else {
-            summary.noCategory.push_back(file);
+    summary.stored = host.FilesStored();
+    std::set<std::u16string> named;  // a file is named by the first notification about it
+    for (const Host::NamedFile& file : host.NamedFiles()) {
+        const CString path = CString::FromUtf8(file.path);
+        std::string reason;
+        switch (file.code) {
+        case QXFM_OPERATION_FILE_EXCLUDED: reason = ExclusionOf(path, inputs.exclusions); break;
+        case QXFM_OPERATION_FILE_OF_NO_CATEGORY:
+            if (!inputs.categoriesChosen) {
+                if (named.insert(path.str()).second) summary.noCategory.push_back(path);
+                continue;
+            }
+            reason = "not in a chosen category";
+            break;
+        case MSG_ERROR_SERIALIZATION_FAILED: reason = "not found"; break;
+        case MSG_ERROR_WIM_MSG_ERROR: reason = NotStoredReason(file.systemError); break;
+        case MSG_ERROR_COPYDATA_CANNOT_FIND:
+            reason = "its path is too long and it could not be copied into an exception folder";
+            break;
+        default: continue;
         }
+        if (named.insert(path.str()).second) summary.leftOut.push_back({path, reason});
     }
     return summary;
 }

@@ -1,12 +1,12 @@
-// What became of each file given to a backup, told from the images it wrote:
-// stored, of no category (not stored), or left out with the reason.
+// What became of each file given to a backup, as the module told it: stored,
+// of no category (not stored), or left out with the reason.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "atlstr.h"
-#include "display.h"
+#include "host.h"
 
 namespace qxfm {
 
@@ -17,15 +17,13 @@ struct BackupSummary {
 };
 
 struct BackupInputs {
-    const std::vector<CString>& files;
     const std::vector<CString>& exclusions;
-    bool categoriesChosen;                    // --category limited the backup
-    const std::vector<CString>& overLength;   // files the module reported as longer than 260 (stored relocated)
-    const std::vector<std::pair<CString, std::string>>& notStored;  // files the module named as not stored, why
+    bool categoriesChosen;  // --category limited the backup
 };
 
-// Reads the images (one file, or the parts of a split one) and sorts the input files.
-BackupSummary SummarizeBackup(Display& display, const BackupInputs& inputs, const std::vector<CString>& imageFiles);
+// Sorts the files the module named during the backup; the rest of the listed
+// files were stored (the module counts them).
+BackupSummary SummarizeBackup(const Host& host, const BackupInputs& inputs);
 void PrintBackupSummary(const BackupSummary& summary, size_t imageFileCount);
 
 }  // namespace qxfm

@@ -94,21 +94,7 @@ int RunBackup(Host& host, const Args& args) {
     status = Conclude(host, !usable, "backup");
     if (status != kExitOk) return status;
     for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
-    std::vector<CString> overLength;
-    std::vector<std::pair<CString, std::string>> notStored;
-    for (const Host::NamedFile& file : host.FilesInErrors()) {
-        const CString path = CString::FromUtf8(file.path);
-        if (file.code == MSG_ERROR_PATH_LONGER_THAN_260) overLength.push_back(path);
-        if (file.code == MSG_ERROR_WIM_MSG_ERROR)
-            notStored.push_back({path, file.systemError == ERROR_INVALID_NAME
-                                           ? std::string("a name Windows cannot hold")
-                                           : "the image cannot store it (system error " +
-                                                 std::to_string(file.systemError) + ")"});
-        if (file.code == MSG_ERROR_COPYDATA_CANNOT_FIND)
-            notStored.push_back({path, "its path is too long and it could not be copied into an exception folder"});
-    }
-    const BackupInputs inputs{files, exclusions, !categories.empty(), overLength, notStored};
-    PrintBackupSummary(SummarizeBackup(host.display(), inputs, imageFiles), imageFiles.size());
+    PrintBackupSummary(SummarizeBackup(host, {exclusions, !categories.empty()}), imageFiles.size());
     if (result & QXFM_BACKUP_NOT_SPLIT)
         status = Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole");
     if (result & QXFM_BACKUP_FILES_LEFT_OUT)
@@ -133,7 +119,7 @@ int RunRaw(Host& host, const Args& args) {
     if ((status = Conclude(host, result != 0, "raw backup")) == kExitCancelled) return status;
     // A file larger than the free space makes the module remove every copy.
     size_t copied = host.FilesReported();
-    for (const Host::NamedFile& file : host.FilesInErrors()) {
+    for (const Host::NamedFile& file : host.NamedFiles()) {
         if (file.code == MSG_ERROR_COPYDATA_NOSPACE_FAILED) copied = 0;
         std::printf("not copied: %s\n", file.path.c_str());
     }

@@ -57,8 +57,16 @@ void Host::Drain() {
                 m_display.Warning(ConstantText(reinterpret_cast<const WCHAR*>(msg.wParam)));
                 continue;
             }
+            if (code == QXFM_OPERATION_FILES_STORED) {
+                m_filesStored = static_cast<size_t>(msg.lParam);
+                continue;
+            }
             std::string payload;
             if (msg.lParam && QxfmOperationLParamIsString(static_cast<int>(code))) payload = TakeBstr(msg.lParam);
+            if (code == QXFM_OPERATION_FILE_EXCLUDED || code == QXFM_OPERATION_FILE_OF_NO_CATEGORY) {
+                m_namedFiles.push_back({code, payload});
+                continue;
+            }
             m_display.Operation(OperationText(static_cast<int>(code), payload));
         } else if (msg.message == m_errorStr) {
             std::string text;
@@ -69,7 +77,7 @@ void Host::Drain() {
                 const std::string path = TakeBstr(msg.lParam);
                 const long long systemError = code == MSG_ERROR_WIM_MSG_ERROR ? m_lastSystemError : 0;
                 text = ErrorText(code, path, systemError);
-                m_filesInErrors.push_back({code, path, systemError});
+                m_namedFiles.push_back({code, path, systemError});
             } else {
                 if (code > 0) m_lastSystemError = code;
                 text = ErrorText(code, "", static_cast<long long>(msg.lParam));

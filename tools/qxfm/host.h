@@ -35,14 +35,17 @@ public:
     void Ignore(long long errorCode) { m_ignored = errorCode; }
     // Files reported by a progress-string notification (copied, taken) so far.
     size_t FilesReported() const { return m_filesReported; }
-    // The files that error notifications named, with their codes, in order;
-    // for -235 the system error code posted just before it.
+    // The files that notifications named (error codes, and a backup's notes of
+    // files excluded or of no category), with their codes, in order; for -235
+    // the system error code posted just before it.
     struct NamedFile {
         long long code;
         std::string path;
         long long systemError = 0;
     };
-    const std::vector<NamedFile>& FilesInErrors() const { return m_filesInErrors; }
+    const std::vector<NamedFile>& NamedFiles() const { return m_namedFiles; }
+    // The number of listed files the last backup stored, as it reported it.
+    size_t FilesStored() const { return m_filesStored; }
     // How many error notifications with this code were posted so far, shown or not.
     size_t ErrorsPosted(long long code) const;
 
@@ -56,7 +59,8 @@ private:
     long long m_ignored = 0;
     long long m_lastSystemError = 0;
     size_t m_filesReported = 0;
-    std::vector<NamedFile> m_filesInErrors;
+    std::vector<NamedFile> m_namedFiles;
+    size_t m_filesStored = 0;
     std::map<long long, size_t> m_errorsPosted;
 };
 

@@ -1,0 +1,52 @@
+// What became of each file a backup is given. Every listed file ends in
+// exactly one class, and the backup is complete only when none of them is
+// missing or left out: success is never taken from the absence of an error.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "atlstr.h"
+#include "image/capture_context.h"
+
+class BackupAccount {
+public:
+    enum class Outcome : uint8_t {
+        Pending,     // to be stored: its stand-ins are offered to the captures
+        Stored,      // every stand-in of it was taken
+        Excluded,    // the host's exclusion list names it
+        NoCategory,  // no chosen category takes its extension
+        Missing,     // no file is there
+        LeftOut,     // there, of a chosen category, and not stored: named to the host
+    };
+
+    // Enters a listed file under the path it has on disk (as given when it is
+    // missing). A file listed before keeps its first entry: *again is set and
+    // that entry's index returned.
+    uint32_t Enter(const CString& path, bool* again);
+    void Set(uint32_t file, Outcome outcome) { m_files[file].outcome = outcome; }
+    // The pending file is stored once the captures take this many stand-ins
+    // of it: the file or its exception copy (1), or its pieces.
+    void Expect(uint32_t file, uint32_t standIns) { m_files[file].standIns = standIns; }
+    // After the captures: a pending file whose stand-ins were all taken, none
+    // left out, is stored; one an error left out is left out; the others are
+    // left out and returned, to be named.
+    std::vector<uint32_t> Settle(const std::vector<FileMarks>& marks);
+    // Nothing listed is missing or left out.
+    bool Complete() const;
+    size_t Count(Outcome outcome) const;
+
+    const std::vector<CString>& paths() const { return m_paths; }
+    size_t size() const { return m_paths.size(); }
+
+private:
+    struct File {
+        Outcome outcome = Outcome::Pending;
+        uint32_t standIns = 0;
+    };
+    std::vector<CString> m_paths;
+    std::vector<File> m_files;
+    std::unordered_map<std::u16string, uint32_t> m_index;
+};

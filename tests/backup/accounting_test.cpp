@@ -1,0 +1,124 @@
+// Every file a host lists ends in exactly one class, whatever stands for it in
+// the image and whatever traps lie on the way: stored, excluded, of no chosen
+// category, missing, or left out and named. The stored ones restore byte for byte.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "backup_host.h"
+#include "sample_tree.h"
+
+using namespace qxtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const ULONGLONG kMiB = 1048576;
+
+struct Accounting : BackupHost {
+    SampleTree tree = MakeSampleTree(drives, 3 * kMiB);
+
+    // The string payloads of one operation code.
+    std::set<std::u16string> Noted(const std::vector<Posted>& posted, long long code) const {
+        std::set<std::u16string> paths;
+        for (const Posted& p : posted)
+            if (p.message == host.operationStr && p.wParam == code) paths.insert(p.text.str());
+        return paths;
+    }
+    std::set<std::u16string> Named(const std::vector<Posted>& posted, long long code) const {
+        std::set<std::u16string> paths;
+        for (const CString& text : ErrorTexts(posted, code)) paths.insert(text.str());
+        return paths;
+    }
+};
+
+CString Deep(const CString& first) {
+    CString path = first;
+    for (int i = 0; i < 12; ++i) path += u"\\a rather long folder name";
+    return path;
+}
+
+}  // namespace
+
+TEST_F(Accounting, EveryListedFileIsStoredOrNamedWhateverStandsForItAndWhateverTrapsLie) {
+    if (!MakeLink(drives.Root('D') + "/Trap", drives.Root('C') + "/probe", true)) GTEST_SKIP() << kNoLinks;
+    fs::remove(drives.Root('C') + "/probe");
+    // An exception folder that leads off the drive, and a folder that leads to another.
+    fs::create_directories(drives.Root('D') + "/Trap");
+    ASSERT_TRUE(MakeLink(drives.Root('D') + "/Trap", drives.Root('C') + "/_Exception1", true));
+    drives.Write(u"D:\\Shared\\linked.doc", "behind a link");
+    ASSERT_TRUE(MakeLink(drives.Root('D') + "/Shared", drives.Root('C') + "/Users/ann/Linked", true));
+    const CString secret = Deep(u"C:\\Users\\ann\\Private") + u"\\secret.doc";
+    drives.Write(secret, "private");
+    const CString linked = u"C:\\Users\\ann\\Linked\\linked.doc";
+    const CString gone = u"C:\\Users\\ann\\Documents\\gone.doc";
+    const std::string badName = "bad\xff name.doc";
+    WriteHostFile(drives.Root('C') + "/Users/ann/Documents/" + badName, "not UTF-8");
+    const CString bad = CString(u"C:\\Users\\ann\\Documents\\") + CString::FromUtf8(badName);
+
+    std::vector<CString> files = tree.Paths();
+    for (const CString& trap : {secret, linked, gone, bad}) files.push_back(trap);
+    files.push_back(u"C:\\USERS\\ann\\Documents\\report.doc");  // listed again, in other letter case
+    // Texts found in the stand-ins' paths (an exception copy, pieces), a private folder, and an empty entry.
+    std::vector<CString> exclusions{u"exception", u"avi.00", u"\\Private\\", u""};
+    module.SetExclusionFileList(&exclusions);
+    const auto before = TreeState(drives.Root('C'));
+
+    ASSERT_EQ(QXFM_BACKUP_FILES_LEFT_OUT, Backup(files, {}, TRUE, 1));
+    const std::vector<Posted> posted = host.Drain();
+
+    // The classes partition the listed files.
+    std::set<std::u16string> stored;
+    for (const SampleFile& f : tree.files)
+        if (f.category != u"OTHERS") stored.insert(f.path.str());
+    const std::set<std::u16string> excluded{secret.str()}, noCategory{u"C:\\Users\\ann\\setup.bin"},
+        missing{gone.str()}, leftOut{linked.str(), bad.str()};
+    EXPECT_EQ(excluded, Noted(posted, QXFM_OPERATION_FILE_EXCLUDED));
+    EXPECT_EQ(noCategory, Noted(posted, QXFM_OPERATION_FILE_OF_NO_CATEGORY));
+    EXPECT_EQ(missing, Named(posted, MSG_ERROR_SERIALIZATION_FAILED));
+    EXPECT_EQ(leftOut, Named(posted, MSG_ERROR_WIM_MSG_ERROR));
+    EXPECT_TRUE(Named(posted, MSG_ERROR_COPYDATA_CANNOT_FIND).empty());
+    const auto count = std::find_if(posted.begin(), posted.end(), [&](const Posted& p) {
+        return p.message == host.operationStr && p.wParam == QXFM_OPERATION_FILES_STORED;
+    });
+    ASSERT_NE(posted.end(), count);
+    EXPECT_EQ(static_cast<long long>(stored.size()), count->lParam);
+    EXPECT_EQ(files.size() - 1, stored.size() + excluded.size() + noCategory.size() + missing.size() + leftOut.size());
+    EXPECT_TRUE(HasCode(posted, host.errorStr, ERROR_CANT_ACCESS_FILE));
+    EXPECT_TRUE(LogHas("Exclusion entry 4 is empty and is ignored: it would exclude every file"));
+
+    // Nothing was made through the links, nothing of the run is left, and the
+    // images hold neither the link nor the private file in any form.
+    EXPECT_TRUE(fs::is_empty(drives.Root('D') + "/Trap"));
+    EXPECT_EQ(before, TreeState(drives.Root('C')));
+    std::set<std::string> inImages;
+    for (int image = 1; image <= 4; ++image)
+        for (const std::string& path : ImageFiles(image)) inImages.insert(path);
+    for (const std::string& path : inImages) {
+        EXPECT_EQ(std::string::npos, path.find("Linked")) << path;
+        EXPECT_EQ(std::string::npos, path.find("Private")) << path;
+    }
+    EXPECT_TRUE(inImages.count("/Users/ann/Videos/holiday.avi.000"));
+
+    // Every stored file restores byte for byte; the over-length one from its copy's folder.
+    std::vector<CString> all{u"DOCUMENTS", u"PICTURES", u"MUSIC", u"VIDEO"};
+    ASSERT_EQ(0, module.Restore(host.handle(), kFolder, &all, u"D:\\Restore", nullptr));
+    for (const SampleFile& f : tree.files) {
+        if (f.category == u"OTHERS") continue;
+        const std::string drive = RestoredDrive(static_cast<char>(f.path[0]));
+        std::string below = f.path.ToUtf8().substr(3);
+        std::replace(below.begin(), below.end(), '\\', '/');
+        std::string restored = drive + "/" + below;
+        if (f.path.GetLength() > 217) {
+            const std::string folder = f.path[0] == u'C' ? "/_Exception3/" : "/_Exception2/";
+            const std::string name = below.substr(below.rfind('/') + 1);
+            const std::vector<std::string> copies = FilesBelow(drive + folder, name.size() > 217 ? "_ReName.txt" : name);
+            ASSERT_EQ(1u, copies.size()) << below;
+            restored = copies[0];
+        }
+        EXPECT_EQ(f.content, ReadHostFile(restored)) << below;
+    }
+    EXPECT_FALSE(fs::exists(RestoredDrive('C') + "/Users/ann/Linked"));
+}
