@@ -76,8 +76,45 @@ TEST_F(RestoreFixture, AMergeOnADriveThatFillsUpLeavesThePiecesAndFails) {
               left);
 }
 
+// The apply itself runs out of room: no file cut short stands under its
+// name; it is removed and named (-235), what came back whole stays.
+TEST_F(RestoreFixture, AnApplyOnADriveThatFillsUpLeavesNoFileCutShort) {
+    TestDrives three{{"C", "D", "E"}};
+    SampleTree tree = MakeSampleTree(three, 3 * kMiB);
+    {
+        std::vector<CString> files = tree.Paths(), categories, imageFiles;
+        imageFiles.reserve(8);
+        ASSERT_EQ(0, module.Backup(host.handle(), &files, tree.typeList, &categories, u"D:\\Backups\\Monday", u"Image",
+                                   FALSE, 0, WIM_COMPRESS_NONE, &imageFiles, nullptr));
+        host.Drain();
+    }
+    TmpfsMount small(three.Root('E'), "1m");
+    if (!small.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+
+    EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Documents", u"Video"}, u"E:\\Restore"));
+    auto posted = host.Drain();
+    std::vector<std::string> roots;
+    for (auto& e : fs::directory_iterator(three.Root('E') + "/Restore/System Recovery Files")) roots.push_back(e.path());
+    ASSERT_EQ(1u, roots.size());
+    EXPECT_FALSE(HostExists(RestoredHostPath(roots[0], kBigFile)));
+    std::vector<CString> named;
+    for (const Posted& p : posted)
+        if (p.message == host.errorStr && p.wParam == MSG_ERROR_WIM_MSG_ERROR) named.push_back(p.text);
+    ASSERT_EQ(1u, named.size());
+    EXPECT_EQ(named[0].Right(12), CString(u"\\holiday.avi"));
+    size_t whole = 0;
+    for (const SampleFile& file : tree.files) {
+        const std::string restored = RestoredHostPath(roots[0], file.path);
+        if (!HostExists(restored)) continue;
+        ++whole;
+        EXPECT_TRUE(ReadHostFile(restored) == file.content) << restored;
+    }
+    EXPECT_GT(whole, 0u);
+}
+
 // Every point at which the host can cancel a split restore with a big file:
-// afterwards no piece and no partial big file is left; what was restored stays.
+// afterwards no piece, no partial big file and no file cut short is left;
+// what was restored stays.
 TEST_F(RestoreFixture, ACancelAtAnyPointLeavesNoPiecesBehind) {
     SampleTree tree = MakeSampleTree(drives, 3 * kMiB);
     BackUp(tree, TRUE, 1, WIM_COMPRESS_NONE);
@@ -94,9 +131,12 @@ TEST_F(RestoreFixture, ACancelAtAnyPointLeavesNoPiecesBehind) {
         ++points;
         EXPECT_EQ(1, result) << "cancelled at call " << cancelAt;
         EXPECT_EQ(std::vector<std::string>(), PiecesAndPartialFiles(target)) << "cancelled at call " << cancelAt;
-        std::string big = RestoredHostPath(RestoreRoot(), kBigFile);
-        if (HostExists(big)) {
-            EXPECT_TRUE(ReadHostFile(big) == tree.Find(kBigFile)->content);
+        // Whatever stands under a file's name came back whole.
+        const std::string root = RestoreRoot();
+        for (const SampleFile& file : tree.files) {
+            const std::string restored = RestoredHostPath(root, file.path);
+            if (HostExists(restored))
+                EXPECT_TRUE(ReadHostFile(restored) == file.content) << restored << " cancelled at call " << cancelAt;
         }
         fs::remove_all(target);
     }
