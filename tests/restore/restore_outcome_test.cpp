@@ -51,13 +51,7 @@ TEST_F(RestoreFixture, ARebuiltBigFileGetsTheOriginalsLastWriteTime) {
 TEST_F(RestoreFixture, AMergeOnADriveThatFillsUpLeavesThePiecesAndFails) {
     TestDrives three{{"C", "D", "E"}};
     SampleTree tree = MakeSampleTree(three, 3 * kMiB);
-    {
-        std::vector<CString> files = tree.Paths(), categories, imageFiles;
-        imageFiles.reserve(8);
-        ASSERT_EQ(0, module.Backup(host.handle(), &files, tree.typeList, &categories, u"D:\\Backups\\Monday", u"Image",
-                                   TRUE, 1, WIM_COMPRESS_NONE, &imageFiles, nullptr));
-        host.Drain();
-    }
+    BackUp(tree, TRUE, 1, WIM_COMPRESS_NONE);
     TmpfsMount small(three.Root('E'), "5m");
     if (!small.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
 
@@ -81,13 +75,7 @@ TEST_F(RestoreFixture, AMergeOnADriveThatFillsUpLeavesThePiecesAndFails) {
 TEST_F(RestoreFixture, AnApplyOnADriveThatFillsUpLeavesNoFileCutShort) {
     TestDrives three{{"C", "D", "E"}};
     SampleTree tree = MakeSampleTree(three, 3 * kMiB);
-    {
-        std::vector<CString> files = tree.Paths(), categories, imageFiles;
-        imageFiles.reserve(8);
-        ASSERT_EQ(0, module.Backup(host.handle(), &files, tree.typeList, &categories, u"D:\\Backups\\Monday", u"Image",
-                                   FALSE, 0, WIM_COMPRESS_NONE, &imageFiles, nullptr));
-        host.Drain();
-    }
+    BackUp(tree, FALSE, 0, WIM_COMPRESS_NONE);
     TmpfsMount small(three.Root('E'), "1m");
     if (!small.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
 
