@@ -125,9 +125,9 @@ bool CreateLevels(const CString& path, DWORD attributes, CString* failed, LevelM
     std::vector<CString> components = PathComponents(folder);
     if (components.empty() && root.IsEmpty()) {
         // A file directly in the drive root: the root is the only level.
-        CString root = drive + u"\\";
-        if (GetFileAttributesW(root) == INVALID_FILE_ATTRIBUTES) {
-            ReportCreateFailure(WithLongPathPrefix(root), failed);
+        const CString driveRoot = drive + u"\\";
+        if (GetFileAttributesW(driveRoot) == INVALID_FILE_ATTRIBUTES) {
+            ReportCreateFailure(WithLongPathPrefix(driveRoot), failed);
             return false;
         }
         DbgLog(u"Path of directory has been created before!");
