@@ -1,5 +1,6 @@
 #include "backup/journaled_folders.h"
 
+#include "services/file_utils.h"
 #include "services/path_parts.h"
 #include "services/run_journal.h"
 #include "folders/directories.h"
@@ -13,4 +14,14 @@ bool MakeFoldersFor(const CString& file, DWORD attributes, RunJournal& journal) 
             return false;
     }
     return CreateDirectories(file, attributes);
+}
+
+bool MakeFoldersBelow(const CString& root, const CString& file, RunJournal& journal) {
+    CString level = root.Left(root.GetLength() - 1);
+    WIN32_FIND_DATAW data;
+    for (const CString& name : PathComponents(file.Mid(root.GetLength(), file.ReverseFind(u'\\') - root.GetLength()))) {
+        level += u"\\" + name;
+        if (!FindAsSpelled(WithLongPathPrefix(level), &data) && !journal.WillCreateFolder(level)) return false;
+    }
+    return CreateDirectoriesBelow(root, file);
 }

@@ -10,3 +10,8 @@ class RunJournal;
 // attributes added. False when an entry cannot be written or a level cannot
 // be made (-230 posted).
 bool MakeFoldersFor(const CString& file, DWORD attributes, RunJournal& journal);
+
+// The same below root, a folder of the run's own (ending in a backslash):
+// there a level counts only as spelled, so "docs" is made beside "Docs"
+// wherever the file system can hold both.
+bool MakeFoldersBelow(const CString& root, const CString& file, RunJournal& journal);

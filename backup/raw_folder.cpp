@@ -51,7 +51,7 @@ bool CRawBackupFolder::Open() {
     return true;
 }
 
-bool CRawBackupFolder::MakeFoldersFor(const CString& file) { return m_open && ::MakeFoldersFor(file, 0, m_journal); }
+bool CRawBackupFolder::MakeFoldersFor(const CString& file) { return m_open && MakeFoldersBelow(m_path, file, m_journal); }
 
 bool CRawBackupFolder::WillCreate(const CString& file) { return m_open && m_journal.WillCreate(file); }
 

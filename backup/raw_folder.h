@@ -27,7 +27,8 @@ public:
     // The folder the copies go to, with a trailing backslash; empty until open.
     const CString& Path() const { return m_path; }
     // Makes the folders on the way to file below Path() (a folder path ends in
-    // a backslash). False on failure (-230 posted when a folder could not be made).
+    // a backslash), each level as spelled. False on failure (-230 posted when a
+    // folder could not be made).
     bool MakeFoldersFor(const CString& file);
     // Enters a file about to be made below Path(); false when it must not be made.
     bool WillCreate(const CString& file);

@@ -107,24 +107,31 @@ std::vector<CString> ClearFolder(const CString& folder) {
     return subFolders;
 }
 
-bool CreateLevels(const CString& path, DWORD attributes, CString* failed, LevelMatch match) {
+// Creates the levels of path; those of root (a folder that exists, ending in a
+// backslash, that path lies below) are taken as they are.
+bool CreateLevels(const CString& path, DWORD attributes, CString* failed, LevelMatch match,
+                  const CString& root = CString()) {
     if (path.IsEmpty()) return false;
     CString drive, folder;
     if (!SplitDriveAndFolder(path, drive, folder)) return false;
     if (drive.IsEmpty()) return true;  // network, relative or "\\?\" path: nothing to create
 
     DbgLog(u"Will do creating directory recursively!");
+    CString level = drive;
+    if (!root.IsEmpty()) {
+        level = root.Left(root.GetLength() - 1);
+        folder = path.Mid(root.GetLength(), path.ReverseFind(u'\\') + 1 - root.GetLength());
+    }
     std::vector<CString> components = PathComponents(folder);
-    if (components.empty()) {
+    if (components.empty() && root.IsEmpty()) {
         // A file directly in the drive root: the root is the only level.
-        CString root = drive + u"\\";
-        if (GetFileAttributesW(root) == INVALID_FILE_ATTRIBUTES) {
-            ReportCreateFailure(WithLongPathPrefix(root), failed);
+        const CString driveRoot = drive + u"\\";
+        if (GetFileAttributesW(driveRoot) == INVALID_FILE_ATTRIBUTES) {
+            ReportCreateFailure(WithLongPathPrefix(driveRoot), failed);
             return false;
         }
         DbgLog(u"Path of directory has been created before!");
     }
-    CString level = drive;
     for (const CString& component : components) {
         level += u'\\';
         level += component;
@@ -186,5 +193,5 @@ bool DeleteFolderTree(CString folder) {
 
 bool CreateDirectoriesBelow(const CString& root, const CString& path) {
     return UsableBelow(root, path, MSG_ERROR_CREATE_DIRECTORY_FAILED) &&
-           CreateLevels(path, 0, nullptr, LevelMatch::AsSpelled);
+           CreateLevels(path, 0, nullptr, LevelMatch::AsSpelled, WithBackslash(root));
 }

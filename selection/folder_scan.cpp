@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "services/dbglog.h"
 #include "services/notify.h"
 #include "services/path_parts.h"
 #include "services/report_error.h"
@@ -64,10 +65,19 @@ private:
             // the host would miss without a word: the host is told (-238),
             // the debug log names it, and the walk goes on with the rest.
             if (!m_levels.empty()) ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, search.GetString());
+            // A root that is missing (or cannot be listed) is no empty root:
+            // the walk fails, naming it. Only an empty drive root lists nothing.
+            else if (GetLastError() != ERROR_FILE_NOT_FOUND) return RootNotListed(level.folder);
             return Walk::Done;
         }
         m_levels.push_back(std::move(level));
         return Walk::Listing;
+    }
+
+    static Walk RootNotListed(const CString& folder) {
+        DbgLog(u"MSG_ERROR_SCAN_FOLDER_FAILED - The folder %s cannot be listed, error %u", folder.GetString(),
+               static_cast<unsigned>(GetLastError()));
+        return Walk::Failed;
     }
 
     // Handles the next entry of the deepest level: Listing to go on, or that level's result.

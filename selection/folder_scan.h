@@ -13,6 +13,7 @@ bool MatchExtension(CString extension, const std::vector<CString>* patterns);
 // Walks folder depth-first in directory-listing order, never following reparse
 // points. Collecting mode (totalBytes set): appends every matching file to
 // result, adds its size to *totalBytes, posts progress. Probe mode (totalBytes
-// null): stops at the first matching file. True completed or found, false failed or cancelled.
+// null): stops at the first matching file. True completed or found, false failed or cancelled,
+// or when folder itself does not exist or cannot be listed (the debug log names it).
 bool ScanFolder(CString folder, const std::vector<CString>* patterns, double usedBytes, double* progressBytes,
                 std::vector<CString>* result, ULONGLONG* totalBytes);

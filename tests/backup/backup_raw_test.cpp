@@ -65,6 +65,9 @@ TEST_F(BackupRawTest, CopiesKeepTheNamesAndAttributesOnDiskAndNeverMerge) {
     drives.Write(u"C:\\Users\\Ann\\case.txt", "case");
     drives.Write(u"C:\\Users\\Ann\\CASE.TXT", "CASE");
     drives.Write(u"C:\\Users\\Ann\\Sub\\x.txt", "x");
+    // Folders too: each copy goes below its own folder's name.
+    drives.Write(u"C:\\Users\\Ann\\Docs\\same.txt", "Docs");
+    drives.Write(u"C:\\Users\\Ann\\docs\\same.txt", "docs");
     const DWORD folderBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
     ASSERT_TRUE(SetFileAttributesW(drives.Path(u"C:\\Users\\Ann"), folderBits));
     ASSERT_TRUE(SetFileAttributesW(drives.Path(u"C:\\Users\\Ann\\Sub"), FILE_ATTRIBUTE_SYSTEM));
@@ -72,7 +75,8 @@ TEST_F(BackupRawTest, CopiesKeepTheNamesAndAttributesOnDiskAndNeverMerge) {
     // listed a second time is the same file.
     std::vector<CString> files = {drives.Path(u"C:\\USERS\\ANN\\Case.txt"), drives.Path(u"C:\\Users\\Ann\\case.txt"),
                                   drives.Path(u"c:\\users\\ann\\CASE.TXT"), drives.Path(u"C:\\USERS\\ANN\\SUB\\x.txt"),
-                                  drives.Path(u"C:\\Users\\Ann\\Case.txt")};
+                                  drives.Path(u"C:\\Users\\Ann\\Case.txt"), drives.Path(u"C:\\Users\\Ann\\Docs\\same.txt"),
+                                  drives.Path(u"C:\\Users\\Ann\\docs\\same.txt")};
 
     ASSERT_EQ(Run(&files, drives.Path(u"D:\\backup")), 0);
 
@@ -80,8 +84,12 @@ TEST_F(BackupRawTest, CopiesKeepTheNamesAndAttributesOnDiskAndNeverMerge) {
     const std::string upper = drives.RawCopyPlace(u"C:\\Users\\Ann\\CASE.TXT");
     const std::string mixed = drives.RawCopyPlace(u"C:\\Users\\Ann\\Case.txt");
     const std::string lower = drives.RawCopyPlace(u"C:\\Users\\Ann\\case.txt");
-    EXPECT_EQ(FilesBelow(stamp),
-              Sorted({upper, mixed, drives.RawCopyPlace(u"C:\\Users\\Ann\\Sub\\x.txt"), lower, "SourceFileList.log"}));
+    const std::string docsUpper = drives.RawCopyPlace(u"C:\\Users\\Ann\\Docs\\same.txt");
+    const std::string docsLower = drives.RawCopyPlace(u"C:\\Users\\Ann\\docs\\same.txt");
+    EXPECT_EQ(FilesBelow(stamp), Sorted({upper, mixed, drives.RawCopyPlace(u"C:\\Users\\Ann\\Sub\\x.txt"), lower,
+                                         docsUpper, docsLower, "SourceFileList.log"}));
+    EXPECT_EQ(ReadHostFile(stamp + "/" + docsUpper), "Docs");
+    EXPECT_EQ(ReadHostFile(stamp + "/" + docsLower), "docs");
     EXPECT_EQ(ReadHostFile(stamp + "/" + mixed), "Case");
     EXPECT_EQ(ReadHostFile(stamp + "/" + lower), "case");
     EXPECT_EQ(ReadHostFile(stamp + "/" + upper), "CASE");

@@ -134,7 +134,8 @@ TEST_F(QxfmTool, BackupNamesTheFilesTheImageCannotStoreAndExitsWith4) {
 }
 
 // A folder whose Linux name Windows cannot spell cannot be listed: its files
-// are missing from the scan, and neither the scan nor a backup of it is a success.
+// are missing from the scan, and neither the scan nor a backup of it is a
+// success. A folder to scan that does not exist fails the scan.
 TEST_F(QxfmTool, AFolderTheScanCouldNotListMakesScanAndBackupExitWith4) {
     drives.Write(u"C:\\types.txt", "[Documents]\r\ndoc\r\n");
     drives.Write(u"C:\\docs\\good.doc", "good");
@@ -152,6 +153,14 @@ TEST_F(QxfmTool, AFolderTheScanCouldNotListMakesScanAndBackupExitWith4) {
     EXPECT_EQ(backup.out, "D:\\Backups\\Mon.wim\n1 files stored in 1 image file(s)\n");
     EXPECT_EQ(backup.LastErrLine(), missing) << backup.err;
     EXPECT_NE(ReadHostFile(drives.WorkDir() + "/Dbg.log").find("at 10:30"), std::string::npos);
+
+    // A folder or drive that does not exist is no folder without files.
+    for (const std::string folder : {"C:\\Users\\anne", "Q:\\Docs"}) {
+        ToolRun run = Run({"scan", "--types", "C:\\types.txt", "--folder", folder});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.LastErrLine(), "qxfm: scan failed: " + folder + " does not exist") << run.err;
+    }
 }
 
 TEST_F(QxfmTool, BackupNamesAnOverLengthFileItCouldNotCopyAside) {

@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 
 extern char** environ;
@@ -16,12 +15,11 @@ extern char** environ;
 namespace qxfmtest {
 namespace {
 
-// The child's environment: this process's, without its drive table and with
-// the options' settings.
+// The child's environment: this process's (which holds none of the user's
+// settings) with the options' settings.
 std::vector<std::string> ChildEnvironment(const ToolOptions& options) {
     std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "QXFM_DRIVES=", 12) != 0 && std::strncmp(*e, "QXFM_PLAIN=", 11) != 0) env.push_back(*e);
+    for (char** e = environ; *e; ++e) env.push_back(*e);
     if (!options.drives.empty()) env.push_back("QXFM_DRIVES=" + options.drives);
     for (const std::string& e : options.extraEnv) env.push_back(e);
     return env;

@@ -67,7 +67,11 @@ struct RestoreFixture : ::testing::Test {
 
     // Host path of the one dated restore folder below C:\Restore\System Recovery Files.
     std::string RestoreRoot(const std::string& targetName = "Restore") {
-        std::string base = drives.Root('C') + "/" + targetName + "/System Recovery Files";
+        return RestoreRootIn(drives.Root('C') + "/" + targetName);
+    }
+    // The same below the restore target given by its host path.
+    static std::string RestoreRootIn(const std::string& hostTarget) {
+        std::string base = hostTarget + "/System Recovery Files";
         std::vector<std::string> roots;
         for (auto& e : fs::directory_iterator(base)) roots.push_back(e.path().string());
         EXPECT_EQ(1u, roots.size());

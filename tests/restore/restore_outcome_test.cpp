@@ -1,8 +1,9 @@
-// What a restore reports and leaves behind: a drive that fills up during a
-// merge, a cancel at any point, the times of rebuilt files, categories without
-// an image, a restore folder deeper than 260 characters.
+// What a restore reports and leaves behind: a drive that fills up during an
+// apply or a merge, a cancel at any point, the times of rebuilt files,
+// categories without an image, a restore folder deeper than 260 characters.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <regex>
 
 #include "restore_fixture.h"
@@ -46,38 +47,66 @@ TEST_F(RestoreFixture, ARebuiltBigFileGetsTheOriginalsLastWriteTime) {
     EXPECT_EQ(original / 10, Ticks(LastWriteTime(restoredPath)) / 10);
 }
 
-// The apply writes the pieces, the merge has no room for the whole file: no
-// file under its name, the pieces kept, the failure reported.
-TEST_F(RestoreFixture, AMergeOnADriveThatFillsUpLeavesThePiecesAndFails) {
+// A restore onto a drive E: with little room, of a backup of the sample tree
+// with a 3 MiB video.
+struct FullDriveRestore : RestoreFixture {
     TestDrives three{{"C", "D", "E"}};
     SampleTree tree = MakeSampleTree(three, 3 * kMiB);
-    {
-        std::vector<CString> files = tree.Paths(), categories, imageFiles;
-        imageFiles.reserve(8);
-        ASSERT_EQ(0, module.Backup(host.handle(), &files, tree.typeList, &categories, u"D:\\Backups\\Monday", u"Image",
-                                   TRUE, 1, WIM_COMPRESS_NONE, &imageFiles, nullptr));
-        host.Drain();
+    std::unique_ptr<TmpfsMount> small;
+
+    // Backs up (split at 1 MB, or not) and mounts a tmpfs of size on E:; false when none can be mounted.
+    bool BackUpAndMount(BOOL split, const std::string& size) {
+        BackUp(tree, split, split ? 1 : 0, WIM_COMPRESS_NONE);
+        small = std::make_unique<TmpfsMount>(three.Root('E'), size);
+        return small->mounted();
     }
-    TmpfsMount small(three.Root('E'), "5m");
-    if (!small.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+};
+
+// The apply writes the pieces, the merge has no room for the whole file: no
+// file under its name, the pieces kept, the failure reported.
+TEST_F(FullDriveRestore, AMergeLeavesThePiecesAndFails) {
+    if (!BackUpAndMount(TRUE, "5m")) GTEST_SKIP() << "cannot mount a tmpfs here";
 
     EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Video"}, u"E:\\Restore"));
     auto posted = host.Drain();
     EXPECT_TRUE(HasCode(posted, host.errorStr, MSG_ERROR_BIGFILES_MERGE_FAILED));
-    std::vector<std::string> roots;
-    for (auto& e : fs::directory_iterator(three.Root('E') + "/Restore/System Recovery Files")) roots.push_back(e.path());
-    ASSERT_EQ(1u, roots.size());
-    const std::string video = roots[0] + "/C/Users/ann/Videos";
+    const std::string root = RestoreRootIn(three.Root('E') + "/Restore");
+    const std::string video = root + "/C/Users/ann/Videos";
     EXPECT_FALSE(HostExists(video + "/holiday.avi"));
-    std::vector<std::string> left = PiecesAndPartialFiles(roots[0]);
+    std::vector<std::string> left = PiecesAndPartialFiles(root);
     std::sort(left.begin(), left.end());
     EXPECT_EQ((std::vector<std::string>{video + "/holiday.avi.000", video + "/holiday.avi.001",
                                         video + "/holiday.avi.002", video + "/holiday.avi.003"}),
               left);
 }
 
+// The apply itself runs out of room: no file cut short stands under its
+// name; it is removed and named (-235), what came back whole stays.
+TEST_F(FullDriveRestore, AnApplyLeavesNoFileCutShort) {
+    if (!BackUpAndMount(FALSE, "1m")) GTEST_SKIP() << "cannot mount a tmpfs here";
+
+    EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Documents", u"Video"}, u"E:\\Restore"));
+    auto posted = host.Drain();
+    const std::string root = RestoreRootIn(three.Root('E') + "/Restore");
+    EXPECT_FALSE(HostExists(RestoredHostPath(root, kBigFile)));
+    std::vector<CString> named;
+    for (const Posted& p : posted)
+        if (p.message == host.errorStr && p.wParam == MSG_ERROR_WIM_MSG_ERROR) named.push_back(p.text);
+    ASSERT_EQ(1u, named.size());
+    EXPECT_EQ(named[0].Right(12), CString(u"\\holiday.avi"));
+    size_t whole = 0;
+    for (const SampleFile& file : tree.files) {
+        const std::string restored = RestoredHostPath(root, file.path);
+        if (!HostExists(restored)) continue;
+        ++whole;
+        EXPECT_TRUE(ReadHostFile(restored) == file.content) << restored;
+    }
+    EXPECT_GT(whole, 0u);
+}
+
 // Every point at which the host can cancel a split restore with a big file:
-// afterwards no piece and no partial big file is left; what was restored stays.
+// afterwards no piece, no partial big file and no file cut short is left;
+// what was restored stays.
 TEST_F(RestoreFixture, ACancelAtAnyPointLeavesNoPiecesBehind) {
     SampleTree tree = MakeSampleTree(drives, 3 * kMiB);
     BackUp(tree, TRUE, 1, WIM_COMPRESS_NONE);
@@ -94,9 +123,12 @@ TEST_F(RestoreFixture, ACancelAtAnyPointLeavesNoPiecesBehind) {
         ++points;
         EXPECT_EQ(1, result) << "cancelled at call " << cancelAt;
         EXPECT_EQ(std::vector<std::string>(), PiecesAndPartialFiles(target)) << "cancelled at call " << cancelAt;
-        std::string big = RestoredHostPath(RestoreRoot(), kBigFile);
-        if (HostExists(big)) {
-            EXPECT_TRUE(ReadHostFile(big) == tree.Find(kBigFile)->content);
+        // Whatever stands under a file's name came back whole.
+        const std::string root = RestoreRoot();
+        for (const SampleFile& file : tree.files) {
+            const std::string restored = RestoredHostPath(root, file.path);
+            if (HostExists(restored))
+                EXPECT_TRUE(ReadHostFile(restored) == file.content) << restored << " cancelled at call " << cancelAt;
         }
         fs::remove_all(target);
     }

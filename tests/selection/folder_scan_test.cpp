@@ -105,10 +105,11 @@ TEST_F(FolderScanTest, LinksAreNeverFollowed) {
     EXPECT_EQ((Paths{drives.Path(u"C:\\scan\\own.doc")}), result);
 }
 
-TEST_F(FolderScanTest, MissingFolderCountsAsEmpty) {
-    EXPECT_TRUE(Collect(drives.Path(u"C:\\nowhere"), {u"DOC"}));
+// Only an empty root lists nothing; a missing one fails the walk.
+TEST_F(FolderScanTest, AMissingFolderFailsTheWalk) {
+    EXPECT_FALSE(Collect(drives.Path(u"C:\\nowhere"), {u"DOC"}));
     EXPECT_TRUE(result.empty());
-    EXPECT_TRUE(Collect(u"Q:\\", {u"DOC"}));
+    EXPECT_FALSE(Collect(u"Q:\\", {u"DOC"}));
 }
 
 TEST_F(FolderScanTest, ProbeStopsAtTheFirstMatchAndPostsNothing) {

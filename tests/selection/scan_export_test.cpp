@@ -143,9 +143,25 @@ TEST_F(ScanExportTest, NothingFoundEndsWithoutListAndWithFailure) {
     EXPECT_EQ(1, Scan(drives.Path(u"C:\\empty"), categories));
     EXPECT_EQ(0u, count);
     auto posted = host.Drain();
+    EXPECT_TRUE(Codes(posted, host.errorStr).empty());
     EXPECT_TRUE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
     EXPECT_TRUE(HasCode(posted, host.progressInt, 100));
     EXPECT_FALSE(HostExists(drives.Host(u"C:\\empty\\system.sav\\logs\\ScanFolder_SourceFileList.log")));
+
+    // A folder that does not exist, or one on a drive the machine lacks, is
+    // no empty folder: the scan fails at once, the debug log names it, and
+    // the host gets -252 (no path).
+    for (const CString& missing : {drives.Path(u"C:\\Users\\anne"), drives.Path(u"Q:\\Docs")}) {
+        EXPECT_EQ(1, Scan(missing, categories)) << missing.ToUtf8();
+        EXPECT_EQ(0u, count);
+        posted = host.Drain();
+        EXPECT_EQ((std::vector<long long>{MSG_ERROR_SCAN_FOLDER_FAILED}), Codes(posted, host.errorStr));
+        for (const Posted& p : posted)
+            if (p.message == host.errorStr) EXPECT_EQ(0, p.lParam);
+        EXPECT_FALSE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
+        EXPECT_TRUE(Logged("MSG_ERROR_SCAN_FOLDER_FAILED - The folder " + missing.ToUtf8() +
+                           " cannot be listed, error 3"));
+    }
 }
 
 TEST_F(ScanExportTest, UnknownCategoryOrUnreadableListFailsTheScan) {

@@ -4,6 +4,17 @@
 #include "outcome.h"
 
 namespace qxfm {
+namespace {
+
+// The library names a folder it could not scan only in its debug log.
+std::string ScanFailure(const CString& folder, long long code, const std::string& lastError) {
+    if (code == MSG_ERROR_SCAN_FOLDER_FAILED && !folder.IsEmpty() &&
+        GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES)
+        return "scan failed: " + folder.ToUtf8() + " does not exist";
+    return FailureReason("scan", code, lastError);
+}
+
+}  // namespace
 
 ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList, std::vector<CString> categories) {
     ScanOutcome out;
@@ -19,7 +30,7 @@ ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList
     const bool failed = result != 0 && !(count == 0 && lastError.empty());
     if (CancelRequested() || failed) {
         out.status = CancelRequested() ? Fail(kExitCancelled, "cancelled")
-                                       : Fail(kExitFailed, FailureReason("scan", code, lastError));
+                                       : Fail(kExitFailed, ScanFailure(folder, code, lastError));
         return out;
     }
     out.foldersNotListed = host.ErrorsPosted(MSG_ERROR_SCANDATA_CANNOT_FIND);

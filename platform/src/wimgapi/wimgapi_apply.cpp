@@ -10,6 +10,7 @@
 
 #include "applied_modes.h"
 #include "apply_target.h"
+#include "extracted_files.h"
 #include "file_time.h"
 #include "last_error.h"
 #include "wimgapi_callbacks.h"
@@ -34,6 +35,7 @@ struct ApplyRun {
     // The items that wimlib would fail the whole extraction on (a name too
     // long for the host); it skips one holding a '/' by itself.
     std::vector<std::string> removeBeforeExtract{};
+    QxExtractedFiles* extracted = nullptr;  // the files the extraction is to make
 };
 
 // Why the host cannot hold the item's name, or 0: wimlib extracts a name
@@ -93,6 +95,7 @@ int AnnounceItem(const struct wimlib_dir_entry* entry, void* context) {
             run.aborted = true;
             return WIMLIB_ERR_ABORTED_BY_PROGRESS;
         }
+        if (run.extracted) run.extracted->Note(*entry, winPath);
         BOOL take = TRUE;
         DWORD answer = SendWimMessage(run.fileHandle, WIM_MSG_PROCESS, path, reinterpret_cast<LPARAM>(&take));
         if (answer != WIM_MSG_ABORT_IMAGE && run.fileInfo) {
@@ -129,6 +132,8 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
         WIMStruct* wim = image->file->wim;
         ApplyRun run{image->fileHandle, pszPath ? pszPath : u"", (dwApplyFlags & WIM_FLAG_FILEINFO) != 0,
                      ProgressReporter(image->fileHandle), apply};
+        QxExtractedFiles extracted(targetHost);
+        if (apply) run.extracted = &extracted;
 
         errno = 0;
         int ret = wimlib_iterate_dir_tree(wim, image->index, "", WIMLIB_ITERATE_DIR_TREE_FLAG_RECURSIVE,
@@ -155,6 +160,14 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
                                        WIMLIB_EXTRACT_FLAG_NO_ACLS | WIMLIB_EXTRACT_FLAG_UNIX_DATA);
             savedErrno = errno;
             wimlib_register_progress_function(wim, nullptr, nullptr);
+            // No file cut short stays under its name: each is removed and named.
+            if (ret != 0) {
+                const LPARAM error = static_cast<LPARAM>(run.aborted ? ERROR_REQUEST_ABORTED
+                                                                     : SetLastErrorFromWimlib(ret, savedErrno));
+                extracted.RemoveUnfinished([&](const CString& file) {
+                    SendWimMessage(run.fileHandle, WIM_MSG_ERROR, reinterpret_cast<WPARAM>(file.GetString()), error);
+                });
+            }
             target.Restore();
             // Also after a failed or cancelled apply: what it wrote stays.
             if (!QxDropAppliedPrivileges(wim, image->index, targetHost, !target.Existed()))
