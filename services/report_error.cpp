@@ -11,6 +11,14 @@ void ReportError(int code, ...) {
     PostError(code);
 }
 
+void ReportExtendedError(int code, ...) {
+    va_list args;
+    va_start(args, code);
+    DbgLogV(ErrorText(code), args);
+    va_end(args);
+    PostExtendedError(code);
+}
+
 void ReportErrorPath(int code, const CString& path) {
     DbgLog(ErrorText(code), path.GetString());
     PostErrorPath(code, path);
