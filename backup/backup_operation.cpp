@@ -118,6 +118,8 @@ private:
         CString folder;
         if (!m_journal->MakeWorkFolder(m_destination + m_req.imageName + kWorkFolderSuffix, &folder)) return false;
         m_work = WithBackslash(folder);
+        m_capture.workFolder = m_work;
+        m_capture.hostFolder = m_destination;
         return true;
     }
 
@@ -180,7 +182,7 @@ private:
         DbgLog(u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d", path.GetString(),
                static_cast<int>(ERROR_INVALID_NAME));
         PostError(ERROR_INVALID_NAME);
-        PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path);
+        PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path, ERROR_INVALID_NAME);
         m_capture.leftOut.push_back(path);
     }
 
@@ -210,7 +212,8 @@ private:
                     m_capture.FinishStep();
                     continue;
                 }
-                DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_START), m_imagePath.GetString());
+                DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_START),
+                       m_capture.AsTheHostNamesIt(m_imagePath).GetString());
                 PostOperation(MSG_OPERATION_BACKUP_APPEND_START);
                 const bool captured = m_wim->Capture(driveRoot, m_imagePath, disposition);
                 m_capture.taken = nullptr;
@@ -275,13 +278,14 @@ private:
         catalog.AppendImages(&finalNames);
         if (m_req.imageFiles) *m_req.imageFiles = finalNames;
         if (!m_overLength.empty()) catalog.SetOverLengthMap(m_overLength);
+        // The host's last chance to cancel: until the commit the old backup is
+        // untouched, and once the catalog is saved the backup goes through.
+        if (!AskContinue()) return false;
         if (!catalog.Save(m_work)) return false;
         DbgLog(u"Do serialization successfully!");
         if (IsExistingFile(m_work + kSourceListName))
             moves.push_back({m_work + kSourceListName, m_destination + kSourceListName});
         moves.push_back({m_work + kCatalogName, m_destination + kCatalogName});
-        // The host's last chance to cancel: until here the old backup is untouched.
-        if (!AskContinue()) return false;
         return m_journal->Commit(moves, ObsoleteImages(finalNames));
     }
 

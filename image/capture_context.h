@@ -64,6 +64,10 @@ struct CaptureContext {
     const TakenItems* taken = nullptr; // what the running capture of a backup takes
     std::vector<CString> leftOut;     // the backup's files its captures could not store, in order
     int itemErrors = 0;               // items an apply named as not restored
+    CString workFolder, hostFolder;   // a backup's work folder and the backup folder the host gave
+
+    // path with the work folder named as the host's backup folder.
+    CString AsTheHostNamesIt(const CString& path) const;
 
     // After an image was processed or skipped: its share of the overall percent.
     void FinishStep();
