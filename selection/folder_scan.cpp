@@ -64,7 +64,7 @@ private:
             // the host would miss without a word: the debug log names it, a
             // host of the extended protocol is told (-238), and the walk goes
             // on with the rest.
-            if (!m_levels.empty()) ReportExtendedError(MSG_ERROR_SCANDATA_CANNOT_FIND, search.GetString());
+            if (!m_levels.empty()) ReportExtendedError(MSG_ERROR_SCANDATA_CANNOT_FIND, search);
             return Walk::Done;
         }
         m_levels.push_back(std::move(level));
@@ -105,7 +105,7 @@ private:
         // name another file): it is reported as a folder that cannot be listed
         // is, instead of listed under a wrong path.
         if (std::u16string_view(entry.cFileName).find(u'\\') != std::u16string_view::npos) {
-            ReportExtendedError(MSG_ERROR_SCANDATA_CANNOT_FIND, path.GetString());
+            ReportExtendedError(MSG_ERROR_SCANDATA_CANNOT_FIND, path);
             return Walk::Listing;
         }
         m_result->push_back(path);

@@ -11,11 +11,8 @@ void ReportError(int code, ...) {
     PostError(code);
 }
 
-void ReportExtendedError(int code, ...) {
-    va_list args;
-    va_start(args, code);
-    DbgLogV(ErrorText(code), args);
-    va_end(args);
+void ReportExtendedError(int code, const CString& path) {
+    DbgLog(ErrorText(code), path.GetString());
     PostExtendedError(code);
 }
 
