@@ -1,3 +1,4 @@
+#include "services/dbglog.h"
 #include "services/state.h"
 
 int SetDebugLogFileName(CString fileName) {
@@ -20,6 +21,19 @@ int SetRestoreRootName(CString rootName) {
 int SetExclusionFileList(std::vector<CString>* exclusionList) {
     try {
         if (exclusionList) g_arExclusionList = *exclusionList;
+    } catch (...) {
+    }
+    return 1;
+}
+
+int SetHostProtocol(int version) {
+    if (version == QXFM_PROTOCOL_DOCUMENTED || version == QXFM_PROTOCOL_EXTENDED) {
+        g_nHostProtocol = version;
+        return 0;
+    }
+    try {
+        DbgLog(u"SetHostProtocol - there is no host protocol %d; the module keeps protocol %d", version,
+               g_nHostProtocol);
     } catch (...) {
     }
     return 1;

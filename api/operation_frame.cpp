@@ -26,7 +26,9 @@ OperationFrame::~OperationFrame() {
 }
 
 void OperationFrame::Open() {
-    g_pHostWnd = m_hostWindow;
+    // A restore stores its window only with the lock: its refusal goes to
+    // the window an earlier operation stored, which it leaves as it was.
+    if (m_kind != OP_RESTORE) g_pHostWnd = m_hostWindow;
     m_holdsDbgLog = m_kind != OP_BACKUPRAW && !g_runningFrame;
     if (m_holdsDbgLog) OpenDbgLogForOperation();
 }
@@ -39,6 +41,7 @@ void OperationFrame::CloseOwnDbgLog() {
 bool OperationFrame::Lock() {
     if (m_lock.Acquire()) {
         g_runningFrame = this;
+        g_pHostWnd = m_hostWindow;
         return true;
     }
     ReportOperationRefused(m_holdsDbgLog);

@@ -16,13 +16,14 @@ public:
     // Closes the debug log where the frame opened it, then releases the lock.
     ~OperationFrame();
 
-    // Stores the host's window and opens the debug log (the raw backup writes
-    // to it without opening it for the operation). A frame opened while an
-    // operation of this process runs leaves the log to that operation.
+    // Stores the host's window (a restore's only with the lock) and opens the
+    // debug log (the raw backup writes to it without opening it for the
+    // operation). A frame opened while an operation of this process runs
+    // leaves the log to that operation.
     void Open();
     // Takes the operation lock. False when another operation runs: the refusal
-    // (-229) goes to this caller's window; an operation running in this
-    // process keeps its own.
+    // (-229) goes to this caller's window, a restore's to the window stored
+    // before; an operation running in this process keeps its own.
     bool Lock();
     // Stores the continue callback and the operation kind, logs and posts the start.
     void Start();

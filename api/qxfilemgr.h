@@ -160,11 +160,12 @@ inline constexpr QxfmCodeText kQxfmErrorCodes[] = {
      u"MSG_ERROR_LOAD_TYPE_ARRAY_FAILED - You don't put the type list! scan failed"},
 };
 
-// What Backup does with each listed file it does not store for a reason of the
-// host's own choosing is told on OperationStrMessage, with the file's path as
-// lParam: one the exclusion list names, and one of no chosen category.
-// Just before MSG_OPERATION_BACKUP_END, QXFM_OPERATION_FILES_STORED carries
-// in lParam the number of listed files it stored (a file listed twice counts once).
+// Under the extended protocol (below), Backup tells on OperationStrMessage what
+// it does with each listed file it does not store for a reason of the host's
+// own choosing, with the file's path as lParam: one the exclusion list names,
+// and one of no chosen category. Just before MSG_OPERATION_BACKUP_END,
+// QXFM_OPERATION_FILES_STORED carries in lParam the number of listed files it
+// stored (a file listed twice counts once).
 #define QXFM_OPERATION_FILE_EXCLUDED 17
 #define QXFM_OPERATION_FILE_OF_NO_CATEGORY 18
 #define QXFM_OPERATION_FILES_STORED 19
@@ -187,21 +188,40 @@ inline const QxfmCodeText* QxfmFindErrorCode(int code) {
     return nullptr;
 }
 
+// The host protocol: what the notifications carry and what Backup returns.
+// A host gets the documented protocol unless it asks for the extended one
+// with SetHostProtocol.
+//   QXFM_PROTOCOL_DOCUMENTED (1): the codes, their order and payloads of the
+//     module's documentation; every long operation returns 0 or 1. Where the
+//     module knows more than that protocol carries (the paths of files left
+//     out, not copied or not found, a folder the scan could not list), the
+//     debug log says it.
+//   QXFM_PROTOCOL_EXTENDED (2): as documented, and besides: -235, -239, -240,
+//     -242 and -234 carry the file's path as a BSTR in lParam; -235 names
+//     each file a capture leaves out, after the system error code posted
+//     alone (also for a file that another writer locks, 32); -238 names no
+//     path but is posted for every folder a scan could not list and every
+//     file whose name no path can spell, also in a scan that succeeds; Backup
+//     returns QXFM_BACKUP_NOT_SPLIT and QXFM_BACKUP_FILES_LEFT_OUT (below).
+#define QXFM_PROTOCOL_DOCUMENTED 1
+#define QXFM_PROTOCOL_EXTENDED 2
+
 // Notifications whose lParam, when not 0, is a receiver-owned BSTR (the
-// receiver frees it with SysFreeString). ProgressStrMessage always carries one
-// in wParam. The raw backup names every file it did not copy this way (-239,
-// -240, -242), and an image file error its file (-235; the ErrorStrMessage
-// just before it carries the system error code).
-inline bool QxfmOperationLParamIsString(int code) {
-    return code == MSG_OPERATION_SCAN_DRIVE || code == QXFM_OPERATION_FILE_EXCLUDED ||
-           code == QXFM_OPERATION_FILE_OF_NO_CATEGORY;
+// receiver frees it with SysFreeString) under the given protocol.
+// ProgressStrMessage always carries one in wParam.
+inline bool QxfmOperationLParamIsString(int code, int protocol = QXFM_PROTOCOL_DOCUMENTED) {
+    return code == MSG_OPERATION_SCAN_DRIVE ||
+           (protocol == QXFM_PROTOCOL_EXTENDED &&
+            (code == QXFM_OPERATION_FILE_EXCLUDED || code == QXFM_OPERATION_FILE_OF_NO_CATEGORY));
 }
-inline bool QxfmErrorLParamIsString(int code) {
-    return code == MSG_ERROR_DELETE_FOLDER_DANGEROUS || code == MSG_ERROR_PATH_LONGER_THAN_260 ||
-           code == MSG_ERROR_DRIVE_INFO_FAILED || code == MSG_ERROR_DRIVE_INVALID ||
-           code == MSG_ERROR_COPYDATA_CANNOT_FIND || code == MSG_ERROR_COPYDATA_FAILED ||
-           code == MSG_ERROR_COPYDATA_NOSPACE_FAILED || code == MSG_ERROR_WIM_SPLIT_FAILED ||
-           code == MSG_ERROR_WIM_MSG_ERROR || code == MSG_ERROR_SERIALIZATION_FAILED;
+inline bool QxfmErrorLParamIsString(int code, int protocol = QXFM_PROTOCOL_DOCUMENTED) {
+    if (code == MSG_ERROR_DELETE_FOLDER_DANGEROUS || code == MSG_ERROR_PATH_LONGER_THAN_260 ||
+        code == MSG_ERROR_DRIVE_INFO_FAILED || code == MSG_ERROR_DRIVE_INVALID)
+        return true;
+    return protocol == QXFM_PROTOCOL_EXTENDED &&
+           (code == MSG_ERROR_COPYDATA_CANNOT_FIND || code == MSG_ERROR_COPYDATA_FAILED ||
+            code == MSG_ERROR_COPYDATA_NOSPACE_FAILED || code == MSG_ERROR_WIM_SPLIT_FAILED ||
+            code == MSG_ERROR_WIM_MSG_ERROR || code == MSG_ERROR_SERIALIZATION_FAILED);
 }
 // True when a wParam is the address of one of the module's constant texts
 // (kQxfmTextNoFileInList, kQxfmTextFileListSizeFailed) rather than a code.
@@ -211,8 +231,11 @@ inline bool QxfmWParamIsText(WPARAM wParam) {
 }
 
 // Backup's result: 0 is a complete backup, split as asked; 1 a failure, which
-// leaves an earlier backup in the same folder as it was. Any other result is a
-// backup that was saved and restores, with one or both of these bits set:
+// leaves an earlier backup in the same folder as it was. Under the documented
+// protocol a backup that was saved and restores but is not all that was asked
+// for (its image could not be split, or files were left out) returns 1 as
+// well: the image set and the catalog are kept, and the debug log says why.
+// Under the extended protocol such a backup returns one or both of these bits:
 //   QXFM_BACKUP_NOT_SPLIT (2): its image could not be split into parts:
 //     imageFiles holds the one unsplit ".wim", the catalog names it, and -234
 //     was posted with the path that kept the split from working (a file larger
@@ -228,7 +251,8 @@ inline bool QxfmWParamIsText(WPARAM wParam) {
 //     keeps the link without what it leads to; 2 for a file no capture
 //     took), -239 when an over-length file could not be copied into an
 //     exception folder. A listed file that does not exist is named by -244
-//     with its path, and counts as left out too.
+//     with its path (under the documented protocol -244 carries 0), and
+//     counts as left out too.
 // Both: 6. Every listed file is stored, excluded (QXFM_OPERATION_FILE_EXCLUDED),
 // of no chosen category (QXFM_OPERATION_FILE_OF_NO_CATEGORY), or named as above.
 #define QXFM_BACKUP_NOT_SPLIT 2
@@ -260,7 +284,7 @@ QXFM_API int Backup(HWND* hostWindow, std::vector<CString>* fileList, CString ty
 //      write), or a file larger than the free space (-242): nothing of this
 //      run is left, neither the time-stamped folder nor the destination
 //      folders it made.
-// -239, -240 and -242 carry the file's path as lParam.
+// Under the extended protocol -239, -240 and -242 carry the file's path as lParam.
 QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileList, CString destinationFolder,
                        ContinueCallback continueCallback);
 // Restore writes only below restoreTarget\System Recovery Files\<"%Y-%m-%d
@@ -269,7 +293,7 @@ QXFM_API int BackupRaw(HWND* hostWindow, std::vector<CString>* fileList, CString
 // back (a category without an image on a drive is nothing missing); 1 when
 // the catalog cannot be read or lists no drive, an apply fails or is
 // cancelled (the pieces it left are removed), an item of an image cannot be
-// made under its name (its system error, then -235 with its path; the rest is
+// made under its name (its system error, then -235, with its path under the extended protocol; the rest is
 // restored), a big file cannot be rebuilt (-245; its pieces stay, nothing
 // under its name, the debug log names it), an entry is refused because
 // its path runs through a link or mount point (logged with the entry and its
@@ -285,6 +309,11 @@ QXFM_API int GetCategoriesFromSerializationData(CString folder, std::vector<CStr
 // 0 when the folder is gone afterwards; 1 when it was refused (-224) or when
 // anything of it stayed (each entry that could not be deleted is logged).
 QXFM_API int DeleteFolder(CString folder);
+// Chooses the protocol of the notifications and results for the operations
+// that start after it (QXFM_PROTOCOL_DOCUMENTED, the default, or
+// QXFM_PROTOCOL_EXTENDED). 0 when the module speaks it; 1 for a version it
+// does not know, which leaves the protocol as it was (the debug log says so).
+QXFM_API int SetHostProtocol(int version);
 }
 
 // Pointer types for hosts that load the module at run time (dlopen and dlsym
@@ -303,8 +332,10 @@ typedef int (*PFN_Restore)(HWND*, CString, std::vector<CString>*, CString, Conti
 typedef int (*PFN_IsDataValid)(CString);
 typedef int (*PFN_GetCategoriesFromSerializationData)(CString, std::vector<CString>*);
 typedef int (*PFN_DeleteFolder)(CString);
+typedef int (*PFN_SetHostProtocol)(int);
 
-// The twelve entry points as a host holds them after loading the module.
+// The entry points as a host holds them after loading the module: the twelve
+// documented ones and SetHostProtocol.
 struct QxfmEntryPoints {
     PFN_SetDebugLogFileName SetDebugLogFileName = nullptr;
     PFN_SetRestoreRootName SetRestoreRootName = nullptr;
@@ -318,6 +349,7 @@ struct QxfmEntryPoints {
     PFN_IsDataValid IsDataValid = nullptr;
     PFN_GetCategoriesFromSerializationData GetCategoriesFromSerializationData = nullptr;
     PFN_DeleteFolder DeleteFolder = nullptr;
+    PFN_SetHostProtocol SetHostProtocol = nullptr;
 
     // Fills every pointer from lookup(name) (dlsym, GetProcAddress); returns
     // the first name that lookup did not find, or null when all were found.
@@ -340,6 +372,7 @@ struct QxfmEntryPoints {
         take(IsDataValid, "IsDataValid");
         take(GetCategoriesFromSerializationData, "GetCategoriesFromSerializationData");
         take(DeleteFolder, "DeleteFolder");
+        take(SetHostProtocol, "SetHostProtocol");
         return missing;
     }
 };

@@ -110,8 +110,8 @@ public:
         m_wim.reset();
         if (!replay.Run()) complete = false;
         m_types.clear();
-        NotifyHost(OperationStrMessage, QXFM_OPERATION_FILES_STORED,
-                   static_cast<LPARAM>(m_account.Count(BackupAccount::Outcome::Stored)));
+        PostExtendedOperation(QXFM_OPERATION_FILES_STORED,
+                              static_cast<LPARAM>(m_account.Count(BackupAccount::Outcome::Stored)));
         PostOperation(MSG_OPERATION_BACKUP_END);
         const bool leftOut = !m_account.Complete();
         *flags = (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (leftOut ? QXFM_BACKUP_FILES_LEFT_OUT : 0);
@@ -129,6 +129,8 @@ private:
         CString folder;
         if (!m_journal->MakeWorkFolder(m_destination + m_req.imageName + kWorkFolderSuffix, &folder)) return false;
         m_work = WithBackslash(folder);
+        m_capture.workFolder = m_work;
+        m_capture.hostFolder = m_destination;
         return true;
     }
 
@@ -156,13 +158,13 @@ private:
             }
             if (IsExcludedPath(sourcePath)) {
                 m_account.Set(file, BackupAccount::Outcome::Excluded);
-                PostOperationPath(QXFM_OPERATION_FILE_EXCLUDED, sourcePath);
+                PostExtendedOperationPath(QXFM_OPERATION_FILE_EXCLUDED, sourcePath);
                 continue;
             }
             const CString category = CategoryOfExtension(catalog, ExtensionOf(sourcePath));
             if (!catalog.FindType(category)) {
                 m_account.Set(file, BackupAccount::Outcome::NoCategory);
-                PostOperationPath(QXFM_OPERATION_FILE_OF_NO_CATEGORY, sourcePath);
+                PostExtendedOperationPath(QXFM_OPERATION_FILE_OF_NO_CATEGORY, sourcePath);
                 continue;
             }
             if (!link.IsEmpty()) {
@@ -216,7 +218,7 @@ private:
         m_account.Set(file, BackupAccount::Outcome::LeftOut);
         DbgLog(u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d", path.GetString(), static_cast<int>(error));
         PostError(static_cast<int>(error));
-        PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path);
+        PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path, static_cast<LPARAM>(error));
     }
 
     // After the captures: each listed file that is to be stored and that no
@@ -256,7 +258,8 @@ private:
                     m_capture.FinishStep();
                     continue;
                 }
-                DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_START), m_imagePath.GetString());
+                DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_START),
+                       m_capture.AsTheHostNamesIt(m_imagePath).GetString());
                 PostOperation(MSG_OPERATION_BACKUP_APPEND_START);
                 const bool captured = m_wim->Capture(driveRoot, m_imagePath, disposition);
                 m_capture.taken = nullptr;
@@ -321,13 +324,14 @@ private:
         catalog.AppendImages(&finalNames);
         if (m_req.imageFiles) *m_req.imageFiles = finalNames;
         if (!m_overLength.empty()) catalog.SetOverLengthMap(m_overLength);
+        // The host's last chance to cancel: until the commit the old backup is
+        // untouched, and once the catalog is saved the backup goes through.
+        if (!AskContinue()) return false;
         if (!catalog.Save(m_work)) return false;
         DbgLog(u"Do serialization successfully!");
         if (IsExistingFile(m_work + kSourceListName))
             moves.push_back({m_work + kSourceListName, m_destination + kSourceListName});
         moves.push_back({m_work + kCatalogName, m_destination + kCatalogName});
-        // The host's last chance to cancel: until here the old backup is untouched.
-        if (!AskContinue()) return false;
         return m_journal->Commit(moves, ObsoleteImages(finalNames));
     }
 

@@ -44,3 +44,9 @@ bool ListLogLines::RemoveFile(const CString& path) {
 void CaptureContext::FinishStep() {
     if (stepCount > 0) overallCapturePercent = std::min<UINT>(100, overallCapturePercent + 100 / stepCount);
 }
+
+CString CaptureContext::AsTheHostNamesIt(const CString& path) const {
+    const int length = workFolder.GetLength();
+    if (length == 0 || path.Left(length).CompareNoCase(workFolder) != 0) return path;
+    return hostFolder + path.Mid(length);
+}

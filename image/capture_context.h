@@ -74,6 +74,10 @@ struct CaptureContext {
     const std::vector<CString>* listed = nullptr;  // the backup's listed files, by index, to name them
     std::vector<FileMarks> marks;                   // per listed file
     int itemErrors = 0;               // items an apply named as not restored
+    CString workFolder, hostFolder;   // a backup's work folder and the backup folder the host gave
+
+    // path with the work folder named as the host's backup folder.
+    CString AsTheHostNamesIt(const CString& path) const;
 
     // After an image was processed or skipped: its share of the overall percent.
     void FinishStep();

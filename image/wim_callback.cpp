@@ -62,10 +62,15 @@ public:
         PostError(static_cast<int>(lParam));
         if (g_nOperation == OP_RESTORE) ++c.itemErrors;
         std::vector<TakenFile> leftOut;
+        std::vector<CString> named;
         if (g_nOperation == OP_BACKUP && c.taken) leftOut = FilesLeftOutWith(item);
-        for (const TakenFile& file : leftOut)
-            if (LeaveOut(file)) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, ListedPath(file));
-        if (leftOut.empty()) PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, item);
+        for (const TakenFile& file : leftOut) {
+            if (!LeaveOut(file)) continue;
+            named.push_back(ListedPath(file));
+            if (named.back() != item) DbgLog(u"Left out of the backup with %s: %s", item.GetString(), named.back().GetString());
+        }
+        if (leftOut.empty()) named.push_back(item);
+        PostErrorPaths(MSG_ERROR_WIM_MSG_ERROR, named, lParam);
     }
 
     void OnSplit(WPARAM wParam, LPARAM lParam) {
@@ -85,8 +90,9 @@ public:
             PostProgress(static_cast<UINT>(percent), PHASE_SPLIT);
             DbgLog(u"WIM_MSG_SPLIT - now splitting percentage: %d%%", static_cast<int>(percent));
         }
-        DbgLog(u"WIM_MSG_SPLIT - now splitting file: %s", part.GetString());
-        PostProgressPath(part);
+        const CString shown = c.AsTheHostNamesIt(part);
+        DbgLog(u"WIM_MSG_SPLIT - now splitting file: %s", shown.GetString());
+        PostProgressPath(shown);
     }
 
 private:
@@ -144,8 +150,8 @@ private:
             if (item->kind == TakenItems::Kind::File) {
                 if (IsLockedByAnotherWriter(path)) {
                     DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
-                    PostError(ERROR_SHARING_VIOLATION);
-                    PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path);
+                    PostExtendedError(ERROR_SHARING_VIOLATION);
+                    PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path, ERROR_SHARING_VIOLATION);
                     return WIM_MSG_ABORT_IMAGE;
                 }
                 *take = TRUE;

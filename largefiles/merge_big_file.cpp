@@ -144,7 +144,9 @@ private:
     bool m_kept = false;
 };
 
-bool NamesImage(const FileNode& node, int image) {
+bool OfImage(const FileNode& node, const CString& drive, const CString& category, int image) {
+    if (node.IndexofImage.empty())
+        return DriveRootOf(node.suszPath).CompareNoCase(drive) == 0 && node.Category.CompareNoCase(category) == 0;
     for (int number : node.IndexofImage)
         if (number == image) return true;
     return false;
@@ -155,12 +157,12 @@ bool NamesImage(const FileNode& node, int image) {
 // Merges the big files whose pieces image brought back below target. The
 // pieces are deleted only after a complete rebuild; otherwise they stay and
 // the result is false. Stored nodes keep their original paths.
-bool RestoreBigFiles(CQXSerialization& catalog, CString target, CString drive, int image) {
+bool RestoreBigFiles(CQXSerialization& catalog, CString target, CString drive, const CString& category, int image) {
     target = WithBackslash(target);
     drive = WithBackslash(drive);
     bool result = true;
     for (const FileNode& stored : catalog.m_arBigFile) {
-        if (!NamesImage(stored, image) || stored.splitPathArray.empty()) continue;
+        if (!OfImage(stored, drive, category, image) || stored.splitPathArray.empty()) continue;
         FileNode node;
         if (!RelocateNode(stored, target, drive, &node)) {
             result = false;
@@ -178,11 +180,12 @@ bool RestoreBigFiles(CQXSerialization& catalog, CString target, CString drive, i
 }
 
 // Deletes the pieces of image's big files that an apply left below target.
-void DeleteRestoredPieces(const CQXSerialization& catalog, CString target, CString drive, int image) {
+void DeleteRestoredPieces(const CQXSerialization& catalog, CString target, CString drive, const CString& category,
+                          int image) {
     target = WithBackslash(target);
     drive = WithBackslash(drive);
     for (const FileNode& stored : catalog.m_arBigFile) {
-        if (!NamesImage(stored, image)) continue;
+        if (!OfImage(stored, drive, category, image)) continue;
         for (const CString& piece : stored.splitPathArray) {
             CString relocated;
             if (RelocateBelow(target, drive, piece, &relocated) && CheckBelow(target, relocated).usable() &&

@@ -147,7 +147,7 @@ private:
                 m_capture.itemErrors = 0;
                 if (ApplyImage(images, driveFolder, image)) {
                     if (m_capture.itemErrors != 0) failed = true;
-                    if (!RestoreBigFiles(catalog, driveFolder, drive.Drive, image)) failed = true;
+                    if (!RestoreBigFiles(catalog, driveFolder, drive.Drive, type->Category, image)) failed = true;
                     DbgLog(OperationText(MSG_OPERATION_RESTORE_END));
                     PostOperation(MSG_OPERATION_RESTORE_END);
                     if (WriteFileListLog(&m_capture.listLog.lines(), m_restoreRoot, m_listWritten, FALSE)) {
@@ -156,7 +156,7 @@ private:
                     }
                 } else {
                     // A cancelled or failed apply may have left pieces of this image's big files.
-                    DeleteRestoredPieces(catalog, driveFolder, drive.Drive, image);
+                    DeleteRestoredPieces(catalog, driveFolder, drive.Drive, type->Category, image);
                 }
                 if (!listed) {
                     if (AskContinue()) ReportError(MSG_ERROR_WIM_RESTOR_FAILED);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows build: QXFileMgr.dll and qxfm.exe cross-built with mingw-w64
 # against the real Windows headers (cmake --preset windows), then checked: the
-# DLL exports exactly the twelve names of api/exports.map and loads WIMGAPI
-# only at run time; both need only system DLLs (qxfm.exe loads the module at
-# run time, as on Linux). Where Wine is installed, qxfm.exe and the Windows
-# test programs run under it.
+# DLL exports exactly the names of api/exports.map (the twelve and
+# SetHostProtocol) and loads WIMGAPI only at run time; both need only system
+# DLLs (qxfm.exe loads the module at run time, as on Linux). Where Wine is
+# installed, qxfm.exe and the Windows test programs run under it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -38,7 +38,7 @@ if [ "$exported" != "$expected" ]; then
 fi
 imports "$dll" | grep -qx 'wimgapi.dll' && fail "QXFileMgr.dll imports wimgapi.dll; it must load it at run time"
 only_system_imports "$dll"
-echo "QXFileMgr.dll: the twelve exports; imports $(imports "$dll" | tr '\n' ' ')"
+echo "QXFileMgr.dll: the twelve exports and SetHostProtocol; imports $(imports "$dll" | tr '\n' ' ')"
 
 exe=build-windows/tools/qxfm/qxfm.exe
 [ -f "$exe" ] || fail "$exe was not built"

@@ -62,9 +62,10 @@ private:
             }
             // A folder the walk met but cannot list (its name is one the
             // system cannot take, or it is closed to this user) holds files
-            // the host would miss without a word: the host is told (-238),
-            // the debug log names it, and the walk goes on with the rest.
-            if (!m_levels.empty()) ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, search.GetString());
+            // the host would miss without a word: the debug log names it, a
+            // host of the extended protocol is told (-238), and the walk goes
+            // on with the rest.
+            if (!m_levels.empty()) ReportExtendedError(MSG_ERROR_SCANDATA_CANNOT_FIND, search);
             // A root that is missing (or cannot be listed) is no empty root:
             // the walk fails, naming it. Only an empty drive root lists nothing.
             else if (GetLastError() != ERROR_FILE_NOT_FOUND) return RootNotListed(level.folder);
@@ -111,9 +112,10 @@ private:
         }
         if (!MatchExtension(ExtensionOf(entry.cFileName), m_patterns)) return Walk::Listing;
         // A Linux name may hold a backslash, which no path can name (it would
-        // name another file): the host is told (-238) instead of a wrong path.
+        // name another file): it is reported as a folder that cannot be listed
+        // is, instead of listed under a wrong path.
         if (std::u16string_view(entry.cFileName).find(u'\\') != std::u16string_view::npos) {
-            ReportError(MSG_ERROR_SCANDATA_CANNOT_FIND, path.GetString());
+            ReportExtendedError(MSG_ERROR_SCANDATA_CANNOT_FIND, path);
             return Walk::Listing;
         }
         m_result->push_back(path);

@@ -35,7 +35,29 @@ void PostOperationPath(int code, const CString& path) {
 
 void PostError(int code, LPARAM lParam) { NotifyHost(ErrorStrMessage, CodeParam(code), lParam); }
 
-void PostErrorPath(int code, const CString& path) { PostWithString(ErrorStrMessage, CodeParam(code), 0, path, false); }
+void PostErrorPath(int code, const CString& path, LPARAM documentedLParam) {
+    if (QxfmErrorLParamIsString(code, g_nHostProtocol))
+        PostWithString(ErrorStrMessage, CodeParam(code), 0, path, false);
+    else
+        PostError(code, documentedLParam);
+}
+
+void PostErrorPaths(int code, const std::vector<CString>& paths, LPARAM documentedLParam) {
+    if (!QxfmErrorLParamIsString(code, g_nHostProtocol)) return PostError(code, documentedLParam);
+    for (const CString& path : paths) PostWithString(ErrorStrMessage, CodeParam(code), 0, path, false);
+}
+
+void PostExtendedError(int code) {
+    if (g_nHostProtocol == QXFM_PROTOCOL_EXTENDED) PostError(code);
+}
+
+void PostExtendedOperation(int code, LPARAM lParam) {
+    if (g_nHostProtocol == QXFM_PROTOCOL_EXTENDED) NotifyHost(OperationStrMessage, CodeParam(code), lParam);
+}
+
+void PostExtendedOperationPath(int code, const CString& path) {
+    if (g_nHostProtocol == QXFM_PROTOCOL_EXTENDED) PostOperationPath(code, path);
+}
 
 void PostLastSystemError(DWORD code) { NotifyHost(ErrorStrMessage, code, 0); }
 

@@ -13,7 +13,18 @@ void PostProgressPath(const CString& path);
 void PostOperation(int code);
 void PostOperationPath(int code, const CString& path);
 void PostError(int code, LPARAM lParam = 0);
-void PostErrorPath(int code, const CString& path);
+// The host's protocol decides the payload of an error about a path: the path
+// where that protocol carries one (QxfmErrorLParamIsString), otherwise the
+// documented lParam (0, or the system error code of -235).
+void PostErrorPath(int code, const CString& path, LPARAM documentedLParam = 0);
+// Each path where the protocol carries paths; otherwise one notification with
+// the documented lParam, however many paths there are.
+void PostErrorPaths(int code, const std::vector<CString>& paths, LPARAM documentedLParam = 0);
+// Notifications only the extended protocol carries (a host of the
+// documented one learns it from the debug log alone).
+void PostExtendedError(int code);
+void PostExtendedOperation(int code, LPARAM lParam);
+void PostExtendedOperationPath(int code, const CString& path);
 // ErrorStrMessage with a system error code (the exception handlers' report),
 // by default the thread's last one. A handler that releases or closes anything
 // first takes the code on entry, since those calls overwrite it.

@@ -11,6 +11,11 @@ void ReportError(int code, ...) {
     PostError(code);
 }
 
+void ReportExtendedError(int code, const CString& path) {
+    DbgLog(ErrorText(code), path.GetString());
+    PostExtendedError(code);
+}
+
 void ReportErrorPath(int code, const CString& path) {
     DbgLog(ErrorText(code), path.GetString());
     PostErrorPath(code, path);

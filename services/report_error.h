@@ -8,3 +8,6 @@ void ReportError(int code, ...);
 // The line is the code's text with path, and path goes to the host as well
 // (a BSTR in lParam).
 void ReportErrorPath(int code, const CString& path);
+// The line is the code's text with path; the code goes only to a host of the
+// extended protocol (PostExtendedError).
+void ReportExtendedError(int code, const CString& path);

@@ -9,6 +9,7 @@ HWND* g_pHostWnd = nullptr;
 int g_nOperation = 0;
 int g_nCallbackArg = 0;
 ContinueCallback g_pfnContinue = nullptr;
+int g_nHostProtocol = QXFM_PROTOCOL_DOCUMENTED;
 
 // Registered when the module is loaded, before any export can run.
 UINT ProgressIntMessage = RegisterWindowMessageW(QXFM_PROGRESS_INT_MESSAGE);

@@ -14,6 +14,7 @@ extern HWND* g_pHostWnd;                      // the host's window handle, by ad
 extern int g_nOperation;                      // an OperationKind
 extern int g_nCallbackArg;                    // copy of g_nOperation handed to the callback
 extern ContinueCallback g_pfnContinue;
+extern int g_nHostProtocol;                   // QXFM_PROTOCOL_DOCUMENTED until SetHostProtocol
 
 // Registered at load time.
 extern UINT ProgressIntMessage;

@@ -1,5 +1,5 @@
-// The module as a host sees it: exactly twelve plain exports, setters that
-// always succeed.
+// The module as a host sees it: the twelve plain exports and the choice of
+// the host protocol, setters that always succeed.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,11 +11,12 @@ using namespace qxtest;
 
 namespace {
 
-TEST(Exports, ExactlyTheTwelveEntryPointsAreVisible) {
+TEST(Exports, ExactlyTheTwelveEntryPointsAndTheProtocolChoiceAreVisible) {
     const std::set<std::string> expected = {
         "SetDebugLogFileName", "SetRestoreRootName", "SetExclusionFileList",
         "ScanFileArraySizeByPredefinedType", "GetFileArrayByPredefinedType", "GetFileArrayByUserSelection",
-        "Backup", "BackupRaw", "Restore", "IsDataValid", "GetCategoriesFromSerializationData", "DeleteFolder"};
+        "Backup", "BackupRaw", "Restore", "IsDataValid", "GetCategoriesFromSerializationData", "DeleteFolder",
+        "SetHostProtocol"};
     EXPECT_EQ(Module().ExportedNames(), expected);
 }
 
@@ -27,6 +28,16 @@ TEST(Exports, SettersAlwaysReturnOne) {
     EXPECT_EQ(module.SetRestoreRootName(u"Restored"), 1);
     EXPECT_EQ(module.SetExclusionFileList(&exclusions), 1);
     EXPECT_EQ(module.SetExclusionFileList(nullptr), 1);
+}
+
+TEST(Exports, OnlyTheTwoHostProtocolsAreSpoken) {
+    TestDrives drives;
+    Module module;
+    EXPECT_EQ(0, module.SetHostProtocol(QXFM_PROTOCOL_EXTENDED));
+    EXPECT_EQ(0, module.SetHostProtocol(QXFM_PROTOCOL_DOCUMENTED));
+    EXPECT_EQ(1, module.SetHostProtocol(3));
+    EXPECT_EQ(1, module.SetHostProtocol(0));
+    EXPECT_NE(std::string::npos, ReadHostFile(drives.WorkDir() + "/Dbg.log").find("there is no host protocol 3"));
 }
 
 // An export that runs no operation writes its log entries where the setting

@@ -18,6 +18,7 @@ namespace {
 const ULONGLONG kMiB = 1048576;
 
 struct Accounting : BackupHost {
+    Accounting() : BackupHost(QXFM_PROTOCOL_EXTENDED) {}
     SampleTree tree = MakeSampleTree(drives, 3 * kMiB);
 
     // The string payloads of one operation code.

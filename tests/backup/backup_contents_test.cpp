@@ -34,6 +34,7 @@ bool SameTime(fs::file_time_type a, fs::file_time_type b) {
 }
 
 struct BackupContents : BackupHost {
+    BackupContents() : BackupHost(QXFM_PROTOCOL_EXTENDED) {}
     CString Deep(const CString& first, int levels) {
         CString path = first;
         for (int i = 0; i < levels; ++i) path += u"\\a rather long folder name";

@@ -24,7 +24,8 @@ struct BackupHost : ::testing::Test {
     HostWindow host;
     std::vector<CString> imageFiles;
 
-    BackupHost() { imageFiles.reserve(16); }
+    // protocol: the host protocol the module is asked for (Module).
+    explicit BackupHost(int protocol = QXFM_PROTOCOL_DOCUMENTED) : module(protocol) { imageFiles.reserve(16); }
 
     int Backup(std::vector<CString> files, std::vector<CString> categories, BOOL split, int splitMB,
                int compression = WIM_COMPRESS_XPRESS, ContinueCallback cb = nullptr) {

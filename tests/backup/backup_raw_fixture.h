@@ -113,7 +113,7 @@ protected:
     }
 
     TestDrives drives{{"C", "D"}};
-    Module module;
+    Module module{QXFM_PROTOCOL_EXTENDED};  // the files not copied are named
     HostWindow host;
     std::vector<Posted> posted;
     std::string before, after;

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -52,6 +53,11 @@ struct BackupSafety : BackupHost {
         for (const auto& entry : TreeState(drives.Root('D'))) state["D/" + entry.first] = entry.second;
         return state;
     }
+    // How many debug-log messages are message.
+    size_t Logged(const std::string& message) const {
+        const std::vector<std::string> log = ReadDbgLogMessages(drives.WorkDir() + "/Dbg.log");
+        return static_cast<size_t>(std::count(log.begin(), log.end(), message));
+    }
     // The previous backup passes the validity check and restores its files.
     void ExpectRestorable() {
         EXPECT_EQ(0, module.IsDataValid(kFolder));
@@ -76,11 +82,15 @@ TEST_F(BackupSafety, ACancelledDailyBackupLeavesThePreviousOneAsItWas) {
     host.Drain();
     const auto before = Drives();
 
-    // Cancelled while sizing, preparing (before and after the cut), capturing, and at the last poll.
+    // Cancelled while sizing, preparing (before and after the cut), capturing, and at the last poll,
+    // which comes before the catalog is saved: a saved catalog is never followed by a cancel.
+    const std::string saved = "Do serialization successfully!";
     for (int cancelAt : {1, polls / 4, polls / 3, polls / 2, polls * 3 / 4, polls - 1, polls}) {
         SCOPED_TRACE(cancelAt);
         ContinueCounter::Reset(cancelAt);
+        const size_t savedBefore = Logged(saved);
         EXPECT_EQ(1, Backup(files, {}, TRUE, 1, WIM_COMPRESS_XPRESS, ContinueCounter::Continue));
+        EXPECT_EQ(savedBefore, Logged(saved));
         auto errors = Codes(host.Drain(), host.errorStr);
         for (long long code : errors)
             EXPECT_TRUE(code == MSG_ERROR_PATH_LONGER_THAN_260 || code == MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL) << code;

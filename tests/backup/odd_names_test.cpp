@@ -60,7 +60,7 @@ protected:
     }
 
     TestDrives drives;
-    Module module;
+    Module module{QXFM_PROTOCOL_EXTENDED};  // the files left out are named
     HostWindow host;
     std::vector<CString> categories = {u"Documents"};
 };

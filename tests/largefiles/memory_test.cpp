@@ -69,7 +69,7 @@ TEST_F(MemoryTest, CutAndMergeOfAGibibyteStayBelow64MiB) {
         catalog.m_arBigFile.push_back(node);
         catalog.m_bigFileTotalSize = size;
         ResetPeakResident();
-        RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1);
+        RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", u"VIDEO", 1);
         report.mergePeakKiB = PeakResidentKiB();
         report.merged = fs::file_size(Host(u"D:\\Restore\\Media\\big.bin"), ec) == size &&
                         !fs::exists(Host(u"D:\\Restore\\Media\\big.bin.000"), ec);

@@ -11,7 +11,7 @@ namespace {
 TEST_F(MergeTest, PiecesAreJoinedInOrderThenDeleted) {
     AddNode(u"C:\\Media\\film.avi", {"abcd", "efgh", ""});
     catalog.m_bigFileTotalSize = 16;
-    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1));
     EXPECT_EQ("abcdefgh", Read(Restored(u"Media\\film.avi")));
     for (const char* piece : {"000", "001", "002"})
         EXPECT_FALSE(Exists(Restored(CString(u"Media\\film.avi.") + CString::FromUtf8(piece))));
@@ -28,7 +28,7 @@ TEST_F(MergeTest, PiecesAreJoinedInOrderThenDeleted) {
 TEST_F(MergeTest, TargetBackslashAndDriveLetterCaseDoNotMatter) {
     AddNode(u"c:\\Media\\lower.avi", {"ab", "c"});
     AddNode(u"C:\\Media\\upper.avi", {"de", "f"});
-    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore\\"), u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore\\"), u"C:\\", u"VIDEO", 1));
     EXPECT_EQ("abc", Read(Restored(u"Media\\lower.avi")));
     EXPECT_EQ("def", Read(Restored(u"Media\\upper.avi")));
     EXPECT_TRUE(Errors().empty());
@@ -36,18 +36,32 @@ TEST_F(MergeTest, TargetBackslashAndDriveLetterCaseDoNotMatter) {
 
 TEST_F(MergeTest, OnlyNodesOfTheAppliedImageAreMerged) {
     AddNode(u"C:\\Media\\second.avi", {"ab", "c"}, {2});
-    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1));
     EXPECT_FALSE(Exists(Restored(u"Media\\second.avi")));
     EXPECT_TRUE(Exists(Restored(u"Media\\second.avi.000")));
     EXPECT_TRUE(host.Drain().empty());
 
-    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 2));
+    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 2));
     EXPECT_EQ("abc", Read(Restored(u"Media\\second.avi")));
+}
+
+// The earlier system stored big-file nodes without image numbers: such a node
+// is merged after the image of its drive and category, and only then.
+TEST_F(MergeTest, ANodeWithoutImageNumbersGoesWithTheImageOfItsDriveAndCategory) {
+    AddNode(u"C:\\Media\\old.avi", {"ab", "c"}, {}).Category = u"Video";
+    AddNode(u"D:\\Media\\other.avi", {"de"}, {}).Category = u"VIDEO";
+    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"DOCUMENTS", 1));
+    EXPECT_FALSE(Exists(Restored(u"Media\\old.avi")));
+    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 3));
+    EXPECT_EQ("abc", Read(Restored(u"Media\\old.avi")));
+    EXPECT_FALSE(Exists(Restored(u"Media\\other.avi")));
+    EXPECT_TRUE(Exists(Restored(u"Media\\other.avi.000")));
+    EXPECT_TRUE(Errors().empty());
 }
 
 TEST_F(MergeTest, StoredNodesKeepTheirOriginalPaths) {
     AddNode(u"C:\\Media\\film.avi", {"ab", "c"}, {1, 1});
-    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1);
+    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1);
     EXPECT_EQ(CString(u"C:\\Media\\film.avi"), catalog.m_arBigFile[0].suszPath);
     EXPECT_EQ(CString(u"C:\\Media\\film.avi.000"), catalog.m_arBigFile[0].splitPathArray[0]);
     EXPECT_EQ("abc", Read(Restored(u"Media\\film.avi")));
@@ -60,7 +74,7 @@ TEST_F(MergeTest, StoredNodesKeepTheirOriginalPaths) {
 TEST_F(MergeTest, MissingFirstPieceIsAFailureThatKeepsThePieces) {
     AddNode(u"C:\\Media\\film.avi", {nullptr, "efgh", ""});
     catalog.m_arBigFile[0].size = 8;
-    EXPECT_FALSE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1));
+    EXPECT_FALSE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1));
     EXPECT_FALSE(Exists(Restored(u"Media\\film.avi")));
     EXPECT_EQ((std::vector<std::string>{"film.avi.001", "film.avi.002"}), Names(Restored(u"Media")));
     EXPECT_EQ("efgh", Read(Restored(u"Media\\film.avi.001")));
@@ -70,7 +84,7 @@ TEST_F(MergeTest, MissingFirstPieceIsAFailureThatKeepsThePieces) {
 
 TEST_F(MergeTest, MissingEmptyLastPieceStillGivesTheWholeFile) {
     AddNode(u"C:\\Media\\film.avi", {"abcd", nullptr});
-    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1);
+    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1);
     EXPECT_EQ("abcd", Read(Restored(u"Media\\film.avi")));
     EXPECT_FALSE(Exists(Restored(u"Media\\film.avi.000")));
     EXPECT_TRUE(Errors().empty());
@@ -79,7 +93,7 @@ TEST_F(MergeTest, MissingEmptyLastPieceStillGivesTheWholeFile) {
 TEST_F(MergeTest, NoPieceBelowTheTargetLeavesAnExistingFileAlone) {
     AddNode(u"C:\\Media\\film.avi", {nullptr, nullptr});
     drives.Write(Restored(u"Media\\film.avi"), "already here");
-    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1));
     EXPECT_EQ("already here", Read(Restored(u"Media\\film.avi")));
     EXPECT_TRUE(host.Drain().empty());
 }
@@ -88,7 +102,7 @@ TEST_F(MergeTest, AnExistingReadOnlyFileIsReplaced) {
     AddNode(u"C:\\Media\\film.avi", {"new", ""});
     drives.Write(Restored(u"Media\\film.avi"), "old and much longer");
     ASSERT_TRUE(SetFileAttributesW(Restored(u"Media\\film.avi"), FILE_ATTRIBUTE_READONLY));
-    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1);
+    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1);
     EXPECT_EQ("new", Read(Restored(u"Media\\film.avi")));
     EXPECT_TRUE(Errors().empty());
 }
@@ -110,7 +124,7 @@ TEST_F(MergeTest, PathsThatWouldLeaveTheTargetAreRefused) {
     // What an unchecked relocation below D:\Restore\ would reach.
     drives.Write(u"D:\\escape.bin.000", "xy");
 
-    EXPECT_FALSE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1));
+    EXPECT_FALSE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1));
     EXPECT_FALSE(Exists(u"D:\\escape.bin"));
     EXPECT_EQ("xy", Read(u"D:\\escape.bin.000"));
     EXPECT_FALSE(Exists(Restored(u"Media\\fine.avi")));
@@ -121,7 +135,7 @@ TEST_F(MergeTest, PathsThatWouldLeaveTheTargetAreRefused) {
 TEST_F(MergeTest, AnOutputThatCannotBeCreatedKeepsThePieces) {
     AddNode(u"C:\\Media\\film.avi", {"ab", "c"});
     fs::create_directories(Host(Restored(u"Media\\film.avi")));
-    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1);
+    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1);
     EXPECT_EQ("ab", Read(Restored(u"Media\\film.avi.000")));
     EXPECT_EQ("c", Read(Restored(u"Media\\film.avi.001")));
     EXPECT_EQ(std::vector<long long>{MSG_ERROR_BIGFILES_MERGE_FAILED}, Errors());
@@ -141,7 +155,7 @@ TEST_F(MergeTest, TheRebuiltFileGetsThePiecesTimeAndAttributes) {
     const DWORD attributes = GetFileAttributesW(Restored(u"Media\\film.avi.000"));
     ASSERT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
               attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
-    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1));
     const CString rebuilt = Restored(u"Media\\film.avi");
     EXPECT_EQ("abc", Read(rebuilt));
     EXPECT_EQ(attributes, GetFileAttributesW(rebuilt));
@@ -159,7 +173,7 @@ TEST_F(MergeTest, ALinkOnTheWayRefusesTheNode) {
     AddNode(u"C:\\Media\\film.avi", {nullptr});
     AddNode(u"C:\\Fine\\fine.avi", {"ok"});
 
-    EXPECT_FALSE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1));
+    EXPECT_FALSE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1));
     EXPECT_EQ("evil", Read(u"D:\\elsewhere\\film.avi.000"));
     EXPECT_EQ("the user's own", Read(u"D:\\elsewhere\\film.avi"));
     EXPECT_EQ("ok", Read(Restored(u"Fine\\fine.avi")));
@@ -171,7 +185,7 @@ TEST_F(MergeTest, APieceInAnotherSpellingIsAnotherFile) {
     drives.Write(u"D:\\Restore\\Media\\FILM.AVI.000", "other");
     if (Exists(Restored(u"Media\\film.avi.000"))) GTEST_SKIP() << qxtest::kOneCase;
     AddNode(u"C:\\Media\\film.avi", {nullptr});
-    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1));
+    EXPECT_TRUE(RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1));
     EXPECT_EQ(std::vector<std::string>{"FILM.AVI.000"}, Names(Restored(u"Media")));
     EXPECT_EQ("other", Read(Restored(u"Media\\FILM.AVI.000")));
     EXPECT_TRUE(Errors().empty());
@@ -180,7 +194,7 @@ TEST_F(MergeTest, APieceInAnotherSpellingIsAnotherFile) {
 TEST_F(MergeTest, NoProgressWithoutATotal) {
     AddNode(u"C:\\Media\\film.avi", {"ab", "c"});
     catalog.m_bigFileTotalSize = 0;
-    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", 1);
+    RestoreBigFiles(catalog, drives.Path(u"D:\\Restore"), u"C:\\", u"VIDEO", 1);
     EXPECT_EQ("abc", Read(Restored(u"Media\\film.avi")));
     EXPECT_TRUE(host.Drain().empty());
 }

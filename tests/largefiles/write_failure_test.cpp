@@ -48,7 +48,7 @@ TEST_F(MergeTest, AFailedWriteKeepsThePieces) {
     small.rlim_cur = 10000;  // the output cannot grow to 16000 bytes
     sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
-    int result = RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", 1);
+    int result = RestoreBigFiles(catalog, u"D:\\Restore", u"C:\\", u"VIDEO", 1);
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
 

@@ -54,6 +54,7 @@ void RenameInImage(const std::string& wim, const std::u16string& from, const std
 }
 
 struct CraftedBackupTest : RestoreFixture {
+    CraftedBackupTest() : RestoreFixture(QXFM_PROTOCOL_EXTENDED) {}  // the items not made are named
     // An image of a tree whose folder Media links five levels up, from where
     // the restore will put it: C:\Restore\System Recovery Files\<date>\C\Media
     // reaches C:\elsewhere. Split in two parts, with a catalog naming them.

@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 const ULONGLONG kMiB = 1048576;
 
 struct RestoreFixture : ::testing::Test {
+    // protocol: the host protocol the module is asked for (Module).
+    explicit RestoreFixture(int protocol = QXFM_PROTOCOL_DOCUMENTED) : module(protocol) {}
+
     TestDrives drives{{"C", "D"}};
     Module module;
     HostWindow host;

@@ -75,6 +75,9 @@ TEST_F(RestoreFixture, ChosenCategoriesComeBackFromOneImageWithShortcutsForOverL
 TEST_F(RestoreFixture, BigFileIsRebuiltFromASplitSetAfterTheBackupFolderMoved) {
     SampleTree tree = MakeSampleTree(drives, 130 * kMiB);
     BackUp(tree, TRUE, 100, WIM_COMPRESS_NONE);
+    // The split names the parts in the backup folder the host gave, never in its work folder.
+    EXPECT_EQ(3u, Logged("WIM_MSG_SPLIT - now splitting file: D:\\Backups\\Monday\\Image"));
+    EXPECT_EQ(0u, Logged("D:\\Backups\\Monday\\Image.incomplete"));
     fs::rename(drives.Root('D') + "/Backups/Monday", drives.Root('D') + "/Moved");
 
     ASSERT_EQ(0, Restore(u"D:\\Moved", {u"VIDEO", u"Documents"}));

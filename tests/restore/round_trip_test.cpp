@@ -42,6 +42,7 @@ WIN32_FILE_ATTRIBUTE_DATA Metadata(const std::string& hostPath) {
 }
 
 struct RoundTripTest : RestoreFixture {
+    RoundTripTest() : RestoreFixture(QXFM_PROTOCOL_EXTENDED) {}  // the files left out are named
     std::string Source(const std::string& path) const { return drives.Root('C') + "/" + path; }
 
     // Writes the file, then its time (a different one for each file, old ones

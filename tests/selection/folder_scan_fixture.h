@@ -18,6 +18,7 @@ protected:
     void SetUp() override { g_pHostWnd = host.handle(); }
     void TearDown() override {
         g_pHostWnd = nullptr;
+        g_nHostProtocol = QXFM_PROTOCOL_DOCUMENTED;
         g_pfnContinue = nullptr;
         CloseDbgLog();  // the stream must not outlive the test's folder
     }

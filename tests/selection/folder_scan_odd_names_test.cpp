@@ -1,7 +1,8 @@
 // The folder walk on folders and files whose Linux names Windows cannot spell
 // (a colon, a question mark, a backslash): their files are listed, or the walk
-// tells the host which it could not list and goes on. Never silently skipped,
-// and never listed by a path that names another file.
+// tells a host of the extended protocol which it could not list (the debug
+// log names it) and goes on. Never silently skipped, and never listed by a
+// path that names another file.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +30,7 @@ bool AnyUnder(const Paths& paths, const CString& prefix) {
 class OddFolderNames : public FolderScanTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(OddFolderNames, FilesBelowAreListedOrTheFolderIsReported) {
+    g_nHostProtocol = QXFM_PROTOCOL_EXTENDED;
     const std::string folderName = GetParam();
     drives.Write(u"C:\\Docs\\plain.doc", "plain");
     const fs::path odd = fs::path(drives.Host(u"C:\\Docs")) / folderName;
@@ -47,6 +49,7 @@ TEST_P(OddFolderNames, FilesBelowAreListedOrTheFolderIsReported) {
 // A file whose name holds a backslash has no path: "Back\\slash.doc" would name
 // slash.doc in the folder Back, here a file of its own.
 TEST_F(FolderScanTest, AFileNoPathCanNameIsReportedNotListedAsAnother) {
+    g_nHostProtocol = QXFM_PROTOCOL_EXTENDED;
     drives.Write(u"C:\\Docs\\Back\\slash.doc", "another file");
     std::ofstream(fs::path(drives.Host(u"C:\\Docs")) / "Back\\slash.doc") << "the file with the backslash";
     std::ofstream(fs::path(drives.Host(u"C:\\Docs")) / "At 10:30.doc") << "listed; the backup names it";

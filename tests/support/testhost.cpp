@@ -132,8 +132,9 @@ std::vector<Posted> HostWindow::Drain() {
         } else if ((msg.message == operationStr || msg.message == errorStr) && QxfmWParamIsText(msg.wParam)) {
             p.text = CString(reinterpret_cast<const WCHAR*>(msg.wParam));
             p.hasText = true;
-        } else if (msg.lParam && ((msg.message == operationStr && QxfmOperationLParamIsString(int(p.wParam))) ||
-                                  (msg.message == errorStr && QxfmErrorLParamIsString(int(p.wParam))))) {
+        } else if (msg.lParam && ((msg.message == operationStr && QxfmOperationLParamIsString(int(p.wParam), Module::Protocol())) ||
+                                  (msg.message == errorStr &&
+                                   QxfmErrorLParamIsString(int(p.wParam), Module::Protocol())))) {
             p.text = CString(reinterpret_cast<BSTR>(msg.lParam));
             p.hasText = true;
             SysFreeString(reinterpret_cast<BSTR>(msg.lParam));
@@ -154,6 +155,18 @@ bool HasCode(const std::vector<Posted>& posted, UINT message, long long code) {
     for (const auto& p : posted)
         if (p.message == message && p.wParam == code) return true;
     return false;
+}
+
+namespace {
+int g_askedProtocol = QXFM_PROTOCOL_DOCUMENTED;
+}  // namespace
+
+int Module::Protocol() { return g_askedProtocol; }
+
+void Module::AskFor(int protocol) {
+    g_askedProtocol = protocol == kAsksNothing ? QXFM_PROTOCOL_DOCUMENTED : protocol;
+    if (protocol != kAsksNothing && SetHostProtocol(protocol) != 0)
+        throw std::runtime_error("the module does not speak host protocol " + std::to_string(protocol));
 }
 
 std::string ImageEngineMissing() {

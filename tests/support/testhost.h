@@ -133,14 +133,23 @@ std::vector<long long> Codes(const std::vector<Posted>& posted, UINT message);
 bool HasCode(const std::vector<Posted>& posted, UINT message, long long code);
 
 // The module, loaded from the build tree (dlopen; LoadLibraryW) and reached
-// only through its plain export names.
+// only through its plain export names. As it loads it is asked for the host
+// protocol given (SetHostProtocol), so that what a test sees never depends on
+// an earlier test of the process; kAsksNothing loads it as a host that never
+// asks. HostWindow decodes the notifications by the protocol last asked for.
 struct Module : QxfmEntryPoints {
-    Module();
+    static constexpr int kAsksNothing = 0;
+    explicit Module(int protocol = QXFM_PROTOCOL_DOCUMENTED);
     ~Module();
+    static int Protocol();
     // Every name the module's file makes visible to its hosts (its dynamic
     // symbols; the DLL's export table).
     std::set<std::string> ExportedNames() const;
     void* handle = nullptr;
+
+private:
+    // Called by the constructor once the entry points are resolved.
+    void AskFor(int protocol);
 };
 
 // A second process that holds the operation lock "Mutex_Operation" (in this

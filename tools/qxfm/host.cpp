@@ -29,6 +29,12 @@ Host::~Host() {
 
 bool Host::Open(std::string* error) {
     if (!m_module.Load(error)) return false;
+    // qxfm names the files of each error and tells a backup not split from
+    // one with files left out: the extended protocol carries both.
+    if (m_module.SetHostProtocol(QXFM_PROTOCOL_EXTENDED) != 0) {
+        *error = "the module does not speak the extended host protocol";
+        return false;
+    }
     m_progressInt = RegisterWindowMessageW(QXFM_PROGRESS_INT_MESSAGE);
     m_progressStr = RegisterWindowMessageW(QXFM_PROGRESS_STR_MESSAGE);
     m_operationStr = RegisterWindowMessageW(QXFM_OPERATION_STR_MESSAGE);
@@ -62,7 +68,8 @@ void Host::Drain() {
                 continue;
             }
             std::string payload;
-            if (msg.lParam && QxfmOperationLParamIsString(static_cast<int>(code))) payload = TakeBstr(msg.lParam);
+            if (msg.lParam && QxfmOperationLParamIsString(static_cast<int>(code), QXFM_PROTOCOL_EXTENDED))
+                payload = TakeBstr(msg.lParam);
             if (code == QXFM_OPERATION_FILE_EXCLUDED || code == QXFM_OPERATION_FILE_OF_NO_CATEGORY) {
                 m_namedFiles.push_back({code, payload});
                 continue;
@@ -73,7 +80,7 @@ void Host::Drain() {
             if (!QxfmWParamIsText(msg.wParam)) ++m_errorsPosted[code];
             if (QxfmWParamIsText(msg.wParam)) {
                 text = ConstantText(reinterpret_cast<const WCHAR*>(msg.wParam));
-            } else if (msg.lParam && QxfmErrorLParamIsString(static_cast<int>(code))) {
+            } else if (msg.lParam && QxfmErrorLParamIsString(static_cast<int>(code), QXFM_PROTOCOL_EXTENDED)) {
                 const std::string path = TakeBstr(msg.lParam);
                 const long long systemError = code == MSG_ERROR_WIM_MSG_ERROR ? m_lastSystemError : 0;
                 text = ErrorText(code, path, systemError);

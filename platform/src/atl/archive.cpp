@@ -10,7 +10,30 @@ constexpr DWORD kTimeMarker = 0x8000000A;
 constexpr LONGLONG kFileTimeTicksPerSecond = 10000000;
 constexpr LONGLONG kFileTimeTicksTo1970 = 116444736000000000LL;
 
+// 8-bit strings are in the ANSI code page of the system that wrote them: on
+// Windows the process's own (CP_ACP); on Linux, whose ANSI code page is UTF-8
+// here, Windows-1252 (Western European), the code page of the systems that
+// wrote such catalogs.
+#ifdef _WIN32
+constexpr UINT kEightBitCodePage = CP_ACP;
+#else
+constexpr UINT kEightBitCodePage = 1252;
+#endif
+
 [[noreturn]] void Fail(CArchiveException::Cause cause) { throw CArchiveException(cause, GetLastError()); }
+
+CString FromEightBit(const std::string& bytes) {
+    if (bytes.empty()) return CString();
+    if (bytes.size() > 0x7FFFFFFF) Fail(CArchiveException::badLength);
+    const int size = static_cast<int>(bytes.size());
+    std::u16string text(static_cast<size_t>(MultiByteToWideChar(kEightBitCodePage, 0, bytes.data(), size, nullptr, 0)),
+                        u'\0');
+    if (text.empty() ||
+        MultiByteToWideChar(kEightBitCodePage, 0, bytes.data(), size, reinterpret_cast<LPWSTR>(text.data()),
+                            static_cast<int>(text.size())) != static_cast<int>(text.size()))
+        Fail(CArchiveException::readFault);
+    return CString(std::move(text));
+}
 
 }  // namespace
 
@@ -204,7 +227,7 @@ CString CArchive::ReadString() {
     if (!unicode) {
         std::string bytes(static_cast<size_t>(length), '\0');
         Read(bytes.data(), bytes.size());
-        return CString::FromUtf8(bytes);
+        return FromEightBit(bytes);
     }
     std::u16string text(static_cast<size_t>(length), u'\0');
     BYTE b[2];

@@ -6,7 +6,7 @@
 
 namespace qxtest {
 
-Module::Module() {
+Module::Module(int protocol) {
     const CString file = BesideProgram(QXFM_MODULE_PATH);
     handle = LoadLibraryW(file);
     if (!handle)
@@ -17,6 +17,7 @@ Module::Module() {
         FreeLibrary(module);
         throw std::runtime_error(std::string("the module lacks the export ") + missing);
     }
+    AskFor(protocol);
 }
 
 Module::~Module() {
