@@ -50,6 +50,7 @@ TEST_F(RestoreFixture, ARebuiltBigFileGetsTheOriginalsLastWriteTime) {
 // A restore onto a drive E: with little room, of a backup of the sample tree
 // with a 3 MiB video.
 struct FullDriveRestore : RestoreFixture {
+    FullDriveRestore() : RestoreFixture(QXFM_PROTOCOL_EXTENDED) {}  // -235 names the file
     TestDrives three{{"C", "D", "E"}};
     SampleTree tree = MakeSampleTree(three, 3 * kMiB);
     std::unique_ptr<TmpfsMount> small;
