@@ -76,7 +76,7 @@ TEST_F(QxfmTool, BackupTellsWhatItStoredAndWhatItLeftOutAndWhy) {
               "  C:\\Users\\ann\\gone.doc: not found\n"
               "  C:\\Users\\ann\\at 10:30.doc: a name Windows cannot hold\n");
 
-    ToolRun chosen = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Tue",
+    ToolRun chosen = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Chosen", "--name", "Tue",
                           "--category", "Music", "C:\\Users\\ann\\Documents\\report.doc",
                           "C:\\Users\\ann\\Music\\song.mp3"});
     ASSERT_EQ(chosen.status, 0) << chosen.err;
@@ -84,6 +84,36 @@ TEST_F(QxfmTool, BackupTellsWhatItStoredAndWhatItLeftOutAndWhy) {
                               "  C:\\Users\\ann\\Documents\\report.doc: not in a chosen category\n"),
               std::string::npos)
         << chosen.out;
+}
+
+// A folder keeps one backup: qxfm replaces one of another name only when told
+// to, and names it either way; the same name again is a new backup.
+TEST_F(QxfmTool, ABackupOfAnotherNameIsReplacedOnlyWithReplace) {
+    MakeSampleTree(drives);
+    const std::vector<std::string> backup = {"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups",
+                                             "C:\\Users\\ann\\Documents\\report.doc", "--name"};
+    auto withName = [&](const std::vector<std::string>& last) {
+        std::vector<std::string> args = backup;
+        args.insert(args.end(), last.begin(), last.end());
+        return Run(args);
+    };
+    ASSERT_EQ(withName({"Monday"}).status, 0);
+    ASSERT_EQ(withName({"Monday"}).status, 0);
+    ToolRun refused = withName({"Wednesday"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.LastErrLine().rfind("qxfm: backup: D:\\Backups holds the backup Monday of 20", 0), 0u)
+        << refused.err;
+    EXPECT_NE(refused.LastErrLine().find(" bytes), which the backup Wednesday would replace (a folder keeps one "
+                                         "backup); give --replace to replace it"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(Below(u"D:\\Backups", ".wim").size(), 1u);
+    EXPECT_FALSE(Below(u"D:\\Backups", "Monday.wim").empty());
+
+    ToolRun replaced = withName({"Wednesday", "--replace"});
+    ASSERT_EQ(replaced.status, 0) << replaced.err;
+    EXPECT_NE(replaced.out.find("replaced the backup Monday of 20"), std::string::npos) << replaced.out;
+    EXPECT_FALSE(Below(u"D:\\Backups", "Wednesday.wim").empty());
 }
 
 // A Windows path is taken as qxfm.exe takes it: either slash, "." and "..",

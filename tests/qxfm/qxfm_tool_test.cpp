@@ -21,6 +21,27 @@ TEST_F(QxfmTool, HelpForTheToolAndEveryCommand) {
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_EQ(help.out.rfind(std::string("usage: qxfm ") + command, 0), 0u) << help.out;
     }
+    EXPECT_EQ(Run({"-h"}).out, general.out);
+    EXPECT_EQ(Run({"backup", "-h"}).out, Run({"backup", "--help"}).out);
+    // Every exit status, in the help and in the man page; the man page has every command.
+    std::string manPage = ReadHostFile(QXFM_TOOL_SOURCE_DIR "/share/qxfm.1");
+    for (size_t at; (at = manPage.find("\\-")) != std::string::npos;) manPage.erase(at, 1);
+    for (const char* status : {"0", "1", "2", "3", "4", "130"}) {
+        EXPECT_NE(general.out.find(std::string("\n  ") + status + " "), std::string::npos) << status;
+        EXPECT_NE(manPage.find(std::string("\n.TP\n.B ") + status + "\n"), std::string::npos) << status;
+    }
+    for (const char* command :
+         {"categories", "scan", "backup", "raw", "verify", "list", "categories-of", "restore", "delete", "demo"})
+        EXPECT_TRUE(manPage.find(std::string("\n.BI \"") + command + " ") != std::string::npos ||
+                    manPage.find(std::string("\n.B ") + command + " ") != std::string::npos)
+            << command;
+    // The bash completion offers the commands and a command's options, taken from this qxfm.
+    const std::string complete = "bash -c 'source " QXFM_TOOL_SOURCE_DIR "/share/qxfm.bash; COMP_WORDS=(" QXFM_TOOL_PATH
+                                 " \"$@\"); COMP_CWORD=$#; _qxfm " QXFM_TOOL_PATH "; echo \"${COMPREPLY[*]}\"' _ ";
+    EXPECT_EQ(RunCommand(complete + "cat"), "categories categories-of\n");
+    EXPECT_EQ(RunCommand(complete + "backup --sp"), "--split-mb\n");
+    EXPECT_EQ(RunCommand(complete + "backup --re"), "--replace\n");
+    EXPECT_EQ(RunCommand(complete + "backup --compress l"), "lzx\n");
     ToolRun version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "qxfm " QXFM_TEST_VERSION "\n");
@@ -61,6 +82,15 @@ TEST_F(QxfmTool, ScanListsTheFilesOfTheChosenCategories) {
     EXPECT_EQ(scan.out.find("beach.jpg"), std::string::npos);
     EXPECT_NE(scan.out.find("4 files, "), std::string::npos) << scan.out;
     EXPECT_NE(scan.err.find("scan 100%"), std::string::npos) << scan.err;
+    EXPECT_EQ(scan.out.find("scanned drives:"), std::string::npos) << scan.out;
+
+    // Without --folder: every fixed drive but the active C:, which is named as not scanned.
+    ToolRun all = Run({"scan", "--types", "C:\\types.txt", "--category", "Documents"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.err.find("Hard Drive"), std::string::npos) << all.err;
+    EXPECT_NE(all.out.find("scanned drives: D:\\\n"), std::string::npos) << all.out;
+    EXPECT_NE(all.out.find("not scanned: C:\\ (the active (boot) partition; --folder scans it)\n"), std::string::npos)
+        << all.out;
 }
 
 TEST_F(QxfmTool, BackupVerifyRestoreRoundTrip) {
@@ -215,11 +245,12 @@ TEST_F(QxfmTool, CancelHookStopsScanBackupAndRestore) {
     ToolRun scan = Run({"scan", "--folder", "C:\\Users", "--types", "C:\\types.txt"});
     EXPECT_EQ(scan.status, 130);
     EXPECT_EQ(scan.LastErrLine(), "qxfm: cancelled");
-    ToolRun backup = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",
+    ToolRun backup = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\New\\Backups", "--name", "Mon",
                           "C:\\Users\\ann\\Documents\\report.doc", "C:\\Users\\ann\\Music\\song.mp3",
                           "C:\\Users\\ann\\Pictures\\beach.jpg"});
     EXPECT_EQ(backup.status, 130) << backup.err;
-    EXPECT_TRUE(Below(u"D:\\Backups", ".wim").empty());
+    // The folders the backup made are gone with it.
+    EXPECT_FALSE(HostExists(drives.Host(u"D:\\New"))) << backup.err;
 
     options.extraEnv.clear();
     ASSERT_EQ(Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",

@@ -96,17 +96,20 @@ std::vector<ImageName> OpenedImageSet::Images() const {
     WIM_INFO info{};
     if (!m_file || !WIMGetAttributes(m_file, &info, sizeof info)) return images;
     for (DWORD index = 1; index <= info.ImageCount; ++index) {
-        CString stored;
+        CString stored, description;
         HANDLE image = WIMLoadImage(m_file, index);
         PVOID xml = nullptr;
         DWORD bytes = 0;
         if (image && WIMGetImageInformation(image, &xml, &bytes)) {
             const auto* units = static_cast<const WCHAR*>(xml);
-            stored = QxImageInfoElement(CString(units + 1, static_cast<int>(bytes / sizeof(WCHAR)) - 1), u"NAME");
+            const CString info(units + 1, static_cast<int>(bytes / sizeof(WCHAR)) - 1);
+            stored = QxImageInfoElement(info, u"NAME");
+            description = QxImageInfoElement(info, u"DESCRIPTION");
             LocalFree(xml);
         }
         if (image) WIMCloseHandle(image);
         images.push_back(NameOf(index, stored));
+        images.back().description = description;
     }
     return images;
 }

@@ -27,6 +27,7 @@ struct ImageName {
     CString text;      // the stored name, or "image N" when it has none
     CString drive;     // "C:", empty when the name does not start with a drive
     CString category;  // the rest of the name
+    CString description;  // a backup's "NAME, YYYY-MM-DD HH:MM:SS"
 };
 
 // An image set opened for reading, with every part referenced and a message

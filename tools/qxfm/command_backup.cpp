@@ -5,6 +5,9 @@
 #include "backup_summary.h"
 #include "cancel.h"
 #include "commands.h"
+#include "earlier_backup.h"
+#include "image_engine.h"
+#include "missing_folders.h"
 #include "outcome.h"
 #include "paths.h"
 #include "scan_files.h"
@@ -77,7 +80,17 @@ int RunBackup(Host& host, const Args& args) {
     int status = kExitOk;
     if (!PathArgument("backup", args.Value("--types"), &types, &status)) return status;
     if (!PathArgument("backup", args.Value("--to"), &destination, &status)) return status;
+    const std::string destinationText = destination.ToUtf8();
     destination = AsFolder(destination);
+    if (!ImageEngineReady("backup", &status)) return status;
+    // A folder keeps one backup: one of another name there would be replaced.
+    EarlierBackup earlier;
+    const bool replacing = FindEarlierBackup(destination, &earlier) && earlier.name.CompareNoCase(name) != 0;
+    if (replacing && !args.Has("--replace"))
+        return Fail(kExitUsage, "backup: " + destinationText + " holds the backup " + Describe(earlier) +
+                                    ", which the backup " + name.ToUtf8() +
+                                    " would replace (a folder keeps one backup); give --replace to replace it, or "
+                                    "back up into another folder");
 
     std::vector<CString> files;
     size_t foldersNotListed = 0;
@@ -88,11 +101,16 @@ int RunBackup(Host& host, const Args& args) {
     std::vector<CString> imageFiles;
     imageFiles.reserve(1024);
     if (splitMB == 0) host.Ignore(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);  // no split was asked for
+    const MissingFolders madeForTheBackup(destination);
     const int result = host.module().Backup(host.window(), &files, types, &categories, destination, name,
                                             splitMB > 0, splitMB, compression, &imageFiles, &Host::Continue);
     const bool usable = result == 0 || (result & ~(QXFM_BACKUP_NOT_SPLIT | QXFM_BACKUP_FILES_LEFT_OUT)) == 0;
     status = Conclude(host, !usable, "backup");
-    if (status != kExitOk) return status;
+    if (status != kExitOk) {
+        madeForTheBackup.RemoveEmpty();
+        return status;
+    }
+    if (replacing) std::printf("replaced the backup %s\n", Describe(earlier).c_str());
     for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
     PrintBackupSummary(SummarizeBackup(host, {exclusions, !categories.empty()}), imageFiles.size());
     if (result & QXFM_BACKUP_NOT_SPLIT)

@@ -3,6 +3,7 @@
 
 #include "code_text.h"
 #include "commands.h"
+#include "image_engine.h"
 #include "outcome.h"
 #include "paths.h"
 #include "scan_files.h"
@@ -14,6 +15,7 @@ int RunRestore(Host& host, const Args& args) {
     CString folder, target;
     int status = kExitOk;
     if (!BackupFolderArgument("restore", args, &folder, &status)) return status;
+    if (!ImageEngineReady("restore", &status)) return status;
     if (!args.Has("--to")) return UsageError("restore", "--to is required");
     if (!PathArgument("restore", args.Value("--to"), &target, &status)) return status;
     std::vector<CString> categories = ToCStrings(args.Values("--category"));

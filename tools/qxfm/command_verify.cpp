@@ -4,6 +4,7 @@
 
 #include "cancel.h"
 #include "commands.h"
+#include "image_engine.h"
 #include "image_reader.h"
 #include "outcome.h"
 #include "paths.h"
@@ -59,6 +60,7 @@ int RunVerify(Host& host, const Args& args) {
     CString folder;
     int status = kExitOk;
     if (!BackupFolderArgument("verify", args, &folder, &status)) return status;
+    if (!ImageEngineReady("verify", &status)) return status;
     if (host.module().IsDataValid(AsFolder(folder)) != 0)
         return Fail(kExitFailed, "verify failed: the backup in " + folder.ToUtf8() +
                                      " is missing image files or its catalog cannot be read (see Dbg.log)");

@@ -1,5 +1,8 @@
 #include "scan_files.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "cancel.h"
 #include "outcome.h"
 
@@ -14,20 +17,43 @@ std::string ScanFailure(const CString& folder, long long code, const std::string
     return FailureReason("scan", code, lastError);
 }
 
+// The drives a scan without a folder took, and those it passed over with the reason.
+void PrintScannedDrives(const Host& host) {
+    std::string scanned;
+    std::vector<std::string> notFixed, skipped;
+    for (const Host::NamedFile& named : host.NamedFiles()) {
+        if (named.code == MSG_OPERATION_SCAN_DRIVE) scanned += " " + named.path;
+        if (named.code == MSG_ERROR_DRIVE_INFO_FAILED) notFixed.push_back(named.path);
+        if (named.code == MSG_ERROR_DRIVE_INVALID) skipped.push_back(named.path);
+    }
+    std::printf("scanned drives:%s\n", scanned.empty() ? " none" : scanned.c_str());
+    const char* notChosen = host.ErrorsPosted(MSG_ERROR_DRIVE_OPEN_FAILED) == 0
+                                ? "the active (boot) partition; --folder scans it"
+                                : "the active (boot) partition, or a volume that cannot be opened; --folder scans it";
+    for (const std::string& drive : skipped) {
+        const bool fixed = std::find(notFixed.begin(), notFixed.end(), drive) == notFixed.end();
+        std::printf("not scanned: %s (%s)\n", drive.c_str(), fixed ? notChosen : "not a fixed drive");
+    }
+}
+
 }  // namespace
 
 ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList, std::vector<CString> categories) {
     ScanOutcome out;
     if (categories.empty() && (out.status = ListCategories(host, typeList, &categories)) != kExitOk) return out;
+    // A drive a scan of every drive passes over is no failure: it is named below.
+    if (folder.IsEmpty()) host.Ignore(MSG_ERROR_DRIVE_INVALID);
     ULONGLONG count = 0;
     const int result = host.module().ScanFileArraySizeByPredefinedType(host.window(), folder, typeList, &categories,
                                                                       &count, &Host::Continue);
     host.Drain();
+    host.Ignore(0);
     host.display().Finish();
     long long code = 0;
     const std::string lastError = host.TakeLastError(&code);
     // A completed scan that found nothing also answers 1, without an error.
     const bool failed = result != 0 && !(count == 0 && lastError.empty());
+    if (folder.IsEmpty() && !CancelRequested()) PrintScannedDrives(host);
     if (CancelRequested() || failed) {
         out.status = CancelRequested() ? Fail(kExitCancelled, "cancelled")
                                        : Fail(kExitFailed, ScanFailure(folder, code, lastError));

@@ -15,10 +15,11 @@ struct ScanOutcome {
     size_t foldersNotListed = 0;  // folders the walk met but could not list: their files are missing
 };
 
+// folder empty: every fixed drive; categories empty: all of the type list.
+// A scan of every drive prints which drives it scanned and which it did not, and why.
+
 // The exit status and closing line for a run whose scan could not list some folders.
 int ReportFoldersNotListed(size_t count);
-
-// folder empty: every fixed drive; categories empty: all of the type list.
 ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList, std::vector<CString> categories);
 
 // The category names of a type list file; status 0 when it could be read.
