@@ -156,7 +156,9 @@ TEST_F(QxfmTool, BackupNamesTheFilesTheImageCannotStoreAndExitsWith4) {
               "D:\\Backups\\Mon.wim\n"
               "1 files stored in 1 image file(s)\n"
               "1 files left out:\n"
-              "  C:\\docs\\" + badName + ": the image cannot store it (system error 1113)\n");
+              "  C:\\docs\\" + badName +
+                  ": the image cannot store it: no mapping for the Unicode character exists in the target multi-byte "
+                  "code page (system error 1113)\n");
     EXPECT_EQ(run.LastErrLine(), "qxfm: backed up, but the files listed as left out by the image are not in it")
         << run.err;
     EXPECT_NE(run.err.find("file: C:\\docs\\" + badName + " ...failed! error code: 1113"), std::string::npos)

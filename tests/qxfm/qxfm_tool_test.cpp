@@ -68,8 +68,9 @@ TEST_F(QxfmTool, CategoriesFromWindowsAndHostPaths) {
 
     ToolRun missing = Run({"categories", "C:\\no such types.txt"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.LastErrLine().rfind("qxfm: reading the type list C:\\no such types.txt failed", 0), 0u)
-        << missing.err;
+    EXPECT_EQ(missing.LastErrLine(), "qxfm: reading the type list C:\\no such types.txt failed: the system cannot find "
+                                     "the file specified (system error 2)");
+    EXPECT_EQ(Count(missing.err, "\n"), 1u) << missing.err;
 }
 
 TEST_F(QxfmTool, ScanListsTheFilesOfTheChosenCategories) {
@@ -123,6 +124,10 @@ TEST_F(QxfmTool, BackupVerifyRestoreRoundTrip) {
         EXPECT_EQ(ReadHostFile(found[0]), tree.Find(source)->content) << name;
     }
     EXPECT_TRUE(Below(u"D:\\Restored", "song.mp3").empty());
+    ToolRun nowhere = Run({"restore", "D:\\Backups", "--to", "X:\\Restored"});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.LastErrLine(),
+              "qxfm: restore failed: cannot restore into X:\\Restored: X: is not a drive of the drive table (QXFM_DRIVES)");
 
     ToolRun remove = Run({"delete", "D:\\Restored"});
     EXPECT_EQ(remove.status, 0) << remove.err;
@@ -187,7 +192,16 @@ TEST_F(QxfmTool, FailuresEndWithOneLineReasonAndTheirStatus) {
          "qxfm: backup: --compress takes none, xpress or lzx"},
         {{"backup", "--to", "D:\\B", "--name", "x", "C:\\a.doc"}, 2, "qxfm: backup: --types is required"},
         {{"backup", "--types", "C:\\types.txt", "--to", "D:\\B", "--name", "x", "C:\\Users\\ann\\missing.doc"}, 1,
-         "qxfm: backup failed: "},
+         "qxfm: backup failed: C:\\Users\\ann\\missing.doc: no such file"},
+        {{"backup", "--types", "C:\\types.txt", "--to", "X:\\B", "--name", "x", "C:\\Users\\ann\\notes.txt"}, 1,
+         "qxfm: backup failed: cannot back up into X:\\B: X: is not a drive of the drive table (QXFM_DRIVES)"},
+        {{"backup", "--types", "C:\\types.txt", "--to", "D:\\B", "--name", "x", "--category", "Photos",
+          "C:\\Users\\ann\\notes.txt"},
+         1, "qxfm: backup failed: the type list C:\\types.txt holds no category Photos (it holds DOCUMENTS, PICTURES, "
+            "MUSIC, VIDEO)"},
+        {{"scan", "--types", "C:\\types.txt", "--category", "Photos"}, 1,
+         "qxfm: scan failed: the type list C:\\types.txt holds no category Photos (it holds DOCUMENTS, PICTURES, MUSIC, "
+         "VIDEO)"},
         {{"scan", "--types", "/nowhere/types.txt", "--bogus"}, 2, "qxfm: scan: unknown option --bogus"},
         {{"delete", "D:\\"}, 1, "qxfm: delete failed: The path: D:\\ you want to delete folder is dangerous!"},
         {{"delete", "D:\\Nothing here"}, 1, "qxfm: delete failed: no folder D:\\Nothing here"},
@@ -199,6 +213,7 @@ TEST_F(QxfmTool, FailuresEndWithOneLineReasonAndTheirStatus) {
         EXPECT_EQ(Count(run.err, "qxfm: "), 1u) << run.err;
     }
     EXPECT_TRUE(HostExists(drives.Root('D') + "/Empty/readme.txt"));
+    EXPECT_FALSE(HostExists(drives.Root('D') + "/B"));  // made by none of the failed backups
 }
 
 TEST_F(QxfmTool, MalformedDriveTableIsAUsageErrorNamingTheEntry) {

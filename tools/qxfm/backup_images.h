@@ -14,8 +14,13 @@ namespace qxfm {
 // One image file, or the parts of one split image (first part first).
 struct ImageSet {
     std::vector<CString> parts;
+    std::vector<unsigned> partNumbers;  // of each of parts, as its header says
     unsigned totalParts = 1;  // as the parts' headers say; more than parts.size() when some are missing
 };
+
+// The file names of the parts a split image set lacks, as a split names them
+// (NAME.swm, NAME2.swm, NAME3.swm ...).
+std::vector<CString> MissingParts(const ImageSet& set);
 
 // The *.wim and *.swm files of a folder, grouped into sets by their WIM GUID.
 // Files that cannot be opened as image files go to unreadable.

@@ -1,4 +1,5 @@
 // backup and raw.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -6,6 +7,7 @@
 #include "cancel.h"
 #include "commands.h"
 #include "earlier_backup.h"
+#include "host_paths.h"
 #include "image_engine.h"
 #include "missing_folders.h"
 #include "outcome.h"
@@ -57,6 +59,24 @@ bool InputFiles(Host& host, const Args& args, const CString& types, std::vector<
     return true;
 }
 
+// Why the image stays whole, from the path the module named with -234: a big
+// file's piece name that was taken, the image whose split failed, or the big
+// file larger than the part size.
+std::string SplitFailure(const Host& host) {
+    for (const Host::NamedFile& named : host.NamedFiles()) {
+        if (named.code != MSG_ERROR_WIM_SPLIT_FAILED) continue;
+        const std::string& path = named.path;
+        const size_t dot = path.rfind('.');
+        const std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
+        if (ext.size() == 3 && std::isdigit(static_cast<unsigned char>(ext[0])) &&
+            std::isdigit(static_cast<unsigned char>(ext[1])) && std::isdigit(static_cast<unsigned char>(ext[2])))
+            return ": the piece name " + path + " is taken, so the big file was not cut";
+        if (CString::FromUtf8(ext).CompareNoCase(u"wim") == 0) return ": splitting " + path + " failed";
+        return ": " + path + " is larger than the part size";
+    }
+    return "";
+}
+
 }  // namespace
 
 int RunBackup(Host& host, const Args& args) {
@@ -81,6 +101,8 @@ int RunBackup(Host& host, const Args& args) {
     if (!PathArgument("backup", args.Value("--types"), &types, &status)) return status;
     if (!PathArgument("backup", args.Value("--to"), &destination, &status)) return status;
     const std::string destinationText = destination.ToUtf8();
+    if (const std::string problem = DriveProblem(destination); !problem.empty())
+        return Fail(kExitFailed, "backup failed: cannot back up into " + destinationText + ": " + problem);
     destination = AsFolder(destination);
     if (!ImageEngineReady("backup", &status)) return status;
     // A folder keeps one backup: one of another name there would be replaced.
@@ -98,6 +120,9 @@ int RunBackup(Host& host, const Args& args) {
     std::vector<CString> exclusions = ToCStrings(args.Values("--exclude"));
     host.module().SetExclusionFileList(&exclusions);
     std::vector<CString> categories = ToCStrings(args.Values("--category"));
+    if (!args.Has("--from-scan") &&
+        (status = CheckCategoriesListed(host, "backup", types, categories)) != kExitOk)
+        return status;
     std::vector<CString> imageFiles;
     imageFiles.reserve(1024);
     if (splitMB == 0) host.Ignore(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);  // no split was asked for
@@ -114,7 +139,7 @@ int RunBackup(Host& host, const Args& args) {
     for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
     PrintBackupSummary(SummarizeBackup(host, {exclusions, !categories.empty()}), imageFiles.size());
     if (result & QXFM_BACKUP_NOT_SPLIT)
-        status = Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole");
+        status = Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole" + SplitFailure(host));
     if (result & QXFM_BACKUP_FILES_LEFT_OUT)
         status = Fail(kExitFilesLeftOut, "backed up, but the files listed as left out by the image are not in it");
     if (foldersNotListed) status = ReportFoldersNotListed(foldersNotListed);

@@ -4,7 +4,9 @@
 #include <cstdio>
 
 #include "cancel.h"
+#include "code_text.h"
 #include "outcome.h"
+#include "stored_categories.h"
 
 namespace qxfm {
 namespace {
@@ -40,7 +42,12 @@ void PrintScannedDrives(const Host& host) {
 
 ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList, std::vector<CString> categories) {
     ScanOutcome out;
-    if (categories.empty() && (out.status = ListCategories(host, typeList, &categories)) != kExitOk) return out;
+    std::vector<CString> listed;
+    if ((out.status = ListCategories(host, typeList, &listed)) != kExitOk) return out;
+    if (categories.empty())
+        categories = listed;
+    else if ((out.status = CheckCategoriesHeld("scan", "the type list " + typeList.ToUtf8(), categories, listed)))
+        return out;
     // A drive a scan of every drive passes over is no failure: it is named below.
     if (folder.IsEmpty()) host.Ignore(MSG_ERROR_DRIVE_INVALID);
     ULONGLONG count = 0;
@@ -74,10 +81,20 @@ int ReportFoldersNotListed(size_t count) {
 
 int ListCategories(Host& host, const CString& typeList, std::vector<CString>* categories) {
     categories->clear();
+    const std::string what = "reading the type list " + typeList.ToUtf8();
+    if (GetFileAttributesW(typeList) == INVALID_FILE_ATTRIBUTES)
+        return Fail(kExitFailed, what + " failed: " + SystemErrorText(GetLastError()));
     ULONGLONG count = 0;
     const int result = host.module().ScanFileArraySizeByPredefinedType(host.window(), CString(), typeList,
                                                                       categories, &count, &Host::Continue);
-    return Conclude(host, result != 0 || categories->empty(), "reading the type list " + typeList.ToUtf8());
+    return Conclude(host, result != 0 || categories->empty(), what);
+}
+
+int CheckCategoriesListed(Host& host, const char* command, const CString& typeList,
+                          const std::vector<CString>& categories) {
+    std::vector<CString> listed;
+    if (const int status = ListCategories(host, typeList, &listed); status != kExitOk) return status;
+    return CheckCategoriesHeld(command, "the type list " + typeList.ToUtf8(), categories, listed);
 }
 
 std::vector<CString> ToCStrings(const std::vector<std::string>& texts) {

@@ -25,6 +25,11 @@ ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList
 // The category names of a type list file; status 0 when it could be read.
 int ListCategories(Host& host, const CString& typeList, std::vector<CString>* categories);
 
+// Checks that the type list holds each of the categories (letter case aside);
+// otherwise prints "COMMAND failed: ..." naming them and returns the exit status.
+int CheckCategoriesListed(Host& host, const char* command, const CString& typeList,
+                          const std::vector<CString>& categories);
+
 // CString arguments from UTF-8 texts.
 std::vector<CString> ToCStrings(const std::vector<std::string>& texts);
 
