@@ -5,6 +5,7 @@
 
 #include "backup_summary.h"
 #include "cancel.h"
+#include "code_text.h"
 #include "commands.h"
 #include "earlier_backup.h"
 #include "host_paths.h"
@@ -127,6 +128,12 @@ int RunBackup(Host& host, const Args& args) {
     imageFiles.reserve(1024);
     if (splitMB == 0) host.Ignore(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);  // no split was asked for
     const MissingFolders madeForTheBackup(destination);
+    CString notMade;
+    DWORD error = 0;
+    if (!madeForTheBackup.Create(&notMade, &error)) {
+        madeForTheBackup.RemoveEmpty();
+        return Fail(kExitFailed, "backup failed: cannot create " + notMade.ToUtf8() + ": " + SystemErrorText(error));
+    }
     const int result = host.module().Backup(host.window(), &files, types, &categories, destination, name,
                                             splitMB > 0, splitMB, compression, &imageFiles, &Host::Continue);
     const bool usable = result == 0 || (result & ~(QXFM_BACKUP_NOT_SPLIT | QXFM_BACKUP_FILES_LEFT_OUT)) == 0;

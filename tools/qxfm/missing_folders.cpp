@@ -17,6 +17,16 @@ MissingFolders::MissingFolders(const CString& folder) {
     }
 }
 
+bool MissingFolders::Create(CString* notMade, DWORD* error) const {
+    for (auto level = m_levels.rbegin(); level != m_levels.rend(); ++level) {
+        if (CreateDirectoryW(*level, nullptr)) continue;
+        *error = GetLastError();
+        *notMade = *level;
+        return false;
+    }
+    return true;
+}
+
 void MissingFolders::RemoveEmpty() const {
     for (const CString& level : m_levels)
         if (!RemoveDirectoryW(level)) return;  // not empty, or not made: the levels above stay too
