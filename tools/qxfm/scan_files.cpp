@@ -5,6 +5,7 @@
 
 #include "cancel.h"
 #include "code_text.h"
+#include "host_paths.h"
 #include "outcome.h"
 #include "stored_categories.h"
 
@@ -14,8 +15,10 @@ namespace {
 // The library names a folder it could not scan only in its debug log.
 std::string ScanFailure(const CString& folder, long long code, const std::string& lastError) {
     if (code == MSG_ERROR_SCAN_FOLDER_FAILED && !folder.IsEmpty() &&
-        GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES)
-        return "scan failed: " + folder.ToUtf8() + " does not exist";
+        GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES) {
+        const std::string drive = DriveProblem(folder);
+        return "scan failed: " + folder.ToUtf8() + (drive.empty() ? " does not exist" : " does not exist: " + drive);
+    }
     return FailureReason("scan", code, lastError);
 }
 
