@@ -2,7 +2,10 @@
 // a damaged or foreign catalog, and what a backup did with each file.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "qxfm_fixture.h"
+#include "tmpfs_mount.h"
 
 using namespace qxtest;
 using namespace qxfmtest;
@@ -211,6 +214,22 @@ TEST_F(QxfmTool, BackupNamesAnOverLengthFileItCouldNotCopyAside) {
                            ": its path is too long and it could not be copied into an exception folder\n"),
               std::string::npos)
         << run.out;
+}
+
+// A delete that cannot remove everything names the first entry it left: here a
+// mount point, which the delete does not go into.
+TEST_F(QxfmTool, ADeleteThatLeavesAnEntryNamesIt) {
+    drives.Write(u"D:\\Old\\a.txt", "a");
+    std::filesystem::create_directories(drives.Host(u"D:\\Old\\Mounted"));
+    TmpfsMount mount(drives.Host(u"D:\\Old\\Mounted"), "64k");
+    if (!mount.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    WriteHostFile(drives.Host(u"D:\\Old\\Mounted\\b.txt"), "b");
+    ToolRun run = Run({"delete", "D:\\Old"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.LastErrLine().rfind("qxfm: delete failed: D:\\Old\\Mounted", 0), 0u) << run.err;
+    EXPECT_NE(run.LastErrLine().find(" could not be deleted (Dbg.log gives the system error), so D:\\Old stays"),
+              std::string::npos)
+        << run.err;
 }
 
 }  // namespace
