@@ -7,7 +7,7 @@ jobs=$(nproc)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
-(cd build && ctest --output-on-failure -j "$jobs")
+(cd build && ctest --output-on-failure --no-tests=error -j "$jobs")
 
 # The installed package: a host built against it with CMake and with pkg-config, and the .deb.
 ./scripts/test-install.sh build

@@ -1,10 +1,15 @@
 // A host built against the installed package: loads the library as hosts do
-// (dlopen, the plain export names) and calls one export.
+// (dlopen, the plain export names) and calls one export. It has a windows.h
+// of its own on its include path, which the package's headers leave alone.
 #include <dlfcn.h>
+#include <windows.h>
 
+#include <QXFileMgr/qxfilemgr.h>
 #include <cstdio>
 
-#include "qxfilemgr.h"
+#ifndef CONSUMER_OWN_WINDOWS_H
+#error "the package's headers took the place of the consumer's own windows.h"
+#endif
 
 int main(int argc, char** argv) {
     if (argc != 2) {

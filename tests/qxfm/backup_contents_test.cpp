@@ -2,6 +2,7 @@
 // tools show them, the listing of what a backup holds, and the deep check.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "qxfm_fixture.h"
@@ -102,6 +103,23 @@ TEST_F(BackupContents, ListShowsABigFileOnceWithItsWholeSize) {
     const std::string partName = holder.substr(holder.rfind('/') + 1);
     EXPECT_NE(verify.LastErrLine().find("(parts: D:\\Backups\\" + partName + ")"), std::string::npos)
         << verify.err;
+
+    // A part that is gone is named.
+    ASSERT_TRUE(HostExists(drives.Host(u"D:\\Backups\\Big2.swm")));
+    std::filesystem::remove(drives.Host(u"D:\\Backups\\Big2.swm"));
+    ToolRun incomplete = Run({"verify", "D:\\Backups"});
+    EXPECT_EQ(incomplete.status, 1);
+    EXPECT_EQ(incomplete.LastErrLine(), "qxfm: verify failed: the backup in D:\\Backups is missing D:\\Backups\\Big2.swm")
+        << incomplete.err;
+
+    // A piece name that is taken keeps the big file whole, and so the image: exit 3 names it.
+    WriteHostFile(drives.Host(u"C:\\Users\\ann\\Videos\\holiday.avi.000"), "not a piece");
+    ToolRun whole = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Whole", "--name", "Big", "--split-mb",
+                         "100", "--compress", "none", "C:\\Users\\ann\\Videos\\holiday.avi"});
+    EXPECT_EQ(whole.status, 3) << whole.err;
+    EXPECT_EQ(whole.LastErrLine(), "qxfm: backed up, but the image could not be split and stays whole: the piece name "
+                                   "C:\\Users\\ann\\Videos\\holiday.avi.000 is taken, so the big file was not cut")
+        << whole.err;
 }
 
 TEST_F(BackupContents, CtrlCStopsTheDeepCheck) {

@@ -2,7 +2,10 @@
 // a damaged or foreign catalog, and what a backup did with each file.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "qxfm_fixture.h"
+#include "tmpfs_mount.h"
 
 using namespace qxtest;
 using namespace qxfmtest;
@@ -76,7 +79,7 @@ TEST_F(QxfmTool, BackupTellsWhatItStoredAndWhatItLeftOutAndWhy) {
               "  C:\\Users\\ann\\gone.doc: not found\n"
               "  C:\\Users\\ann\\at 10:30.doc: a name Windows cannot hold\n");
 
-    ToolRun chosen = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Tue",
+    ToolRun chosen = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Chosen", "--name", "Tue",
                           "--category", "Music", "C:\\Users\\ann\\Documents\\report.doc",
                           "C:\\Users\\ann\\Music\\song.mp3"});
     ASSERT_EQ(chosen.status, 0) << chosen.err;
@@ -84,6 +87,36 @@ TEST_F(QxfmTool, BackupTellsWhatItStoredAndWhatItLeftOutAndWhy) {
                               "  C:\\Users\\ann\\Documents\\report.doc: not in a chosen category\n"),
               std::string::npos)
         << chosen.out;
+}
+
+// A folder keeps one backup: qxfm replaces one of another name only when told
+// to, and names it either way; the same name again is a new backup.
+TEST_F(QxfmTool, ABackupOfAnotherNameIsReplacedOnlyWithReplace) {
+    MakeSampleTree(drives);
+    const std::vector<std::string> backup = {"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups",
+                                             "C:\\Users\\ann\\Documents\\report.doc", "--name"};
+    auto withName = [&](const std::vector<std::string>& last) {
+        std::vector<std::string> args = backup;
+        args.insert(args.end(), last.begin(), last.end());
+        return Run(args);
+    };
+    ASSERT_EQ(withName({"Monday"}).status, 0);
+    ASSERT_EQ(withName({"Monday"}).status, 0);
+    ToolRun refused = withName({"Wednesday"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.LastErrLine().rfind("qxfm: backup: D:\\Backups holds the backup Monday of 20", 0), 0u)
+        << refused.err;
+    EXPECT_NE(refused.LastErrLine().find(" bytes), which the backup Wednesday would replace (a folder keeps one "
+                                         "backup); give --replace to replace it"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(Below(u"D:\\Backups", ".wim").size(), 1u);
+    EXPECT_FALSE(Below(u"D:\\Backups", "Monday.wim").empty());
+
+    ToolRun replaced = withName({"Wednesday", "--replace"});
+    ASSERT_EQ(replaced.status, 0) << replaced.err;
+    EXPECT_NE(replaced.out.find("replaced the backup Monday of 20"), std::string::npos) << replaced.out;
+    EXPECT_FALSE(Below(u"D:\\Backups", "Wednesday.wim").empty());
 }
 
 // A Windows path is taken as qxfm.exe takes it: either slash, "." and "..",
@@ -126,7 +159,9 @@ TEST_F(QxfmTool, BackupNamesTheFilesTheImageCannotStoreAndExitsWith4) {
               "D:\\Backups\\Mon.wim\n"
               "1 files stored in 1 image file(s)\n"
               "1 files left out:\n"
-              "  C:\\docs\\" + badName + ": the image cannot store it (system error 1113)\n");
+              "  C:\\docs\\" + badName +
+                  ": the image cannot store it: no mapping for the Unicode character exists in the target multi-byte "
+                  "code page (system error 1113)\n");
     EXPECT_EQ(run.LastErrLine(), "qxfm: backed up, but the files listed as left out by the image are not in it")
         << run.err;
     EXPECT_NE(run.err.find("file: C:\\docs\\" + badName + " ...failed! error code: 1113"), std::string::npos)
@@ -155,11 +190,12 @@ TEST_F(QxfmTool, AFolderTheScanCouldNotListMakesScanAndBackupExitWith4) {
     EXPECT_NE(ReadHostFile(drives.WorkDir() + "/Dbg.log").find("at 10:30"), std::string::npos);
 
     // A folder or drive that does not exist is no folder without files.
-    for (const std::string folder : {"C:\\Users\\anne", "Q:\\Docs"}) {
+    for (const auto& [folder, why] : std::vector<std::pair<std::string, std::string>>{
+             {"C:\\Users\\anne", ""}, {"Q:\\Docs", ": Q: is not a drive of the drive table (QXFM_DRIVES)"}}) {
         ToolRun run = Run({"scan", "--types", "C:\\types.txt", "--folder", folder});
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.LastErrLine(), "qxfm: scan failed: " + folder + " does not exist") << run.err;
+        EXPECT_EQ(run.LastErrLine(), "qxfm: scan failed: " + folder + " does not exist" + why) << run.err;
     }
 }
 
@@ -178,6 +214,22 @@ TEST_F(QxfmTool, BackupNamesAnOverLengthFileItCouldNotCopyAside) {
                            ": its path is too long and it could not be copied into an exception folder\n"),
               std::string::npos)
         << run.out;
+}
+
+// A delete that cannot remove everything names the first entry it left: here a
+// mount point, which the delete does not go into.
+TEST_F(QxfmTool, ADeleteThatLeavesAnEntryNamesIt) {
+    drives.Write(u"D:\\Old\\a.txt", "a");
+    std::filesystem::create_directories(drives.Host(u"D:\\Old\\Mounted"));
+    TmpfsMount mount(drives.Host(u"D:\\Old\\Mounted"), "64k");
+    if (!mount.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    WriteHostFile(drives.Host(u"D:\\Old\\Mounted\\b.txt"), "b");
+    ToolRun run = Run({"delete", "D:\\Old"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.LastErrLine().rfind("qxfm: delete failed: D:\\Old\\Mounted", 0), 0u) << run.err;
+    EXPECT_NE(run.LastErrLine().find(" could not be deleted (Dbg.log gives the system error), so D:\\Old stays"),
+              std::string::npos)
+        << run.err;
 }
 
 }  // namespace

@@ -21,6 +21,27 @@ TEST_F(QxfmTool, HelpForTheToolAndEveryCommand) {
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_EQ(help.out.rfind(std::string("usage: qxfm ") + command, 0), 0u) << help.out;
     }
+    EXPECT_EQ(Run({"-h"}).out, general.out);
+    EXPECT_EQ(Run({"backup", "-h"}).out, Run({"backup", "--help"}).out);
+    // Every exit status, in the help and in the man page; the man page has every command.
+    std::string manPage = ReadHostFile(QXFM_TOOL_SOURCE_DIR "/share/qxfm.1");
+    for (size_t at; (at = manPage.find("\\-")) != std::string::npos;) manPage.erase(at, 1);
+    for (const char* status : {"0", "1", "2", "3", "4", "130"}) {
+        EXPECT_NE(general.out.find(std::string("\n  ") + status + " "), std::string::npos) << status;
+        EXPECT_NE(manPage.find(std::string("\n.TP\n.B ") + status + "\n"), std::string::npos) << status;
+    }
+    for (const char* command :
+         {"categories", "scan", "backup", "raw", "verify", "list", "categories-of", "restore", "delete", "demo"})
+        EXPECT_TRUE(manPage.find(std::string("\n.BI \"") + command + " ") != std::string::npos ||
+                    manPage.find(std::string("\n.B ") + command + " ") != std::string::npos)
+            << command;
+    // The bash completion offers the commands and a command's options, taken from this qxfm.
+    const std::string complete = "bash -c 'source " QXFM_TOOL_SOURCE_DIR "/share/qxfm.bash; COMP_WORDS=(" QXFM_TOOL_PATH
+                                 " \"$@\"); COMP_CWORD=$#; _qxfm " QXFM_TOOL_PATH "; echo \"${COMPREPLY[*]}\"' _ ";
+    EXPECT_EQ(RunCommand(complete + "cat"), "categories categories-of\n");
+    EXPECT_EQ(RunCommand(complete + "backup --sp"), "--split-mb\n");
+    EXPECT_EQ(RunCommand(complete + "backup --re"), "--replace\n");
+    EXPECT_EQ(RunCommand(complete + "backup --compress l"), "lzx\n");
     ToolRun version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "qxfm " QXFM_TEST_VERSION "\n");
@@ -47,8 +68,9 @@ TEST_F(QxfmTool, CategoriesFromWindowsAndHostPaths) {
 
     ToolRun missing = Run({"categories", "C:\\no such types.txt"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.LastErrLine().rfind("qxfm: reading the type list C:\\no such types.txt failed", 0), 0u)
-        << missing.err;
+    EXPECT_EQ(missing.LastErrLine(), "qxfm: reading the type list C:\\no such types.txt failed: the system cannot find "
+                                     "the file specified (system error 2)");
+    EXPECT_EQ(Count(missing.err, "\n"), 1u) << missing.err;
 }
 
 TEST_F(QxfmTool, ScanListsTheFilesOfTheChosenCategories) {
@@ -61,6 +83,15 @@ TEST_F(QxfmTool, ScanListsTheFilesOfTheChosenCategories) {
     EXPECT_EQ(scan.out.find("beach.jpg"), std::string::npos);
     EXPECT_NE(scan.out.find("4 files, "), std::string::npos) << scan.out;
     EXPECT_NE(scan.err.find("scan 100%"), std::string::npos) << scan.err;
+    EXPECT_EQ(scan.out.find("scanned drives:"), std::string::npos) << scan.out;
+
+    // Without --folder: every fixed drive but the active C:, which is named as not scanned.
+    ToolRun all = Run({"scan", "--types", "C:\\types.txt", "--category", "Documents"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.err.find("Hard Drive"), std::string::npos) << all.err;
+    EXPECT_NE(all.out.find("scanned drives: D:\\\n"), std::string::npos) << all.out;
+    EXPECT_NE(all.out.find("not scanned: C:\\ (the active (boot) partition; --folder scans it)\n"), std::string::npos)
+        << all.out;
 }
 
 TEST_F(QxfmTool, BackupVerifyRestoreRoundTrip) {
@@ -93,6 +124,10 @@ TEST_F(QxfmTool, BackupVerifyRestoreRoundTrip) {
         EXPECT_EQ(ReadHostFile(found[0]), tree.Find(source)->content) << name;
     }
     EXPECT_TRUE(Below(u"D:\\Restored", "song.mp3").empty());
+    ToolRun nowhere = Run({"restore", "D:\\Backups", "--to", "X:\\Restored"});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.LastErrLine(),
+              "qxfm: restore failed: cannot restore into X:\\Restored: X: is not a drive of the drive table (QXFM_DRIVES)");
 
     ToolRun remove = Run({"delete", "D:\\Restored"});
     EXPECT_EQ(remove.status, 0) << remove.err;
@@ -157,7 +192,19 @@ TEST_F(QxfmTool, FailuresEndWithOneLineReasonAndTheirStatus) {
          "qxfm: backup: --compress takes none, xpress or lzx"},
         {{"backup", "--to", "D:\\B", "--name", "x", "C:\\a.doc"}, 2, "qxfm: backup: --types is required"},
         {{"backup", "--types", "C:\\types.txt", "--to", "D:\\B", "--name", "x", "C:\\Users\\ann\\missing.doc"}, 1,
-         "qxfm: backup failed: "},
+         "qxfm: backup failed: C:\\Users\\ann\\missing.doc: no such file"},
+        {{"backup", "--types", "C:\\types.txt", "--to", "D:\\Empty\\readme.txt\\B", "--name", "x",
+          "C:\\Users\\ann\\Documents\\notes.txt"},
+         1, "qxfm: backup failed: cannot create D:\\Empty\\readme.txt\\B: the system cannot find the path specified"},
+        {{"backup", "--types", "C:\\types.txt", "--to", "X:\\B", "--name", "x", "C:\\Users\\ann\\notes.txt"}, 1,
+         "qxfm: backup failed: cannot back up into X:\\B: X: is not a drive of the drive table (QXFM_DRIVES)"},
+        {{"backup", "--types", "C:\\types.txt", "--to", "D:\\B", "--name", "x", "--category", "Photos",
+          "C:\\Users\\ann\\notes.txt"},
+         1, "qxfm: backup failed: the type list C:\\types.txt holds no category Photos (it holds DOCUMENTS, PICTURES, "
+            "MUSIC, VIDEO)"},
+        {{"scan", "--types", "C:\\types.txt", "--category", "Photos"}, 1,
+         "qxfm: scan failed: the type list C:\\types.txt holds no category Photos (it holds DOCUMENTS, PICTURES, MUSIC, "
+         "VIDEO)"},
         {{"scan", "--types", "/nowhere/types.txt", "--bogus"}, 2, "qxfm: scan: unknown option --bogus"},
         {{"delete", "D:\\"}, 1, "qxfm: delete failed: The path: D:\\ you want to delete folder is dangerous!"},
         {{"delete", "D:\\Nothing here"}, 1, "qxfm: delete failed: no folder D:\\Nothing here"},
@@ -169,6 +216,7 @@ TEST_F(QxfmTool, FailuresEndWithOneLineReasonAndTheirStatus) {
         EXPECT_EQ(Count(run.err, "qxfm: "), 1u) << run.err;
     }
     EXPECT_TRUE(HostExists(drives.Root('D') + "/Empty/readme.txt"));
+    EXPECT_FALSE(HostExists(drives.Root('D') + "/B"));  // made by none of the failed backups
 }
 
 TEST_F(QxfmTool, MalformedDriveTableIsAUsageErrorNamingTheEntry) {
@@ -215,11 +263,12 @@ TEST_F(QxfmTool, CancelHookStopsScanBackupAndRestore) {
     ToolRun scan = Run({"scan", "--folder", "C:\\Users", "--types", "C:\\types.txt"});
     EXPECT_EQ(scan.status, 130);
     EXPECT_EQ(scan.LastErrLine(), "qxfm: cancelled");
-    ToolRun backup = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",
+    ToolRun backup = Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\New\\Backups", "--name", "Mon",
                           "C:\\Users\\ann\\Documents\\report.doc", "C:\\Users\\ann\\Music\\song.mp3",
                           "C:\\Users\\ann\\Pictures\\beach.jpg"});
     EXPECT_EQ(backup.status, 130) << backup.err;
-    EXPECT_TRUE(Below(u"D:\\Backups", ".wim").empty());
+    // The folders the backup made are gone with it.
+    EXPECT_FALSE(HostExists(drives.Host(u"D:\\New"))) << backup.err;
 
     options.extraEnv.clear();
     ASSERT_EQ(Run({"backup", "--types", "C:\\types.txt", "--to", "D:\\Backups", "--name", "Mon",

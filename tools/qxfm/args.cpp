@@ -17,7 +17,9 @@ bool ParseArgs(int argc, char** argv, int first, const std::set<std::string>& va
     bool onlyPositional = false;
     for (int i = first; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (onlyPositional || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+        if (!onlyPositional && arg == "-h") {
+            out->options["--help"];
+        } else if (onlyPositional || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             out->positional.push_back(arg);
         } else if (arg == "--") {
             onlyPositional = true;

@@ -20,7 +20,7 @@ struct Args {
 };
 
 // Parses argv[first..argc); valued options take the next argument, flags none.
-// "--help" is always a flag. Returns false with a reason for an unknown option
+// "--help" (or "-h") is always a flag. Returns false with a reason for an unknown option
 // or a missing value.
 bool ParseArgs(int argc, char** argv, int first, const std::set<std::string>& valued,
                const std::set<std::string>& flags, Args* out, std::string* error);

@@ -68,10 +68,27 @@ std::vector<ImageSet> FindImageSets(const CString& folder, std::vector<CString>*
                   [](const PartHeader& a, const PartHeader& b) { return a.info.PartNumber < b.info.PartNumber; });
         ImageSet set;
         set.totalParts = parts.front().info.TotalParts;
-        for (const PartHeader& part : parts) set.parts.push_back(part.path);
+        for (const PartHeader& part : parts) {
+            set.parts.push_back(part.path);
+            set.partNumbers.push_back(part.info.PartNumber);
+        }
         sets.push_back(set);
     }
     return sets;
+}
+
+std::vector<CString> MissingParts(const ImageSet& set) {
+    std::vector<CString> missing;
+    if (set.parts.empty()) return missing;
+    // The name stem of the set: a part's path without its extension and, past the first part, its number.
+    CString stem = set.parts.front().Left(set.parts.front().ReverseFind(u'.'));
+    const CString number = CString::FromUtf8(std::to_string(set.partNumbers.front()));
+    if (set.partNumbers.front() > 1 && stem.Right(number.GetLength()) == number)
+        stem = stem.Left(stem.GetLength() - number.GetLength());
+    for (unsigned n = 1; n <= set.totalParts; ++n)
+        if (std::find(set.partNumbers.begin(), set.partNumbers.end(), n) == set.partNumbers.end())
+            missing.push_back(stem + (n == 1 ? CString() : CString::FromUtf8(std::to_string(n))) + u".swm");
+    return missing;
 }
 
 OpenedImageSet::OpenedImageSet(const ImageSet& set, FARPROC_WIM_CALLBACK callback, void* user)
@@ -96,17 +113,20 @@ std::vector<ImageName> OpenedImageSet::Images() const {
     WIM_INFO info{};
     if (!m_file || !WIMGetAttributes(m_file, &info, sizeof info)) return images;
     for (DWORD index = 1; index <= info.ImageCount; ++index) {
-        CString stored;
+        CString stored, description;
         HANDLE image = WIMLoadImage(m_file, index);
         PVOID xml = nullptr;
         DWORD bytes = 0;
         if (image && WIMGetImageInformation(image, &xml, &bytes)) {
             const auto* units = static_cast<const WCHAR*>(xml);
-            stored = QxImageInfoElement(CString(units + 1, static_cast<int>(bytes / sizeof(WCHAR)) - 1), u"NAME");
+            const CString info(units + 1, static_cast<int>(bytes / sizeof(WCHAR)) - 1);
+            stored = QxImageInfoElement(info, u"NAME");
+            description = QxImageInfoElement(info, u"DESCRIPTION");
             LocalFree(xml);
         }
         if (image) WIMCloseHandle(image);
         images.push_back(NameOf(index, stored));
+        images.back().description = description;
     }
     return images;
 }

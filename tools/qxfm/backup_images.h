@@ -14,8 +14,13 @@ namespace qxfm {
 // One image file, or the parts of one split image (first part first).
 struct ImageSet {
     std::vector<CString> parts;
+    std::vector<unsigned> partNumbers;  // of each of parts, as its header says
     unsigned totalParts = 1;  // as the parts' headers say; more than parts.size() when some are missing
 };
+
+// The file names of the parts a split image set lacks, as a split names them
+// (NAME.swm, NAME2.swm, NAME3.swm ...).
+std::vector<CString> MissingParts(const ImageSet& set);
 
 // The *.wim and *.swm files of a folder, grouped into sets by their WIM GUID.
 // Files that cannot be opened as image files go to unreadable.
@@ -27,6 +32,7 @@ struct ImageName {
     CString text;      // the stored name, or "image N" when it has none
     CString drive;     // "C:", empty when the name does not start with a drive
     CString category;  // the rest of the name
+    CString description;  // a backup's "NAME, YYYY-MM-DD HH:MM:SS"
 };
 
 // An image set opened for reading, with every part referenced and a message

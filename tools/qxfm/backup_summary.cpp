@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <set>
 
+#include "code_text.h"
+
 namespace qxfm {
 namespace {
 
@@ -24,7 +26,7 @@ std::string NotStoredReason(long long systemError) {
     case ERROR_INVALID_NAME: return "a name Windows cannot hold";
     case ERROR_CANT_ACCESS_FILE: return "it lies behind a link or mount point, which the image keeps without what it leads to";
     case ERROR_FILE_NOT_FOUND: return "no capture took it";
-    default: return "the image cannot store it (system error " + std::to_string(systemError) + ")";
+    default: return "the image cannot store it: " + SystemErrorText(systemError);
     }
 }
 

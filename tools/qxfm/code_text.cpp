@@ -45,9 +45,22 @@ std::string OperationText(int code, const std::string& payload) {
 }
 
 std::string ErrorText(long long code, const std::string& payload, long long number) {
-    if (code > 0) return "system error " + std::to_string(code);
+    if (code > 0) return SystemErrorText(code);
+    // A listed file the backup did not find.
+    if (code == MSG_ERROR_SERIALIZATION_FAILED && !payload.empty()) return payload + ": no such file";
     if (const QxfmCodeText* row = QxfmFindErrorCode(static_cast<int>(code))) return Fill(*row, payload, number);
     return "error " + std::to_string(code);
+}
+
+std::string SystemErrorText(long long code) {
+    WCHAR text[512] = {};
+    std::string out;
+    if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
+                       text, 512, nullptr))
+        out = CString(text).ToUtf8();
+    while (!out.empty() && std::strchr("\r\n .", out.back())) out.pop_back();
+    if (!out.empty()) out[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(out[0])));
+    return (out.empty() ? "" : out + " ") + "(system error " + std::to_string(code) + ")";
 }
 
 std::string ConstantText(const char16_t* text) {

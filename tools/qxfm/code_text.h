@@ -12,6 +12,9 @@ std::string OperationText(int code, const std::string& payload = "");
 // payload fills %s, number fills %d and %u.
 std::string ErrorText(long long code, const std::string& payload = "", long long number = 0);
 
+// A system error code in words: "access is denied (system error 5)".
+std::string SystemErrorText(long long code);
+
 // One of the module's constant texts posted by address, without its code word.
 std::string ConstantText(const char16_t* text);
 

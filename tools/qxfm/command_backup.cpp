@@ -1,10 +1,16 @@
 // backup and raw.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
 #include "backup_summary.h"
 #include "cancel.h"
+#include "code_text.h"
 #include "commands.h"
+#include "earlier_backup.h"
+#include "host_paths.h"
+#include "image_engine.h"
+#include "missing_folders.h"
 #include "outcome.h"
 #include "paths.h"
 #include "scan_files.h"
@@ -54,6 +60,24 @@ bool InputFiles(Host& host, const Args& args, const CString& types, std::vector<
     return true;
 }
 
+// Why the image stays whole, from the path the module named with -234: a big
+// file's piece name that was taken, the image whose split failed, or the big
+// file larger than the part size.
+std::string SplitFailure(const Host& host) {
+    for (const Host::NamedFile& named : host.NamedFiles()) {
+        if (named.code != MSG_ERROR_WIM_SPLIT_FAILED) continue;
+        const std::string& path = named.path;
+        const size_t dot = path.rfind('.');
+        const std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
+        if (ext.size() == 3 && std::isdigit(static_cast<unsigned char>(ext[0])) &&
+            std::isdigit(static_cast<unsigned char>(ext[1])) && std::isdigit(static_cast<unsigned char>(ext[2])))
+            return ": the piece name " + path + " is taken, so the big file was not cut";
+        if (CString::FromUtf8(ext).CompareNoCase(u"wim") == 0) return ": splitting " + path + " failed";
+        return ": " + path + " is larger than the part size";
+    }
+    return "";
+}
+
 }  // namespace
 
 int RunBackup(Host& host, const Args& args) {
@@ -77,7 +101,19 @@ int RunBackup(Host& host, const Args& args) {
     int status = kExitOk;
     if (!PathArgument("backup", args.Value("--types"), &types, &status)) return status;
     if (!PathArgument("backup", args.Value("--to"), &destination, &status)) return status;
+    const std::string destinationText = destination.ToUtf8();
+    if (const std::string problem = DriveProblem(destination); !problem.empty())
+        return Fail(kExitFailed, "backup failed: cannot back up into " + destinationText + ": " + problem);
     destination = AsFolder(destination);
+    if (!ImageEngineReady("backup", &status)) return status;
+    // A folder keeps one backup: one of another name there would be replaced.
+    EarlierBackup earlier;
+    const bool replacing = FindEarlierBackup(destination, &earlier) && earlier.name.CompareNoCase(name) != 0;
+    if (replacing && !args.Has("--replace"))
+        return Fail(kExitUsage, "backup: " + destinationText + " holds the backup " + Describe(earlier) +
+                                    ", which the backup " + name.ToUtf8() +
+                                    " would replace (a folder keeps one backup); give --replace to replace it, or "
+                                    "back up into another folder");
 
     std::vector<CString> files;
     size_t foldersNotListed = 0;
@@ -85,18 +121,32 @@ int RunBackup(Host& host, const Args& args) {
     std::vector<CString> exclusions = ToCStrings(args.Values("--exclude"));
     host.module().SetExclusionFileList(&exclusions);
     std::vector<CString> categories = ToCStrings(args.Values("--category"));
+    if (!args.Has("--from-scan") &&
+        (status = CheckCategoriesListed(host, "backup", types, categories)) != kExitOk)
+        return status;
     std::vector<CString> imageFiles;
     imageFiles.reserve(1024);
     if (splitMB == 0) host.Ignore(MSG_ERROR_WIM_SPLIT_SIZE_TOOSMALL);  // no split was asked for
+    const MissingFolders madeForTheBackup(destination);
+    CString notMade;
+    DWORD error = 0;
+    if (!madeForTheBackup.Create(&notMade, &error)) {
+        madeForTheBackup.RemoveEmpty();
+        return Fail(kExitFailed, "backup failed: cannot create " + notMade.ToUtf8() + ": " + SystemErrorText(error));
+    }
     const int result = host.module().Backup(host.window(), &files, types, &categories, destination, name,
                                             splitMB > 0, splitMB, compression, &imageFiles, &Host::Continue);
     const bool usable = result == 0 || (result & ~(QXFM_BACKUP_NOT_SPLIT | QXFM_BACKUP_FILES_LEFT_OUT)) == 0;
     status = Conclude(host, !usable, "backup");
-    if (status != kExitOk) return status;
+    if (status != kExitOk) {
+        madeForTheBackup.RemoveEmpty();
+        return status;
+    }
+    if (replacing) std::printf("replaced the backup %s\n", Describe(earlier).c_str());
     for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
     PrintBackupSummary(SummarizeBackup(host, {exclusions, !categories.empty()}), imageFiles.size());
     if (result & QXFM_BACKUP_NOT_SPLIT)
-        status = Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole");
+        status = Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole" + SplitFailure(host));
     if (result & QXFM_BACKUP_FILES_LEFT_OUT)
         status = Fail(kExitFilesLeftOut, "backed up, but the files listed as left out by the image are not in it");
     if (foldersNotListed) status = ReportFoldersNotListed(foldersNotListed);

@@ -4,6 +4,7 @@
 
 #include "cancel.h"
 #include "commands.h"
+#include "image_engine.h"
 #include "image_reader.h"
 #include "outcome.h"
 #include "paths.h"
@@ -60,6 +61,7 @@ int RunList(Host& host, const Args& args) {
     CString folder;
     int status = kExitOk;
     if (!BackupFolderArgument("list", args, &folder, &status)) return status;
+    if (!ImageEngineReady("list", &status)) return status;
     if (args.Has("--category") &&
         (status = CheckCategoriesStored(host, "list", folder, ToCStrings(args.Values("--category")))) != kExitOk)
         return status;

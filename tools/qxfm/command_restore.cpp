@@ -3,6 +3,8 @@
 
 #include "code_text.h"
 #include "commands.h"
+#include "host_paths.h"
+#include "image_engine.h"
 #include "outcome.h"
 #include "paths.h"
 #include "scan_files.h"
@@ -14,8 +16,11 @@ int RunRestore(Host& host, const Args& args) {
     CString folder, target;
     int status = kExitOk;
     if (!BackupFolderArgument("restore", args, &folder, &status)) return status;
+    if (!ImageEngineReady("restore", &status)) return status;
     if (!args.Has("--to")) return UsageError("restore", "--to is required");
     if (!PathArgument("restore", args.Value("--to"), &target, &status)) return status;
+    if (const std::string problem = DriveProblem(target); !problem.empty())
+        return Fail(kExitFailed, "restore failed: cannot restore into " + target.ToUtf8() + ": " + problem);
     std::vector<CString> categories = ToCStrings(args.Values("--category"));
     status = categories.empty() ? StoredCategories(host, "restore", folder, &categories)
                                 : CheckCategoriesStored(host, "restore", folder, categories);
@@ -28,6 +33,27 @@ int RunRestore(Host& host, const Args& args) {
     return kExitOk;
 }
 
+namespace {
+
+// The first entry left below folder, depth first: a file, or the deepest folder; empty when folder is empty.
+CString FirstEntryLeft(const CString& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(AsFolder(folder) + u"*", &data);
+    if (find == INVALID_HANDLE_VALUE) return CString();
+    CString found;
+    do {
+        const CString name(data.cFileName);
+        if (name == u"." || name == u"..") continue;
+        found = AsFolder(folder) + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            if (const CString below = FirstEntryLeft(found); !below.IsEmpty()) found = below;
+    } while (found.IsEmpty() && FindNextFileW(find, &data));
+    FindClose(find);
+    return found;
+}
+
+}  // namespace
+
 int RunDelete(Host& host, const Args& args) {
     CString folder;
     int status = kExitOk;
@@ -35,10 +61,16 @@ int RunDelete(Host& host, const Args& args) {
     const DWORD attributes = GetFileAttributesW(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(kExitFailed, "delete failed: no folder " + folder.ToUtf8());
-    if (host.module().DeleteFolder(folder) != 0)
+    const bool failed = host.module().DeleteFolder(folder) != 0;
+    // The module refuses a drive's root and any path of up to five characters without touching it.
+    if (failed && folder.GetLength() <= 5)
         return Fail(kExitFailed, "delete failed: " + ErrorText(MSG_ERROR_DELETE_FOLDER_DANGEROUS, folder.ToUtf8()));
+    // It names an entry it could not delete only in its debug log: the first one left names it here.
+    if (const CString left = FirstEntryLeft(folder); !left.IsEmpty())
+        return Fail(kExitFailed, "delete failed: " + left.ToUtf8() + " could not be deleted (Dbg.log gives the " +
+                                     "system error), so " + folder.ToUtf8() + " stays with what is left in it");
     if (GetFileAttributesW(folder) != INVALID_FILE_ATTRIBUTES)
-        return Fail(kExitFailed, "delete failed: some entries of " + folder.ToUtf8() + " could not be removed");
+        return Fail(kExitFailed, "delete failed: " + folder.ToUtf8() + " could not be removed");
     std::printf("deleted %s\n", folder.ToUtf8().c_str());
     return kExitOk;
 }

@@ -11,24 +11,30 @@ const std::vector<Command>& Commands() {
         {"scan",
          "usage: qxfm scan [--folder F] --types TYPES [--category C ...] [--list]\n"
          "Finds the files of the chosen categories (all when none is given) below the\n"
-         "folder F, or on every fixed drive without --folder, and prints their number and\n"
-         "total size; --list prints their paths too. Exit status 4: a folder could not be\n"
-         "listed (Dbg.log names it), so the files in it are missing.\n",
+         "folder F, and prints their number and total size; --list prints their paths too.\n"
+         "Without --folder it scans every fixed drive but the active (boot) partition,\n"
+         "which only --folder scans, and prints the drives it scanned and those it did\n"
+         "not, with the reason. Exit status 4: a folder could not be listed (Dbg.log\n"
+         "names it), so the files in it are missing.\n",
          {"--folder", "--types", "--category"}, {"--list"}, RunScan},
         {"backup",
          "usage: qxfm backup --types TYPES --to FOLDER --name NAME [--split-mb N]\n"
          "                   [--compress none|xpress|lzx] [--exclude TEXT ...] [--category C ...]\n"
-         "                   (FILES... | --from-scan [--folder F])\n"
+         "                   [--replace] (FILES... | --from-scan [--folder F])\n"
          "Backs the files up into the image FOLDER\\NAME.wim with the catalog Tarvolen.fbu.\n"
          "--split-mb N (100 or more) cuts files larger than N MiB into pieces and splits\n"
          "the image into NAME*.swm parts of at most N MiB. --exclude leaves out files\n"
          "whose paths contain TEXT. --from-scan backs up what a scan of --folder (or of\n"
-         "every fixed drive) finds for the categories. Compression defaults to xpress.\n"
+         "every fixed drive but the active one, as scan does) finds for the categories.\n"
+         "Compression defaults to xpress. A folder keeps one backup: a backup of another\n"
+         "name in FOLDER is named and refused (exit status 2) unless --replace is given,\n"
+         "and then named as replaced. A failed backup removes the folders it made that\n"
+         "stay empty.\n"
          "Exit status 3: backed up, but the image stays whole; 4: backed up, but files\n"
          "the image cannot store (printed as left out), or the files of a folder the scan\n"
          "could not list, are not in it.\n",
          {"--types", "--to", "--name", "--split-mb", "--compress", "--exclude", "--category", "--folder"},
-         {"--from-scan"}, RunBackup},
+         {"--from-scan", "--replace"}, RunBackup},
         {"raw",
          "usage: qxfm raw --to FOLDER FILES...\n"
          "Copies the files into a new time-stamped folder below FOLDER.\n",

@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "cancel.h"
+#include "code_text.h"
 #include "commands.h"
+#include "image_engine.h"
 #include "image_reader.h"
 #include "outcome.h"
 #include "paths.h"
@@ -20,16 +22,17 @@ struct Findings {
 
 void CheckSet(Host& host, const ImageSet& set, Findings* findings) {
     if (set.parts.size() < set.totalParts) {
+        std::string missing;
+        for (const CString& part : MissingParts(set)) missing += (missing.empty() ? "" : ", ") + part.ToUtf8();
         findings->lines.push_back(set.parts.front().ToUtf8() + ": only " + std::to_string(set.parts.size()) + " of " +
-                                  std::to_string(set.totalParts) + " parts are there");
+                                  std::to_string(set.totalParts) + " parts are there; missing: " + missing);
         findings->parts.insert(set.parts.begin(), set.parts.end());
     }
     ImageReader reader(host.display());
     std::vector<ImageReport> reports;
     DWORD error = 0;
     if (!reader.ReadSet(set, true, &reports, &error)) {
-        findings->lines.push_back(set.parts.front().ToUtf8() + ": cannot be read (system error " +
-                                  std::to_string(error) + ")");
+        findings->lines.push_back(set.parts.front().ToUtf8() + ": cannot be read: " + SystemErrorText(error));
         findings->parts.insert(set.parts.front());
         return;
     }
@@ -39,8 +42,8 @@ void CheckSet(Host& host, const ImageSet& set, Findings* findings) {
         if (!report.read) {
             if (report.error == ERROR_REQUEST_ABORTED) continue;
             findings->lines.push_back(report.image.text.ToUtf8() + " (image " + std::to_string(report.image.index) +
-                                      " of " + set.parts.front().ToUtf8() + "): cannot be read (system error " +
-                                      std::to_string(report.error) + ")");
+                                      " of " + set.parts.front().ToUtf8() + "): cannot be read: " +
+                                      SystemErrorText(report.error));
             findings->parts.insert(set.parts.begin(), set.parts.end());
         }
         for (const CString& damaged : report.damaged) {
@@ -59,9 +62,18 @@ int RunVerify(Host& host, const Args& args) {
     CString folder;
     int status = kExitOk;
     if (!BackupFolderArgument("verify", args, &folder, &status)) return status;
-    if (host.module().IsDataValid(AsFolder(folder)) != 0)
+    if (!ImageEngineReady("verify", &status)) return status;
+    if (host.module().IsDataValid(AsFolder(folder)) != 0) {
+        // The module names what is missing only in its debug log; a missing part of a split set is named here.
+        std::vector<CString> unreadable;
+        std::string missing;
+        for (const ImageSet& set : FindImageSets(AsFolder(folder), &unreadable))
+            for (const CString& part : MissingParts(set)) missing += (missing.empty() ? "" : ", ") + part.ToUtf8();
+        if (!missing.empty())
+            return Fail(kExitFailed, "verify failed: the backup in " + folder.ToUtf8() + " is missing " + missing);
         return Fail(kExitFailed, "verify failed: the backup in " + folder.ToUtf8() +
                                      " is missing image files or its catalog cannot be read (see Dbg.log)");
+    }
     if (!args.Has("--deep")) {
         std::printf("backup in %s is complete\n", folder.ToUtf8().c_str());
         return kExitOk;

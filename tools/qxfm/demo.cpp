@@ -86,12 +86,6 @@ private:
     fs::path m_oldCwd;
 };
 
-std::string Mib(unsigned long long bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(bytes) / (1 << 20));
-    return text;
-}
-
 // The name of the one dated folder in the host folder of a restore's System Recovery Files.
 CString RestoredFolderName(const std::string& recoveryRoot) {
     std::error_code ec;

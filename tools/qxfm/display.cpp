@@ -109,4 +109,10 @@ void Display::ClearBar() {
     m_drawn = false;
 }
 
+std::string Mib(unsigned long long bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(bytes) / (1 << 20));
+    return text;
+}
+
 }  // namespace qxfm

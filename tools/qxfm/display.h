@@ -38,6 +38,9 @@ private:
 // The phase of qxfm's own reading of image files, beside the module's phases.
 constexpr int kPhaseReadImages = 100;
 
+// A size as the user reads it: "12.3 MiB".
+std::string Mib(unsigned long long bytes);
+
 // Name of a progress phase (lParam of ProgressIntMessage, or kPhaseReadImages).
 const char* PhaseName(int phase);
 

@@ -74,6 +74,7 @@ void Host::Drain() {
                 m_namedFiles.push_back({code, payload});
                 continue;
             }
+            if (code == MSG_OPERATION_SCAN_DRIVE) m_namedFiles.push_back({code, payload});
             m_display.Operation(OperationText(static_cast<int>(code), payload));
         } else if (msg.message == m_errorStr) {
             std::string text;

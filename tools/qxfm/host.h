@@ -35,9 +35,9 @@ public:
     void Ignore(long long errorCode) { m_ignored = errorCode; }
     // Files reported by a progress-string notification (copied, taken) so far.
     size_t FilesReported() const { return m_filesReported; }
-    // The files that notifications named (error codes, and a backup's notes of
-    // files excluded or of no category), with their codes, in order; for -235
-    // the system error code posted just before it.
+    // The files that notifications named (error codes, a backup's notes of
+    // files excluded or of no category, a scan's drives), with their codes, in
+    // order; for -235 the system error code posted just before it.
     struct NamedFile {
         long long code;
         std::string path;

@@ -17,6 +17,9 @@ extern const char* const kPathsHelp;
 std::string PathSetupProblem();
 // A path argument as a Windows path; false with a reason when it names no place the module can reach.
 bool ToWindowsPath(const std::string& arg, CString* out, std::string* error);
+// Why the drive of a Windows path is no drive at all ("" when it is one):
+// "X: is not a drive of the drive table (QXFM_DRIVES)".
+std::string DriveProblem(const CString& path);
 // The host's name of a Windows path, for the host's own file access; false when it maps nowhere.
 bool ToHostPath(const CString& path, std::string* out);
 

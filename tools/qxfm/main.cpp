@@ -13,7 +13,7 @@ namespace {
 
 const char* kCommandsHelp =
     "usage: qxfm COMMAND [OPTIONS]   (qxfm COMMAND --help for each command)\n"
-    "       qxfm --version\n"
+    "       qxfm -h | --help | --version\n"
     "\n"
     "Commands:\n"
     "  categories TYPES                  list the categories of a type list file\n"
@@ -34,8 +34,17 @@ const char* kOutputHelp =
     "\n"
     "Output: results on stdout; progress, steps and warnings on stderr, as a progress\n"
     "bar when stderr is a terminal, plain lines otherwise (or with QXFM_PLAIN=1).\n"
-    "Ctrl-C cancels the running operation. Exit status: 0 success, 1 failure,\n"
-    "2 wrong usage, 130 cancelled; a failure ends with one line \"qxfm: REASON\".\n"
+    "Ctrl-C cancels the running operation. A failure ends with one line \"qxfm: REASON\".\n"
+    "\n"
+    "Exit status:\n"
+    "  0    success\n"
+    "  1    failure\n"
+    "  2    wrong usage (also a malformed QXFM_DRIVES, or a backup that would replace\n"
+    "       another one without --replace)\n"
+    "  3    backed up, but the image could not be split and stays one .wim\n"
+    "  4    backed up, but files were left out; or a scan could not list a folder\n"
+    "  130  cancelled (Ctrl-C)\n"
+    "\n"
     "For tests, QXFM_CANCEL_AFTER=N acts as Ctrl-C at the N-th continue-callback call.\n";
 
 }  // namespace
@@ -43,7 +52,7 @@ const char* kOutputHelp =
 int main(int argc, char** argv) {
     using namespace qxfm;
     PrepareOutput();
-    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help")) {
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
         std::FILE* out = argc < 2 ? stderr : stdout;
         for (const char* part : {kCommandsHelp, kPathsHelp, kOutputHelp}) std::fputs(part, out);
         return argc < 2 ? kExitUsage : kExitOk;

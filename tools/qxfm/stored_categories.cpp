@@ -22,16 +22,21 @@ int StoredCategories(Host& host, const char* command, const CString& folder, std
 int CheckCategoriesStored(Host& host, const char* command, const CString& folder, const std::vector<CString>& asked) {
     std::vector<CString> stored;
     if (const int status = StoredCategories(host, command, folder, &stored); status != kExitOk) return status;
+    return CheckCategoriesHeld(command, "the backup in " + folder.ToUtf8(), asked, stored);
+}
+
+int CheckCategoriesHeld(const char* command, const std::string& where, const std::vector<CString>& asked,
+                        const std::vector<CString>& held) {
     std::string unknown, known;
     for (const CString& category : asked) {
-        bool held = false;
-        for (const CString& s : stored) held = held || s.CompareNoCase(category) == 0;
-        if (!held) unknown += (unknown.empty() ? "" : ", ") + category.ToUtf8();
+        bool found = false;
+        for (const CString& h : held) found = found || h.CompareNoCase(category) == 0;
+        if (!found) unknown += (unknown.empty() ? "" : ", ") + category.ToUtf8();
     }
     if (unknown.empty()) return kExitOk;
-    for (const CString& s : stored) known += (known.empty() ? "" : ", ") + s.ToUtf8();
-    return Fail(kExitFailed, std::string(command) + " failed: the backup in " + folder.ToUtf8() +
-                                 " holds no category " + unknown + " (it holds " + known + ")");
+    for (const CString& h : held) known += (known.empty() ? "" : ", ") + h.ToUtf8();
+    return Fail(kExitFailed, std::string(command) + " failed: " + where + " holds no category " + unknown +
+                                 " (it holds " + known + ")");
 }
 
 }  // namespace qxfm

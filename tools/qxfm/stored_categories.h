@@ -15,5 +15,10 @@ int StoredCategories(Host& host, const char* command, const CString& folder, std
 // case aside); otherwise prints "COMMAND failed: ..." naming those it does not
 // hold and the ones it does, and returns the exit status.
 int CheckCategoriesStored(Host& host, const char* command, const CString& folder, const std::vector<CString>& asked);
+// When held lacks some of the asked categories (letter case aside): prints
+// "COMMAND failed: WHERE holds no category X (it holds A, B)" and returns the
+// exit status; 0 otherwise.
+int CheckCategoriesHeld(const char* command, const std::string& where, const std::vector<CString>& asked,
+                        const std::vector<CString>& held);
 
 }  // namespace qxfm

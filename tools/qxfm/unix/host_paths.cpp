@@ -32,6 +32,12 @@ bool ToWindowsPath(const std::string& arg, CString* out, std::string* error) {
     return true;
 }
 
+std::string DriveProblem(const CString& path) {
+    std::string host;
+    if (path.GetLength() < 2 || path[1] != u':' || QxToHostPath(path.Left(2) + u"\\", host)) return std::string();
+    return path.Left(2).ToUtf8() + " is not a drive of the drive table (QXFM_DRIVES)";
+}
+
 bool ToHostPath(const CString& path, std::string* out) { return QxToHostPath(path, *out); }
 
 }  // namespace qxfm

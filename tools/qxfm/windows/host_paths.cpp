@@ -14,6 +14,12 @@ bool ToWindowsPath(const std::string& arg, CString* out, std::string* error) {
     return FullWindowsPath(arg, out, error);
 }
 
+std::string DriveProblem(const CString& path) {
+    if (path.GetLength() < 2 || path[1] != u':' || GetDriveTypeW(path.Left(2) + u"\\") != DRIVE_NO_ROOT_DIR)
+        return std::string();
+    return path.Left(2).ToUtf8() + " is not a drive";
+}
+
 bool ToHostPath(const CString& path, std::string* out) {
     *out = path.ToUtf8();
     return true;
