@@ -1,10 +1,11 @@
-// Helpers of the image engine tests: a message recorder and wimlib-imagex runs.
+// Helpers of the image engine tests: a message recorder and a reader of image
+// files: wimlib-imagex on Linux (wim_test_reader.cpp), on Windows, which has
+// no such tool, the WIMGAPI the tests load (windows/wim_test_reader.cpp).
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "run_command.h"
 #include "testhost.h"
 #include "wimgapi.h"
 
@@ -35,12 +36,11 @@ public:
     ~RecorderRegistration();
 };
 
-using qxtest::RunCommand;
-// Image Count of wimlib-imagex info, or -1.
+// The number of images of the file, or -1.
 int ImageCountOf(const std::string& hostWim);
-// wimlib-imagex verify succeeded.
+// Every image's data reads back as stored; refs: the other parts (a wildcard pattern).
 bool Verifies(const std::string& hostWim, const std::string& refs = "");
-// The paths that wimlib-imagex dir lists for an image.
+// The paths of an image's items, one a line, "/" first, "/"-separated.
 std::string ListingOf(const std::string& hostWim, int image, const std::string& refs = "");
 
 }  // namespace wimtest
