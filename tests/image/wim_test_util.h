@@ -1,11 +1,11 @@
-// Helpers of the image engine tests: a message recorder and a reader of image
-// files: wimlib-imagex on Linux (wim_test_reader.cpp), on Windows, which has
-// no such tool, the WIMGAPI the tests load (windows/wim_test_reader.cpp).
+// Helpers of the image engine tests: a message recorder, and the reader of
+// image files of the test support.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "image_reader.h"
 #include "testhost.h"
 #include "wimgapi.h"
 
@@ -36,11 +36,8 @@ public:
     ~RecorderRegistration();
 };
 
-// The number of images of the file, or -1.
-int ImageCountOf(const std::string& hostWim);
-// Every image's data reads back as stored; refs: the other parts (a wildcard pattern).
-bool Verifies(const std::string& hostWim, const std::string& refs = "");
-// The paths of an image's items, one a line, "/" first, "/"-separated.
-std::string ListingOf(const std::string& hostWim, int image, const std::string& refs = "");
+using qxtest::ImageCountOf;
+using qxtest::ListingOf;
+using qxtest::Verifies;
 
 }  // namespace wimtest

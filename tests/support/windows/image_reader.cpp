@@ -2,9 +2,10 @@
 // wimlib-imagex, and the engine under test is the only reader at hand.
 #include <algorithm>
 
-#include "wim_test_util.h"
+#include "image_reader.h"
+#include "wimgapi.h"
 
-namespace wimtest {
+namespace qxtest {
 namespace {
 
 struct Listing {
@@ -77,4 +78,4 @@ std::string ListingOf(const std::string& hostWim, int image, const std::string& 
     return ok ? listing.lines : std::string();
 }
 
-}  // namespace wimtest
+}  // namespace qxtest

@@ -1,10 +1,8 @@
-// The image files as wimlib-imagex reads them, a reader of its own.
+// Image files as wimlib-imagex reads them.
+#include "image_reader.h"
 #include "run_command.h"
-#include "wim_test_util.h"
 
-namespace wimtest {
-
-using qxtest::RunCommand;
+namespace qxtest {
 
 static std::string RefOption(const std::string& refs) { return refs.empty() ? "" : " --ref='" + refs + "'"; }
 
@@ -24,4 +22,4 @@ std::string ListingOf(const std::string& hostWim, int image, const std::string& 
     return RunCommand("wimlib-imagex dir '" + hostWim + "' " + std::to_string(image) + RefOption(refs));
 }
 
-}  // namespace wimtest
+}  // namespace qxtest
