@@ -6,7 +6,12 @@
 # programs and qxfm.exe in the build tree, where the module's LoadLibrary finds
 # them; they are never installed (Windows has its own wimgapi.dll).
 set(QXFM_TEST_WIMLIB "" CACHE PATH "wimlib built for Windows, for the test image engine")
+set(engine_host_dirs tests tools/qxfm)
 if(NOT QXFM_TEST_WIMLIB)
+  # No engine from an earlier configuration stays beside the hosts.
+  foreach(host_dir ${engine_host_dirs})
+    file(REMOVE ${CMAKE_BINARY_DIR}/${host_dir}/wimgapi.dll ${CMAKE_BINARY_DIR}/${host_dir}/libwim-15.dll)
+  endforeach()
   return()
 endif()
 foreach(wimlib_file include/wimlib.h lib/libwim.dll.a bin/libwim-15.dll)
@@ -27,7 +32,7 @@ target_link_libraries(test_wimgapi PRIVATE platform wimlib_windows)
 target_link_options(test_wimgapi PRIVATE -static)
 set_target_properties(test_wimgapi PROPERTIES OUTPUT_NAME wimgapi PREFIX "")
 
-foreach(host_dir tests tools/qxfm)
+foreach(host_dir ${engine_host_dirs})
   add_custom_command(TARGET test_wimgapi POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/${host_dir}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:test_wimgapi> ${QXFM_TEST_WIMLIB}/bin/libwim-15.dll
