@@ -32,9 +32,11 @@ target_link_libraries(test_wimgapi PRIVATE platform wimlib_windows)
 target_link_options(test_wimgapi PRIVATE -static)
 set_target_properties(test_wimgapi PROPERTIES OUTPUT_NAME wimgapi PREFIX "")
 
+# Copied on every build (when changed), so a build tree that had no engine gets it.
+set(engine_copies)
 foreach(host_dir ${engine_host_dirs})
-  add_custom_command(TARGET test_wimgapi POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/${host_dir}
+  list(APPEND engine_copies COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/${host_dir}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:test_wimgapi> ${QXFM_TEST_WIMLIB}/bin/libwim-15.dll
       ${CMAKE_BINARY_DIR}/${host_dir})
 endforeach()
+add_custom_target(test_image_engine ALL ${engine_copies} DEPENDS test_wimgapi VERBATIM)
