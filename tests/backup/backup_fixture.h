@@ -28,8 +28,8 @@ struct BackupFixture : ::testing::Test {
 
     int Backup(std::vector<CString> files, std::vector<CString> categories, BOOL split, int splitMB, int compression,
                ContinueCallback cb = nullptr) {
-        return module.Backup(host.handle(), &files, P(u"C:\\types.txt"), &categories, P(u"D:\\Backups\\Monday"), u"Image",
-                             split, splitMB, compression, &imageFiles, cb);
+        return module.Backup(host.handle(), &files, P(u"C:\\types.txt"), &categories, P(u"D:\\Backups\\Monday"),
+                             u"Image", split, splitMB, compression, &imageFiles, cb);
     }
 };
 

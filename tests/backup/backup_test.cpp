@@ -36,7 +36,8 @@ TEST_F(BackupFixture, BigFileIsCapturedAsPiecesIntoASplitSet) {
     EXPECT_EQ(130 * kMiB, catalog.m_bigFileTotalSize);
 
     // The image holds the pieces, not the big file; the pieces are gone from the drive.
-    std::string listing = ListingOf(drives.Host(imageFiles[0]), 2, drives.Host(u"D:\\Backups\\Monday\\Image*.swm"));
+    std::string listing =
+        ListingOf(drives.Host(imageFiles[0]), 2, drives.Host(u"D:\\Backups\\Monday\\Image*.swm"));
     EXPECT_NE(std::string::npos, listing.find("holiday.avi.000")) << listing;
     EXPECT_EQ(std::string::npos, listing.find("holiday.avi\n")) << listing;
     EXPECT_FALSE(HostExists(drives.Host(big.splitPathArray[0])));

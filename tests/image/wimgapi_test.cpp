@@ -13,8 +13,8 @@ TEST_F(WimgapiFixture, CaptureAppendAndApplyWriteRealImageFiles) {
     // Every item below the root is announced once with its Windows path; the root is not.
     std::vector<CString> announced = recorder.Paths(WIM_MSG_PROCESS);
     std::sort(announced.begin(), announced.end());
-    std::vector<CString> expected = {P(u"C:\\Docs"), P(u"C:\\Docs\\Sub"), P(u"C:\\Docs\\Sub\\b.doc"), P(u"C:\\Docs\\a.txt"),
-                                     P(u"C:\\Skip"), P(u"C:\\top.bin")};
+    std::vector<CString> expected = {P(u"C:\\Docs"), P(u"C:\\Docs\\Sub"), P(u"C:\\Docs\\Sub\\b.doc"),
+                                     P(u"C:\\Docs\\a.txt"), P(u"C:\\Skip"), P(u"C:\\top.bin")};
     EXPECT_EQ(expected, announced);
     std::vector<unsigned long long> percents = recorder.Values(WIM_MSG_PROGRESS);
     ASSERT_FALSE(percents.empty());

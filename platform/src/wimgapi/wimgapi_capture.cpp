@@ -68,7 +68,8 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
             }
             case WIMLIB_PROGRESS_MSG_HANDLE_ERROR: {
                 int savedErrno = errno;
-                const HostString path = ScannedForm(info->handle_error.path ? info->handle_error.path : QX_HOST_TEXT(""));
+                const HostChar* given = info->handle_error.path ? info->handle_error.path : QX_HOST_TEXT("");
+                const HostString path = ScannedForm(given);
                 const HostChar* relative = RelativeToSource(run, path);
                 CString winPath = relative ? JoinWindowsPath(run.sourceWin, relative) : run.sourceWin;
                 DWORD code = SetLastErrorFromWimlib(info->handle_error.error_code, savedErrno);
