@@ -9,8 +9,9 @@ set -euo pipefail
 demo=(cmake g++ make pkg-config libwim-dev ntfs-3g-dev libfuse-dev)
 # The tests, the install test (file: cpack's split of the debug symbols) and the benchmarks.
 tests=(python3 wimtools liblnk-utils libgtest-dev libgmock-dev googletest attr libcap2-bin file)
-# The Windows build of the module, qxfm.exe and the tests, and Wine to run them.
-windows=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
+# The Windows build of the module, qxfm.exe and the tests, Wine to run them,
+# and what wimlib's source needs for the test image engine.
+windows=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth autoconf automake libtool)
 
 case ${1:-windows} in
   demo) packages=("${demo[@]}") ;;

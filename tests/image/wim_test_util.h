@@ -1,10 +1,11 @@
-// Helpers of the image engine tests: a message recorder and wimlib-imagex runs.
+// Helpers of the image engine tests: a message recorder, and the reader of
+// image files of the test support.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "run_command.h"
+#include "image_reader.h"
 #include "testhost.h"
 #include "wimgapi.h"
 
@@ -35,12 +36,8 @@ public:
     ~RecorderRegistration();
 };
 
-using qxtest::RunCommand;
-// Image Count of wimlib-imagex info, or -1.
-int ImageCountOf(const std::string& hostWim);
-// wimlib-imagex verify succeeded.
-bool Verifies(const std::string& hostWim, const std::string& refs = "");
-// The paths that wimlib-imagex dir lists for an image.
-std::string ListingOf(const std::string& hostWim, int image, const std::string& refs = "");
+using qxtest::ImageCountOf;
+using qxtest::ListingOf;
+using qxtest::Verifies;
 
 }  // namespace wimtest

@@ -2,6 +2,7 @@
 // (wimlib-imagex, on Linux) reads it from the file.
 #include <gtest/gtest.h>
 
+#include "run_command.h"
 #include "wim_test_util.h"
 
 using namespace qxtest;

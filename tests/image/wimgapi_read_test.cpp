@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "sample_tree.h"
+#include "run_command.h"
 #include "wim_test_util.h"
 
 using namespace qxtest;

@@ -29,7 +29,7 @@ std::string NoiseBytes(size_t size, unsigned seed) {
 SampleTree MakeSampleTree(const TestDrives& drives, size_t bigFileBytes) {
     SampleTree tree;
     auto add = [&](const char16_t* path, const std::string& content, const char16_t* category) {
-        tree.files.push_back({CString(path), content, CString(category)});
+        tree.files.push_back({drives.Path(path), content, CString(category)});
         drives.Write(path, content);
     };
     add(u"C:\\Users\\ann\\Documents\\report.doc", "quarterly report\n", u"DOCUMENTS");
@@ -52,7 +52,7 @@ SampleTree MakeSampleTree(const TestDrives& drives, size_t bigFileBytes) {
 
     drives.Write(u"C:\\types.txt",
                  "[Documents]\r\ndoc, docx, txt\r\n[Pictures]\r\njpg,jpeg,png\r\n[Music]\r\nmp3\r\n[Video]\r\navi,mp4\r\n");
-    tree.typeList = u"C:\\types.txt";
+    tree.typeList = drives.Path(u"C:\\types.txt");
     return tree;
 }
 

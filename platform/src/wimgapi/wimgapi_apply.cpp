@@ -3,17 +3,18 @@
 // written: WIM_FLAG_FILEINFO then reports each item's stored metadata, and
 // WIM_FLAG_VERIFY reads every file's data and checks it against its hash.
 #include <cerrno>
-#include <climits>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "applied_modes.h"
-#include "apply_target.h"
-#include "extracted_files.h"
+// Through the include path, which puts the Windows build's own first.
+#include <applied_modes.h>
+#include <apply_target.h>
+#include <extracted_files.h>
+
 #include "file_time.h"
 #include "last_error.h"
 #include "wimgapi_callbacks.h"
+#include "wimgapi_host.h"
 #include "wimgapi_library.h"
 #include "wimgapi_messages.h"
 #include "wimgapi_objects.h"
@@ -31,28 +32,17 @@ struct ApplyRun {
     // The last item this system cannot make, by its image path: it is named
     // with WIM_MSG_ERROR instead of being announced, and so is all below it,
     // which the walk (depth first) meets right after it.
-    std::string unusable{};
+    HostString unusable{};
     // The items that wimlib would fail the whole extraction on (a name too
     // long for the host); it skips one holding a '/' by itself.
-    std::vector<std::string> removeBeforeExtract{};
+    std::vector<HostString> removeBeforeExtract{};
     QxExtractedFiles* extracted = nullptr;  // the files the extraction is to make
 };
 
-// Why the host cannot hold the item's name, or 0: wimlib extracts a name
-// holding '/' nowhere, and a name of more bytes than the host allows fails
-// the whole extraction (an NTFS name of 255 UTF-16 units can take 765 bytes).
-DWORD UnusableNameError(const struct wimlib_dir_entry& entry) {
-    const char* name = entry.filename ? entry.filename : "";
-    if (std::strchr(name, '/') || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-        return ERROR_INVALID_NAME;
-    if (std::strlen(name) > NAME_MAX) return ERROR_FILENAME_EXCED_RANGE;
-    return 0;
-}
-
-bool BelowUnusable(const ApplyRun& run, const std::string& path) {
-    const std::string& item = run.unusable;
+bool BelowUnusable(const ApplyRun& run, const HostString& path) {
+    const HostString& item = run.unusable;
     return !item.empty() && path.size() > item.size() && path.compare(0, item.size(), item) == 0 &&
-           path[item.size()] == '/';
+           path[item.size()] == kImageSeparator;
 }
 
 FILETIME FileTimeOf(const wimlib_timespec& time, int32_t high) {
@@ -71,7 +61,7 @@ WIN32_FIND_DATAW FindDataOf(const struct wimlib_dir_entry& entry) {
     const uint64_t size = entry.streams[0].resource.uncompressed_size;
     data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data.nFileSizeLow = static_cast<DWORD>(size);
-    const std::u16string name = CString::FromUtf8(entry.filename ? entry.filename : "").str();
+    const std::u16string name = FromHostText(entry.filename).str();
     name.copy(data.cFileName, std::min<size_t>(name.size(), MAX_PATH - 1));
     return data;
 }
@@ -82,9 +72,9 @@ int AnnounceItem(const struct wimlib_dir_entry* entry, void* context) {
     try {
         CString winPath = JoinWindowsPath(run.targetWin, entry->full_path);
         const WPARAM path = reinterpret_cast<WPARAM>(winPath.GetString());
-        const std::string imagePath = entry->full_path;
+        const HostString imagePath = entry->full_path;
         DWORD unusable = BelowUnusable(run, imagePath) ? ERROR_INVALID_NAME : 0;
-        if (run.apply && !unusable && (unusable = UnusableNameError(*entry)) != 0) {
+        if (run.apply && !unusable && (unusable = UnusableNameError(entry->filename)) != 0) {
             run.unusable = imagePath;
             if (unusable == ERROR_FILENAME_EXCED_RANGE) run.removeBeforeExtract.push_back(imagePath);
         }
@@ -127,7 +117,7 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
         if (!image) return FALSE;
         const bool apply = !(dwApplyFlags & WIM_FLAG_NO_APPLY);
         // Without applying, the target only prefixes the reported paths.
-        std::string targetHost;
+        HostString targetHost;
         if (apply && !HostPathOf(pszPath, targetHost)) return FALSE;
         WIMStruct* wim = image->file->wim;
         ApplyRun run{image->fileHandle, pszPath ? pszPath : u"", (dwApplyFlags & WIM_FLAG_FILEINFO) != 0,
@@ -136,28 +126,24 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
         if (apply) run.extracted = &extracted;
 
         errno = 0;
-        int ret = wimlib_iterate_dir_tree(wim, image->index, "", WIMLIB_ITERATE_DIR_TREE_FLAG_RECURSIVE,
+        int ret = wimlib_iterate_dir_tree(wim, image->index, QX_HOST_TEXT(""), WIMLIB_ITERATE_DIR_TREE_FLAG_RECURSIVE,
                                           AnnounceItem, &run);
         int savedErrno = errno;
         // What cannot be made here leaves the image in memory only, of a file
         // opened for reading, which nothing writes back.
-        for (const std::string& item : run.removeBeforeExtract) {
+        for (const HostString& item : run.removeBeforeExtract) {
             if (ret != 0 || image->file->writable) break;
             errno = 0;
             ret = wimlib_delete_path(wim, image->index, item.c_str(), WIMLIB_DELETE_FLAG_RECURSIVE);
             savedErrno = errno;
         }
         if (ret == 0 && apply) {
-            // The UNIX data brings back each item's mode bits and extended
-            // attributes (the DOS bits), and its owner where the process may
-            // set it; elsewhere that step only warns. Without UNIX data an
-            // item gets the process's owner and umask, and normal attributes.
             // No privilege the image asks for stays (applied_modes.h).
             const QxApplyTarget target(targetHost);
             wimlib_register_progress_function(wim, OnApplyProgress, &run);
             errno = 0;
             ret = wimlib_extract_image(wim, image->index, targetHost.c_str(),
-                                       WIMLIB_EXTRACT_FLAG_NO_ACLS | WIMLIB_EXTRACT_FLAG_UNIX_DATA);
+                                       HostExtractFlags());
             savedErrno = errno;
             wimlib_register_progress_function(wim, nullptr, nullptr);
             // No file cut short stays under its name: each is removed and named.

@@ -1,9 +1,8 @@
 // Opening and creating image files, their attributes, references, images and handles.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 
+#include "wimgapi_host.h"
 #include "wimgapi_library.h"
 #include "wimgapi_objects.h"
 
@@ -29,7 +28,7 @@ DWORD CompressionFromWimlib(int type) {
 }
 
 // Writes an image file without images, so that a created file is a valid one from the start.
-bool WriteEmptyWim(const std::string& hostPath, wimlib_compression_type type) {
+bool WriteEmptyWim(const HostString& hostPath, wimlib_compression_type type) {
     WIMStruct* fresh = nullptr;
     int ret = wimlib_create_new_wim(type, &fresh);
     if (ret == 0) {
@@ -63,11 +62,11 @@ HANDLE WIMCreateFile(PCWSTR pszWimPath, DWORD dwDesiredAccess, DWORD dwCreationD
             SetLastError(ERROR_INVALID_PARAMETER);
             return nullptr;
         }
-        std::string hostPath;
+        HostString hostPath;
         if (!HostPathOf(pszWimPath, hostPath)) return nullptr;
-        struct stat st;
-        const bool exists = stat(hostPath.c_str(), &st) == 0;
-        if (exists && S_ISDIR(st.st_mode)) {
+        const HostEntry entry = HostEntryKind(hostPath);
+        const bool exists = entry != HostEntry::Missing;
+        if (entry == HostEntry::Folder) {
             SetLastError(ERROR_ACCESS_DENIED);
             return nullptr;
         }
@@ -155,11 +154,11 @@ BOOL WIMSetTemporaryPath(HANDLE hWim, PCWSTR pszPath) {
     return GuardWimCall<BOOL>(FALSE, [&]() -> BOOL {
         WimFileObject* file = LookupWimFile(hWim);
         if (!file) return FALSE;
-        std::string hostPath;
+        HostString hostPath;
         if (!HostPathOf(pszPath, hostPath)) return FALSE;
-        struct stat st;
-        if (stat(hostPath.c_str(), &st) != 0) return Fail(ERROR_PATH_NOT_FOUND);
-        if (!S_ISDIR(st.st_mode)) return Fail(ERROR_DIRECTORY);
+        const HostEntry entry = HostEntryKind(hostPath);
+        if (entry == HostEntry::Missing) return Fail(ERROR_PATH_NOT_FOUND);
+        if (entry != HostEntry::Folder) return Fail(ERROR_DIRECTORY);
         file->tempPath = pszPath;
         return TRUE;
     });
@@ -173,9 +172,9 @@ BOOL WIMSetReferenceFile(HANDLE hWim, PCWSTR pszPath, DWORD dwFlags) {
         if (mode != WIM_REFERENCE_APPEND && mode != WIM_REFERENCE_REPLACE) return Fail(ERROR_INVALID_PARAMETER);
         // Resources once referenced cannot be dropped again from a loaded file.
         if (mode == WIM_REFERENCE_REPLACE && file->referencedParts) return Fail(ERROR_NOT_SUPPORTED);
-        std::string hostPath;
+        HostString hostPath;
         if (!HostPathOf(pszPath, hostPath)) return FALSE;
-        const char* paths[] = {hostPath.c_str()};
+        const HostChar* paths[] = {hostPath.c_str()};
         errno = 0;
         int ret = wimlib_reference_resource_files(file->wim, paths, 1, 0, 0);
         if (ret) {

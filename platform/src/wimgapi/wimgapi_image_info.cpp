@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "wimgapi_host.h"
 #include "wimgapi_library.h"
 #include "wimgapi_objects.h"
 
@@ -26,16 +27,15 @@ CString Escaped(const CString& text) {
 }
 
 // A property of an image as text ("" when unset).
-CString Property(WIMStruct* wim, int image, const char* name) {
-    const char* value = wimlib_get_image_property(wim, image, name);
-    return value ? CString::FromUtf8(value) : CString();
+CString Property(WIMStruct* wim, int image, const HostChar* name) {
+    return FromHostText(wimlib_get_image_property(wim, image, name));
 }
 
 void AppendImageXml(WIMStruct* wim, int image, CString* xml) {
     CString element;
     element.Format(u"<IMAGE INDEX=\"%d\"><NAME>%s</NAME><DESCRIPTION>%s</DESCRIPTION></IMAGE>", image,
-                   Escaped(Property(wim, image, "NAME")).GetString(),
-                   Escaped(Property(wim, image, "DESCRIPTION")).GetString());
+                   Escaped(Property(wim, image, QX_HOST_TEXT("NAME"))).GetString(),
+                   Escaped(Property(wim, image, QX_HOST_TEXT("DESCRIPTION"))).GetString());
     *xml += element;
 }
 
@@ -59,8 +59,8 @@ BOOL WIMSetImageInformation(HANDLE hImage, PVOID pvImageInfo, DWORD cbImageInfo)
         const CString xml(std::u16string(units, count));
         if (xml.Find(u"<IMAGE") < 0) return Fail(ERROR_INVALID_DATA);
         WIMStruct* wim = image->file->wim;
-        const std::string name = QxImageInfoElement(xml, u"NAME").ToUtf8();
-        const std::string description = QxImageInfoElement(xml, u"DESCRIPTION").ToUtf8();
+        const HostString name = ToHostText(QxImageInfoElement(xml, u"NAME"));
+        const HostString description = ToHostText(QxImageInfoElement(xml, u"DESCRIPTION"));
         int ret = wimlib_set_image_name(wim, image->index, name.c_str());
         if (!ret) ret = wimlib_set_image_descripton(wim, image->index, description.c_str());
         errno = 0;

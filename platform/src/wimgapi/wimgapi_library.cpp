@@ -2,41 +2,13 @@
 
 #include <wimlib.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <mutex>
 
-#include "qxplatform.h"
+#include "last_error.h"
 #include "wimgapi.h"
+#include "wimgapi_host.h"
 
 namespace {
-
-// Library messages waiting to be taken; bounded so a chatty run cannot grow it without limit.
-const size_t kMaxPendingMessages = 64 * 1024;
-std::mutex g_messagesLock;
-std::string g_pendingMessages;
-bool g_messagesDropped = false;
-
-ssize_t KeepLibraryText(void*, const char* buffer, size_t size) {
-    std::lock_guard<std::mutex> lock(g_messagesLock);
-    size_t room = kMaxPendingMessages - std::min(kMaxPendingMessages, g_pendingMessages.size());
-    g_pendingMessages.append(buffer, std::min(size, room));
-    if (size > room) g_messagesDropped = true;
-    return static_cast<ssize_t>(size);
-}
-
-void SetUpLibrary() {
-    wimlib_global_init(0);
-    cookie_io_functions_t io{};
-    io.write = KeepLibraryText;
-    if (FILE* sink = fopencookie(nullptr, "w", io)) {
-        setvbuf(sink, nullptr, _IONBF, 0);
-        wimlib_set_error_file(sink);
-        wimlib_set_print_errors(true);
-    } else {
-        wimlib_set_print_errors(false);
-    }
-}
 
 DWORD FromWimlib(int wimlibError, int errnoValue) {
     switch (wimlibError) {
@@ -92,9 +64,9 @@ DWORD FromWimlib(int wimlibError, int errnoValue) {
         case WIMLIB_ERR_IS_SPLIT_WIM:
             return ERROR_NOT_SUPPORTED;
         case WIMLIB_ERR_READ:
-            return errnoValue ? QxSetLastErrorFromErrno(errnoValue) : ERROR_READ_FAULT;
+            return errnoValue ? QxWin32FromErrno(errnoValue) : ERROR_READ_FAULT;
         case WIMLIB_ERR_WRITE:
-            return errnoValue ? QxSetLastErrorFromErrno(errnoValue) : ERROR_WRITE_FAULT;
+            return errnoValue ? QxWin32FromErrno(errnoValue) : ERROR_WRITE_FAULT;
         case WIMLIB_ERR_OPEN:
         case WIMLIB_ERR_OPENDIR:
         case WIMLIB_ERR_STAT:
@@ -106,7 +78,7 @@ DWORD FromWimlib(int wimlibError, int errnoValue) {
         case WIMLIB_ERR_SET_TIMESTAMPS:
         case WIMLIB_ERR_SET_SECURITY:
         case WIMLIB_ERR_SET_REPARSE_DATA:
-            return errnoValue ? QxSetLastErrorFromErrno(errnoValue) : ERROR_ACCESS_DENIED;
+            return errnoValue ? QxWin32FromErrno(errnoValue) : ERROR_ACCESS_DENIED;
         default:
             return ERROR_GEN_FAILURE;
     }
@@ -116,31 +88,14 @@ DWORD FromWimlib(int wimlibError, int errnoValue) {
 
 void EnsureWimLibrary() {
     static std::once_flag once;
-    std::call_once(once, SetUpLibrary);
+    std::call_once(once, [] {
+        wimlib_global_init(0);
+        RouteLibraryMessages();
+    });
 }
 
 DWORD SetLastErrorFromWimlib(int wimlibError, int errnoValue) {
     DWORD code = FromWimlib(wimlibError, errnoValue);
     SetLastError(code);
     return code;
-}
-
-bool HostPathOf(LPCWSTR winPath, std::string& hostPath) {
-    if (!winPath || !*winPath) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    DWORD error = ERROR_PATH_NOT_FOUND;
-    if (QxToHostPath(winPath, hostPath, &error)) return true;
-    SetLastError(error ? error : ERROR_PATH_NOT_FOUND);
-    return false;
-}
-
-CString QxTakeWimLibraryMessages() {
-    std::lock_guard<std::mutex> lock(g_messagesLock);
-    std::string text;
-    text.swap(g_pendingMessages);
-    if (g_messagesDropped) text += "(further library messages were dropped)\n";
-    g_messagesDropped = false;
-    return CString::FromUtf8(text);
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <new>
-#include <string>
 
 #include "windows.h"
 
@@ -14,9 +13,6 @@ void EnsureWimLibrary();
 // Sets the thread's last error for a failed wimlib call; errnoValue is errno
 // as it was right after the call. Returns the Win32 code.
 DWORD SetLastErrorFromWimlib(int wimlibError, int errnoValue);
-
-// Host path of a Windows path, or false with the last error set.
-bool HostPathOf(LPCWSTR winPath, std::string& hostPath);
 
 // Runs the body of an exported call; an exception becomes failure with a last error.
 template <class R, class Body>

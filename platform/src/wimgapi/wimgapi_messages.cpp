@@ -1,17 +1,15 @@
 #include "wimgapi_messages.h"
 
 #include <algorithm>
-#include <cstring>
 
-#include "utf8_codec.h"
 #include "wimgapi_callbacks.h"
 
-CString JoinWindowsPath(const CString& base, const char* relativeUtf8) {
-    while (*relativeUtf8 == '/') ++relativeUtf8;
+CString JoinWindowsPath(const CString& base, const HostChar* relative) {
+    while (IsHostSeparator(*relative)) ++relative;
     std::u16string path = base.str();
     if (path.empty() || path.back() != u'\\') path += u'\\';
     const size_t relativeAt = path.size();
-    path += QxUtf8ToUtf16(relativeUtf8, std::strlen(relativeUtf8));
+    path += FromHostText(relative).str();
     std::replace(path.begin() + static_cast<std::ptrdiff_t>(relativeAt), path.end(), u'/', u'\\');
     return CString(std::move(path));
 }

@@ -5,10 +5,12 @@
 
 #include "atlstr.h"
 #include "wimgapi.h"
+#include "wimgapi_host.h"
 
-// base (a Windows folder, trailing backslash optional) + "\" + relative, whose
-// "/" separators become "\"; leading separators of relative are dropped.
-CString JoinWindowsPath(const CString& base, const char* relativeUtf8);
+// base (a Windows folder, trailing backslash optional) + "\" + relative (a
+// host or image path, in wimlib's text), whose separators become "\"; leading
+// separators of relative are dropped.
+CString JoinWindowsPath(const CString& base, const HostChar* relative);
 
 // WIM_MSG_PROGRESS with the percent of the running call, sent only when it changes.
 class ProgressReporter {

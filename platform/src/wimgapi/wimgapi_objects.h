@@ -10,6 +10,7 @@
 
 #include "atlstr.h"
 #include "wimgapi.h"
+#include "wimgapi_host.h"
 
 struct WimObject {
     virtual ~WimObject() = default;
@@ -19,7 +20,7 @@ struct WimFileObject : WimObject {
     ~WimFileObject() override;
     WIMStruct* wim = nullptr;  // always backed by the file at hostPath
     CString winPath;
-    std::string hostPath;
+    HostString hostPath;
     bool writable = false;
     CString tempPath;
     bool referencedParts = false;

@@ -1,12 +1,10 @@
 // WIMSplitFile: cuts an image file into part files (name.swm, name2.swm, ...),
 // announcing each finished part with its path and size.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <vector>
 
 #include "wimgapi_callbacks.h"
+#include "wimgapi_host.h"
 #include "wimgapi_library.h"
 #include "wimgapi_objects.h"
 
@@ -26,15 +24,16 @@ int NoteResourceSize(const struct wimlib_resource_entry* resource, void* context
 struct SplitRun {
     HANDLE fileHandle;
     CString firstPartWin;
-    std::vector<std::string> partsWritten;
+    std::vector<HostString> partsWritten;
     bool aborted = false;
 };
 
 // The Windows path of a part: the folder of the first part and the part's own file name.
-CString PartWindowsPath(const SplitRun& run, const std::string& hostPart) {
+CString PartWindowsPath(const SplitRun& run, const HostString& hostPart) {
     int slash = run.firstPartWin.ReverseFind(u'\\');
-    size_t hostSlash = hostPart.rfind('/');
-    CString name = CString::FromUtf8(hostSlash == std::string::npos ? hostPart : hostPart.substr(hostSlash + 1));
+    size_t nameAt = hostPart.size();
+    while (nameAt > 0 && !IsHostSeparator(hostPart[nameAt - 1])) --nameAt;
+    CString name = FromHostText(hostPart.c_str() + nameAt);
     return slash < 0 ? name : run.firstPartWin.Left(slash + 1) + name;
 }
 
@@ -45,9 +44,8 @@ enum wimlib_progress_status OnSplitProgress(enum wimlib_progress_msg msg, union 
         if (msg == WIMLIB_PROGRESS_MSG_SPLIT_BEGIN_PART) {
             run.partsWritten.push_back(info->split.part_name);
         } else if (msg == WIMLIB_PROGRESS_MSG_SPLIT_END_PART) {
-            struct stat st;
             LARGE_INTEGER size{};
-            if (stat(info->split.part_name, &st) == 0) size.QuadPart = st.st_size;
+            size.QuadPart = static_cast<LONGLONG>(HostFileSize(info->split.part_name));
             CString winPart = PartWindowsPath(run, info->split.part_name);
             PWSTR text = const_cast<PWSTR>(winPart.GetString());
             if (SendWimMessage(run.fileHandle, WIM_MSG_SPLIT, reinterpret_cast<WPARAM>(&text),
@@ -75,7 +73,7 @@ BOOL WIMSplitFile(HANDLE hWim, PCWSTR pszPartPath, PLARGE_INTEGER pliPartSize, D
         WimFileObject* file = LookupWimFile(hWim);
         if (!file) return FALSE;
         if (!pliPartSize || pliPartSize->QuadPart <= 0) return Fail(ERROR_INVALID_PARAMETER);
-        std::string firstPartHost;
+        HostString firstPartHost;
         if (!HostPathOf(pszPartPath, firstPartHost)) return FALSE;
 
         // Every stored resource must fit into one part; otherwise nothing is written.
@@ -99,7 +97,7 @@ BOOL WIMSplitFile(HANDLE hWim, PCWSTR pszPartPath, PLARGE_INTEGER pliPartSize, D
             return TRUE;
         }
         // A failed split leaves no part behind.
-        for (const std::string& part : run.partsWritten) unlink(part.c_str());
+        for (const HostString& part : run.partsWritten) RemoveHostFile(part);
         return Fail(run.aborted ? ERROR_REQUEST_ABORTED : SetLastErrorFromWimlib(ret, savedErrno));
     });
 }

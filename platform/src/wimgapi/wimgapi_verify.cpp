@@ -1,13 +1,10 @@
 #include "wimgapi_verify.h"
 
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdlib>
 #include <vector>
 
-#include "qxplatform.h"
 #include "wimgapi_callbacks.h"
+#include "wimgapi_host.h"
 #include "wimgapi_library.h"
 
 namespace {
@@ -16,9 +13,9 @@ struct CheckRun {
     WimImageObject& image;
     const CString& targetWin;
     ProgressReporter& progress;
-    std::string scratch;  // host folder that takes one file at a time while damage is located
+    HostString scratch;  // host folder that takes one file at a time while damage is located
     struct File {
-        std::string path, name;  // in the image; the name as extracted
+        HostString path, name;  // in the image; the name as extracted
         uint64_t bytes;
         unsigned part;
     };
@@ -107,13 +104,13 @@ void ReportDamage(CheckRun& run, const CheckRun::File& file) {
 // Extracts one file into the scratch folder and removes it again; a failure to read its data is damage.
 // Returns false when the check cannot go on.
 bool CheckOneFile(CheckRun& run, const CheckRun::File& file) {
-    const char* paths[] = {file.path.c_str()};
+    const HostChar* paths[] = {file.path.c_str()};
     errno = 0;
     const int ret = wimlib_extract_paths(run.image.file->wim, run.image.index, run.scratch.c_str(), paths, 1,
                                          WIMLIB_EXTRACT_FLAG_NO_ACLS | WIMLIB_EXTRACT_FLAG_NO_ATTRIBUTES |
                                              WIMLIB_EXTRACT_FLAG_NO_PRESERVE_DIR_STRUCTURE);
     const int savedErrno = errno;
-    unlink((run.scratch + "/" + file.name).c_str());
+    RemoveHostFile(run.scratch + kHostSeparator + file.name);
     if (ret && !IsDataDamage(ret)) {
         run.stopError = static_cast<int>(SetLastErrorFromWimlib(ret, savedErrno));
         return false;
@@ -124,24 +121,22 @@ bool CheckOneFile(CheckRun& run, const CheckRun::File& file) {
     return !run.aborted;
 }
 
-std::string ScratchBase(const WimFileObject& file) {
-    std::string host;
-    if (!file.tempPath.IsEmpty() && QxToHostPath(file.tempPath, host, nullptr)) return host;
-    const char* tmp = std::getenv("TMPDIR");
-    return tmp && *tmp ? tmp : "/tmp";
+// The file's temporary folder, or the system's.
+HostString ScratchBase(const WimFileObject& file) {
+    HostString host;
+    if (file.tempPath.IsEmpty() || !HostPathOf(file.tempPath, host)) host.clear();
+    return host;
 }
 
 // Goes through the files one by one to name the damaged ones.
 DWORD LocateDamage(CheckRun& run) {
-    std::string pattern = ScratchBase(*run.image.file) + "/wimgapi-verify-XXXXXX";
-    if (!mkdtemp(pattern.data())) return QxSetLastErrorFromErrno(errno);
-    run.scratch = pattern;
-    const int ret = wimlib_iterate_dir_tree(run.image.file->wim, run.image.index, "",
+    if (!MakeScratchFolder(ScratchBase(*run.image.file), run.scratch)) return GetLastError();
+    const int ret = wimlib_iterate_dir_tree(run.image.file->wim, run.image.index, QX_HOST_TEXT(""),
                                             WIMLIB_ITERATE_DIR_TREE_FLAG_RECURSIVE, NoteFile, &run);
     if (!ret)
         for (const CheckRun::File& file : run.files)
             if (!CheckOneFile(run, file)) break;
-    rmdir(run.scratch.c_str());
+    RemoveHostFolder(run.scratch);
     if (run.aborted) return ERROR_REQUEST_ABORTED;
     if (run.stopError) return static_cast<DWORD>(run.stopError);
     if (ret) return SetLastErrorFromWimlib(ret, 0);
