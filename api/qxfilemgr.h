@@ -197,7 +197,10 @@ inline const QxfmCodeText* QxfmFindErrorCode(int code) {
 //     out, not copied or not found, a folder the scan could not list), the
 //     debug log says it.
 //   QXFM_PROTOCOL_EXTENDED (2): as documented, and besides: -235, -239, -240,
-//     -242 and -234 carry the file's path as a BSTR in lParam; -235 names
+//     -242, -234 and -244 (a listed file that does not exist) carry the
+//     file's path as a BSTR in lParam; Backup posts the notes
+//     QXFM_OPERATION_FILE_EXCLUDED, ..._OF_NO_CATEGORY and ..._FILES_STORED
+//     (above); -235 names
 //     each file a capture leaves out, after the system error code posted
 //     alone (also for a file that another writer locks, 32); -238 names no
 //     path but is posted for every folder a scan could not list and every
