@@ -46,7 +46,8 @@ public:
         for (MSG msg; PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE);) messages.push_back(msg);
         std::vector<Note> notes;
         for (const MSG& msg : messages) {
-            Note n{'?', static_cast<long long>(static_cast<LONG_PTR>(msg.wParam)), static_cast<long long>(msg.lParam)};
+            Note n{'?', static_cast<long long>(static_cast<LONG_PTR>(msg.wParam)), static_cast<long long>(msg.lParam),
+                   CString()};
             if (msg.message == m_progressInt) {
                 n.kind = 'I';
             } else if (msg.message == m_progressStr) {

@@ -128,8 +128,9 @@ TEST_F(RestoreFixture, ACancelAtAnyPointLeavesNoPiecesBehind) {
         const std::string root = RestoreRoot();
         for (const SampleFile& file : tree.files) {
             const std::string restored = RestoredHostPath(root, file.path);
-            if (HostExists(restored))
+            if (HostExists(restored)) {
                 EXPECT_TRUE(ReadHostFile(restored) == file.content) << restored << " cancelled at call " << cancelAt;
+            }
         }
         fs::remove_all(target);
     }
