@@ -157,7 +157,9 @@ TEST_F(ScanExportTest, NothingFoundEndsWithoutListAndWithFailure) {
         posted = host.Drain();
         EXPECT_EQ((std::vector<long long>{MSG_ERROR_SCAN_FOLDER_FAILED}), Codes(posted, host.errorStr));
         for (const Posted& p : posted) {
-            if (p.message == host.errorStr) EXPECT_EQ(0, p.lParam);
+            if (p.message == host.errorStr) {
+                EXPECT_EQ(0, p.lParam);
+            }
         }
         EXPECT_FALSE(HasCode(posted, host.operationStr, MSG_OPERATION_AUTO_SELECTION_END));
         EXPECT_TRUE(Logged("MSG_ERROR_SCAN_FOLDER_FAILED - The folder " + missing.ToUtf8() +
