@@ -178,8 +178,10 @@ private:
             if (IsOverLength(sourcePath)) {
                 ReportErrorPath(MSG_ERROR_PATH_LONGER_THAN_260, sourcePath);
                 if (!RelocateOverLength(current, *m_journal)) {
-                    // The file is there, but it cannot enter an image without its copy.
+                    // The file is there, but it cannot enter an image without its
+                    // copy, nor the catalog under the copy's name.
                     ReportErrorPath(MSG_ERROR_COPYDATA_CANNOT_FIND, sourcePath);
+                    ReportError(MSG_ERROR_SERIALIZATION_FAILED);
                     m_account.Set(file, BackupAccount::Outcome::LeftOut);
                     continue;
                 }

@@ -165,7 +165,13 @@ TEST_F(BackupContents, AnOverLengthFileThatCannotBeCopiedAsideIsNamedAndCounted)
 
     for (int n = 3; n <= 99; ++n) drives.Write(CString(u"C:\\_Exception") + CString::FromUtf8(std::to_string(n)), "");
     ASSERT_EQ(QXFM_BACKUP_FILES_LEFT_OUT, Backup({deep, u"C:\\docs\\good.doc"}, {}, FALSE, 0));
-    EXPECT_EQ(std::vector<CString>{deep}, ErrorTexts(host.Drain(), MSG_ERROR_COPYDATA_CANNOT_FIND));
+    const std::vector<Posted> posted = host.Drain();
+    EXPECT_EQ(std::vector<CString>{deep}, ErrorTexts(posted, MSG_ERROR_COPYDATA_CANNOT_FIND));
+    // Nor can it enter the catalog under its copy's name: -244 right after -239.
+    const std::vector<long long> codes = Codes(posted, host.errorStr);
+    const auto notCopied = std::find(codes.begin(), codes.end(), MSG_ERROR_COPYDATA_CANNOT_FIND);
+    ASSERT_LT(notCopied + 1, codes.end());
+    EXPECT_EQ(MSG_ERROR_SERIALIZATION_FAILED, *(notCopied + 1));
     EXPECT_EQ((std::set<std::string>{"/docs/good.doc"}), ImageFiles(1));
     EXPECT_EQ("the user's file, not a folder", ReadHostFile(drives.Host(u"C:\\_Exception1")));
 }
