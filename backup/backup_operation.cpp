@@ -233,22 +233,24 @@ private:
         }
     }
 
-    // One capture per drive and category into the work folder. True when none
-    // failed and at least one image was made.
+    // One capture per drive and category into the work folder, then one write
+    // of the image file with them all. True when none failed and at least
+    // one image was made.
     bool CaptureAll(CQXSerialization& catalog) {
         std::vector<DriveEntry> drives = catalog.GetDriveList();
         m_capture.listed = &m_account.paths();
         m_capture.marks.assign(m_account.size(), FileMarks());
         int imageIndex = 1;
         DWORD disposition = WIM_CREATE_ALWAYS;
-        m_capture.stepCount = static_cast<int>(m_types.size() * drives.size());
+        // The image file is written once, after the captures: that write is the capture's progress.
+        m_capture.stepCount = 1;
+        m_wim = std::make_unique<CWimFile>(m_req.compressionType, WimMessageCallback, &m_capture);
+        std::vector<std::pair<CString, CString>> captured;  // drive and category of each image
 
         for (const DriveEntry& drive : drives) {
             const CString& driveRoot = drive.Drive;
             for (const TypeEntry& type : m_types) {
                 m_capture.categoryBytes = 0;
-                m_wim.reset();
-                m_wim = std::make_unique<CWimFile>(m_req.compressionType, WimMessageCallback, &m_capture);
                 m_wim->SetImageInformation(driveRoot.Left(2) + u" " + type.Category,  // "C: DOCUMENTS"
                                            m_imageDescription);
                 m_capture.extensions = type.Extension;
@@ -256,39 +258,41 @@ private:
                 m_capture.listLog.Reset(u"[" + type.Category + u"]");
                 // A category with files on any drive is captured on every drive.
                 const CategoryFiles* files = catalog.FindCategoryFiles(type.Category);
-                if (!files || files->arFileList.empty()) {
-                    m_capture.FinishStep();
-                    continue;
-                }
+                if (!files || files->arFileList.empty()) continue;
                 DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_START),
                        m_capture.AsTheHostNamesIt(m_imagePath).GetString());
                 PostOperation(MSG_OPERATION_BACKUP_APPEND_START);
-                const bool captured = m_wim->Capture(driveRoot, m_imagePath, disposition);
+                const bool ok = m_wim->Capture(driveRoot, m_imagePath, disposition);
                 m_capture.taken = nullptr;
-                if (captured) {
-                    DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_END), driveRoot.GetString(),
-                           type.Category.GetString());
-                    PostOperation(MSG_OPERATION_BACKUP_APPEND_END);
-                    CString totalLine;
-                    totalLine.Format(u"File Total Size : %llu bytes", m_capture.categoryBytes);
-                    m_capture.listLog.Append(totalLine);
-                    WriteFileListLog(&m_capture.listLog.lines(), m_work, m_anyAppended, FALSE);
-                    disposition = WIM_OPEN_EXISTING;
-                    m_anyAppended = true;
-                    catalog.AddImageToDrive(driveRoot, imageIndex);
-                    catalog.AddImageToType(type.Category, imageIndex);
-                    TieBigFilesToImage(catalog, driveRoot, type.Category, imageIndex);
-                    ++imageIndex;
-                    m_capture.FinishStep();
-                } else {
+                if (!ok) {
                     if (AskContinue())
                         ReportError(MSG_ERROR_BACKUP_APPEND_FAILED, driveRoot.GetString(), type.Category.GetString());
                     return false;
                 }
+                DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_END), driveRoot.GetString(), type.Category.GetString());
+                PostOperation(MSG_OPERATION_BACKUP_APPEND_END);
+                CString totalLine;
+                totalLine.Format(u"File Total Size : %llu bytes", m_capture.categoryBytes);
+                m_capture.listLog.Append(totalLine);
+                WriteFileListLog(&m_capture.listLog.lines(), m_work, !captured.empty(), FALSE);
+                disposition = WIM_OPEN_EXISTING;
+                captured.push_back({driveRoot, type.Category});
+                catalog.AddImageToDrive(driveRoot, imageIndex);
+                catalog.AddImageToType(type.Category, imageIndex);
+                TieBigFilesToImage(catalog, driveRoot, type.Category, imageIndex);
+                ++imageIndex;
             }
             CopyFileListLog(kBackupLogCopy, driveRoot, m_work);
         }
-        return m_anyAppended;
+        if (captured.empty()) return false;
+        if (!m_wim->WriteCaptures()) {
+            // Every image is lost with the file.
+            if (AskContinue())
+                for (const auto& [driveRoot, category] : captured)
+                    ReportError(MSG_ERROR_BACKUP_APPEND_FAILED, driveRoot.GetString(), category.GetString());
+            return false;
+        }
+        return true;
     }
 
     // Split, image list, over-length map and catalog, all in the work folder,
@@ -398,14 +402,13 @@ private:
     BackupAccount m_account;
     CaptureSelection m_selection;
     RunJournal* m_journal = nullptr;
-    CaptureContext m_capture;  // the image callback's, registered with each CWimFile
+    CaptureContext m_capture;  // the image callback's, registered with the CWimFile
     std::unique_ptr<CWimFile> m_wim;
     CString m_destination;
     CString m_work;  // receives the new set until it is complete
     CString m_imagePath;
     CString m_imageDescription;  // the backup's name and start time, given to every image
     ULONGLONG m_splitBytes = 0;
-    bool m_anyAppended = false;
     bool m_notSplit = false;
 };
 

@@ -51,9 +51,10 @@ inline void CreateHostWindow() {
 // "C:\" + the path of every regular file below root.
 inline std::vector<CString> WindowsPathsBelow(const std::filesystem::path& root) {
     std::vector<CString> paths;
+    const size_t rootLength = root.string().size() + 1;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file()) continue;
-        std::string rel = std::filesystem::relative(entry.path(), root).string();
+        std::string rel = entry.path().string().substr(rootLength);
         for (char& c : rel)
             if (c == '/') c = '\\';
         paths.push_back(CString::FromUtf8("C:\\" + rel));

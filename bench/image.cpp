@@ -1,10 +1,11 @@
 // Times one Backup of every file below a host folder into an image, or one
 // Restore of that backup, loaded as a host loads the module.
 // Usage: image backup  <source folder> <work folder> <compression 0-3> [type list]
-//        image restore <source folder> <work folder>
+//        image restore <source folder> <work folder> [category...]
 // The source becomes drive C:, the work folder drive D:; the backup goes to
 // D:\backup (image "Image"), the restore to D:\restore. Prints the seconds.
-// Without a type list (a host path) every file goes into one category.
+// Without a type list (a host path) every file goes into one category, All,
+// which a restore given no categories restores.
 #include "bench_host.h"
 
 namespace fs = std::filesystem;
@@ -12,8 +13,8 @@ namespace fs = std::filesystem;
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (argc < 4 || (mode != "backup" && mode != "restore") || (mode == "backup" && argc != 5 && argc != 6)) {
-        std::fprintf(stderr, "usage: %s backup|restore <source folder> <work folder> [compression [type list]]\n",
-                     argv[0]);
+        std::fprintf(stderr, "usage: %s backup <source> <work> <compression> [type list] | restore <source> <work> "
+                     "[category...]\n", argv[0]);
         return 2;
     }
     const fs::path source = fs::absolute(argv[2]);
@@ -43,7 +44,9 @@ int main(int argc, char** argv) {
         seconds = bench::SecondsSince(start);
     } else {
         auto restore = reinterpret_cast<PFN_Restore>(dlsym(module, "Restore"));
-        std::vector<CString> categories = {u"ALL"};
+        std::vector<CString> categories;
+        for (int i = 4; i < argc; ++i) categories.push_back(CString::FromUtf8(argv[i]));
+        if (categories.empty()) categories.push_back(u"ALL");
         auto start = std::chrono::steady_clock::now();
         result = restore(window, u"D:\\backup", &categories, u"D:\\restore", bench::DrainAndContinue);
         seconds = bench::SecondsSince(start);

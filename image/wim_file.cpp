@@ -5,7 +5,6 @@
 
 #include "services/dbglog.h"
 #include "services/file_utils.h"
-#include "services/scoped_handle.h"
 
 namespace {
 
@@ -125,6 +124,7 @@ CWimFile::CWimFile(DWORD compression, FARPROC_WIM_CALLBACK callback, void* callb
 
 CWimFile::~CWimFile() {
     if (m_callback) WIMUnregisterMessageCallback(nullptr, m_callback);
+    DiscardCaptures();
 }
 
 void CWimFile::SetImageInformation(const CString& name, const CString& description) {
@@ -135,17 +135,19 @@ void CWimFile::SetImageInformation(const CString& name, const CString& descripti
 bool CWimFile::Capture(const CString& sourceFolder, const CString& wimPath, DWORD disposition) {
     LibraryMessagesLogged logged;
     try {
-        DWORD access = WIM_GENERIC_WRITE;
-        DWORD openFlags = WIM_FLAG_VERIFY;
-        if (disposition == WIM_CREATE_ALWAYS) access = WIM_GENERIC_READ | WIM_GENERIC_WRITE;
-        else if (disposition == WIM_OPEN_EXISTING) openFlags = 0;
-        DWORD creationResult = 0;
-        ScopedWimHandle wim(WIMCreateFile(wimPath, access, disposition, openFlags, m_compression, &creationResult));
-        if (!wim) {
-            Log(u"Failure, Can not open WIM file\n");
-            return false;
+        if (!m_captureFile) {
+            DWORD access = WIM_GENERIC_WRITE;
+            DWORD openFlags = WIM_FLAG_VERIFY;
+            if (disposition == WIM_CREATE_ALWAYS) access = WIM_GENERIC_READ | WIM_GENERIC_WRITE;
+            else if (disposition == WIM_OPEN_EXISTING) openFlags = 0;
+            DWORD creationResult = 0;
+            m_captureFile.reset(WIMCreateFile(wimPath, access, disposition, openFlags, m_compression, &creationResult));
+            if (!m_captureFile) {
+                Log(u"Failure, Can not open WIM file\n");
+                return false;
+            }
         }
-        ScopedWimHandle image(WIMCaptureImage(wim.get(), sourceFolder, WIM_FLAG_VERIFY));
+        ScopedWimHandle image(WIMCaptureImage(m_captureFile.get(), sourceFolder, WIM_FLAG_VERIFY));
         if (!image) {
             Log(u"%d, Cannot capture/append image\n", static_cast<int>(GetLastError()));
             return false;
@@ -155,6 +157,33 @@ bool CWimFile::Capture(const CString& sourceFolder, const CString& wimPath, DWOR
     } catch (...) {
         return false;
     }
+}
+
+bool CWimFile::WriteCaptures() {
+    LibraryMessagesLogged logged;
+    if (!m_captureFile) return true;
+    if (WIMCloseHandle(m_captureFile.release())) return true;
+    Log(u"%d, Cannot capture/append image\n", static_cast<int>(GetLastError()));
+    return false;
+}
+
+namespace {
+
+DWORD CALLBACK AbortEverything(DWORD, WPARAM, LPARAM, PVOID) { return WIM_MSG_ABORT_IMAGE; }
+
+}  // namespace
+
+// Once the wrapper's callback is gone: the file is closed with every message
+// answered by an abort, so that the write of the captured images stops
+// before it starts.
+void CWimFile::DiscardCaptures() {
+    if (!m_captureFile) return;
+    LibraryMessagesLogged logged;
+    const DWORD error = GetLastError();
+    const bool aborting = WIMRegisterMessageCallback(nullptr, AbortEverything, nullptr) != INVALID_CALLBACK_VALUE;
+    WIMCloseHandle(m_captureFile.release());
+    if (aborting) WIMUnregisterMessageCallback(nullptr, AbortEverything);
+    SetLastError(error);
 }
 
 bool CWimFile::Apply(const CString& wimPath, const CString& target, DWORD image, DWORD fallbackImage,

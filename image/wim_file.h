@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "atlstr.h"
+#include "services/scoped_handle.h"
 #include "wimgapi.h"
 
 class CWimFile {
@@ -17,8 +18,13 @@ public:
 
     // Name and description that Capture gives the new image (none when the name is empty).
     void SetImageInformation(const CString& name, const CString& description);
-    // Appends an image of sourceFolder to wimPath (WIM_CREATE_ALWAYS makes a new file).
+    // Adds an image of sourceFolder to wimPath, which the first capture opens
+    // with disposition (WIM_CREATE_ALWAYS makes a new file) and which stays
+    // open for the next ones.
     bool Capture(const CString& sourceFolder, const CString& wimPath, DWORD disposition);
+    // Writes the captured images into the file, all at once, and closes it.
+    // A wrapper destroyed before that leaves the file without them.
+    bool WriteCaptures();
     // Applies image (or fallbackImage) of wimPath into target; with useReferences
     // the other parts of a split set are taken from references.
     bool Apply(const CString& wimPath, const CString& target, DWORD image, DWORD fallbackImage,
@@ -29,7 +35,10 @@ public:
     DWORD AppliedFileImageCount() const { return m_appliedImageCount; }
 
 private:
+    void DiscardCaptures();
+
     FARPROC_WIM_CALLBACK m_callback = nullptr;
+    ScopedWimHandle m_captureFile;  // the file the captures add to, until written
     DWORD m_compression = 0;
     DWORD m_appliedImageCount = 0;
     CString m_imageName;

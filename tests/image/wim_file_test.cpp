@@ -94,6 +94,7 @@ TEST_F(WimFileFixture, BackupCaptureTakesTheChosenFilesTheirFoldersAndNothingEls
     {
         CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
         ASSERT_TRUE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS));
+        ASSERT_TRUE(wim.WriteCaptures());
     }
     const std::string wimHost = drives.Host(u"D:\\B\\Image.wim");
     std::string listing = ListingOf(wimHost, 1);
@@ -133,10 +134,20 @@ TEST_F(WimFileFixture, BackupCaptureTakesTheChosenFilesTheirFoldersAndNothingEls
     {
         CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
         ASSERT_TRUE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_OPEN_EXISTING));
+        ASSERT_TRUE(wim.WriteCaptures());
     }
     EXPECT_EQ(2, ImageCountOf(wimHost));
     EXPECT_NE(std::string::npos, ListingOf(wimHost, 2).find("/Users/ann/Documents/report.doc"));
     EXPECT_TRUE(Verifies(wimHost));
+
+    // Images captured but never written leave the file as it was.
+    const std::string before = ReadHostFile(wimHost);
+    {
+        CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
+        ASSERT_TRUE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_OPEN_EXISTING));
+        ASSERT_TRUE(wim.Capture(u"C:\\Users", u"D:\\B\\Image.wim", WIM_OPEN_EXISTING));
+    }
+    EXPECT_EQ(before, ReadHostFile(wimHost));
 }
 
 TEST_F(WimFileFixture, BigFilesEnterTheirCategoryImageAsPiecesOnly) {
@@ -152,6 +163,7 @@ TEST_F(WimFileFixture, BigFilesEnterTheirCategoryImageAsPiecesOnly) {
     capture.listLog.Reset(u"[Video]");
     CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback, &capture);
     ASSERT_TRUE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS));
+    ASSERT_TRUE(wim.WriteCaptures());
     std::string listing = ListingOf(drives.Host(u"D:\\B\\Image.wim"), 1);
     EXPECT_NE(std::string::npos, listing.find("/Videos/film.avi.000")) << listing;
     EXPECT_NE(std::string::npos, listing.find("/Videos/film.avi.001")) << listing;
@@ -228,6 +240,7 @@ TEST_F(WimFileFixture, RestoreApplyTakesEveryItemAndListsTheWantedOnes) {
     {
         CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
         ASSERT_TRUE(wim.Capture(u"C:\\Users", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS));
+        ASSERT_TRUE(wim.WriteCaptures());
     }
     host.Drain();
     g_nOperation = OP_RESTORE;
@@ -269,6 +282,7 @@ TEST_F(WimFileFixture, SplitCollectsThePartNamesAndAppliesFromTheParts) {
     {
         CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback, &capture);
         ASSERT_TRUE(wim.Capture(u"C:\\", wimPath, WIM_CREATE_ALWAYS));
+        ASSERT_TRUE(wim.WriteCaptures());
     }
     host.Drain();
     capture.splitTotal = GetFileSize64(wimPath);
@@ -324,6 +338,7 @@ TEST_F(WimFileFixture, SplitTooSmallKeepsTheImageFile) {
     const CString wimPath = u"D:\\B\\Image.wim";
     CWimFile wim(WIM_COMPRESS_NONE, WimMessageCallback, &capture);
     ASSERT_TRUE(wim.Capture(u"C:\\", wimPath, WIM_CREATE_ALWAYS));
+    ASSERT_TRUE(wim.WriteCaptures());
     EXPECT_FALSE(wim.Split(wimPath, 200000));
     EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), GetLastError());
     EXPECT_TRUE(Logged("Split failed."));
@@ -338,6 +353,7 @@ TEST_F(WimFileFixture, ApplyFailuresAreLoggedAndHandlesClosed) {
     capture.taken = &chosen;
     CWimFile wim(WIM_COMPRESS_XPRESS, WimMessageCallback, &capture);
     ASSERT_TRUE(wim.Capture(u"C:\\", u"D:\\B\\Image.wim", WIM_CREATE_ALWAYS));
+    ASSERT_TRUE(wim.WriteCaptures());
     g_nOperation = OP_RESTORE;
     EXPECT_FALSE(wim.Apply(u"D:\\B\\Missing.wim", u"D:\\R", 1, 0, u"D:\\", false, nullptr));
     EXPECT_TRUE(Logged("Failure, Cannot open D:\\B\\Missing.wim file"));

@@ -80,12 +80,18 @@ TEST_F(WimgapiFixture, AbortWhileScanningFailsTheCaptureAndKeepsEarlierImages) {
 TEST_F(WimgapiFixture, AbortWhileWritingFailsTheAppendAndKeepsEarlierImages) {
     const CString wim = P(u"D:\\Image.wim");
     ASSERT_TRUE(Capture(wim, WIM_CREATE_ALWAYS, P(u"C:\\Docs")));
+    const std::string before = ReadHostFile(Host(wim));
     recorder.abortOn = WIM_MSG_PROGRESS;
     recorder.abortAfter = 1;
-    DWORD error = 0;
-    EXPECT_FALSE(Capture(wim, WIM_OPEN_EXISTING, P(u"C:\\"), WIM_COMPRESS_XPRESS, &error));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_REQUEST_ABORTED), error);
-    EXPECT_EQ(1u, InfoOf(wim).ImageCount);
+    // The images are written when the file handle closes, so that is where the write is aborted.
+    HANDLE file = WIMCreateFile(wim, WIM_GENERIC_WRITE, WIM_OPEN_EXISTING, 0, 0, nullptr);
+    ASSERT_NE(nullptr, file);
+    HANDLE image = WIMCaptureImage(file, P(u"C:\\"), 0);
+    ASSERT_NE(nullptr, image);
+    EXPECT_TRUE(WIMCloseHandle(image));
+    EXPECT_FALSE(WIMCloseHandle(file));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_REQUEST_ABORTED), GetLastError());
+    EXPECT_EQ(before, ReadHostFile(Host(wim)));
     recorder.abortOn = 0;
     EXPECT_TRUE(Verifies(Host(wim)));
     EXPECT_TRUE(Apply(wim, 1, P(u"D:\\Back")));

@@ -1,6 +1,6 @@
 // WIMCaptureImage: scans a folder tree into a new image, asking the callbacks
-// about every item, and writes the image into the file before returning, so
-// that a returned handle means the image is in the file.
+// about every item. The image is written with the file's other changes when
+// the file handle is closed.
 #include <cerrno>
 #include <unordered_set>
 
@@ -17,7 +17,6 @@ struct CaptureRun {
     HostString sourceHost;  // as wimlib names it while scanning
     CString sourceWin;
     HostString ownHostPath;  // the image file itself is never captured into itself
-    ProgressReporter progress;
     // Other drives and mounted file systems below the source are not part of this drive.
     std::unordered_set<HostString> rootsLeftOut;
     bool aborted = false;
@@ -79,11 +78,6 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
                 info->handle_error.will_ignore = answer == WIM_MSG_SKIP_ERROR;
                 break;
             }
-            case WIMLIB_PROGRESS_MSG_WRITE_STREAMS:
-                if (run.progress.Report(info->write_streams.completed_bytes, info->write_streams.total_bytes) ==
-                    WIM_MSG_ABORT_IMAGE)
-                    return Abort(run);
-                break;
             default:
                 break;
         }
@@ -91,18 +85,6 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
         return Abort(run);
     }
     return WIMLIB_PROGRESS_STATUS_CONTINUE;
-}
-
-// Reads the file again after a write. After a failure the in-memory state may
-// differ from the file; after a success the new image's data still points at the
-// captured files, and any later write (the image's name, the boot index) would
-// take as long as the capture's own.
-void ReloadFromFile(WimFileObject& file) {
-    WIMStruct* reloaded = nullptr;
-    if (wimlib_open_wim(file.hostPath.c_str(), WIMLIB_OPEN_FLAG_WRITE_ACCESS, &reloaded) == 0) {
-        wimlib_free(file.wim);
-        file.wim = reloaded;
-    }
 }
 
 HANDLE Fail(int ret, int savedErrno, const CaptureRun& run) {
@@ -122,7 +104,7 @@ HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags) {
         }
         HostString sourceHost;
         if (!HostPathOf(pszPath, sourceHost)) return nullptr;
-        CaptureRun run{hWim, ScannedForm(sourceHost), pszPath, ScannedForm(file->hostPath), ProgressReporter(hWim), {}};
+        CaptureRun run{hWim, ScannedForm(sourceHost), pszPath, ScannedForm(file->hostPath), {}};
         run.rootsLeftOut = RootsLeftOut(run.sourceHost);
 
         int addFlags = WIMLIB_ADD_FLAG_TEST_FILE_EXCLUSION | HostCaptureFlags() |
@@ -130,20 +112,10 @@ HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags) {
         wimlib_register_progress_function(file->wim, OnCaptureProgress, &run);
         errno = 0;
         int ret = wimlib_add_image(file->wim, sourceHost.c_str(), nullptr, nullptr, addFlags);
-        int savedErrno = errno;
-        if (ret == 0) {
-            errno = 0;
-            ret = wimlib_overwrite(file->wim, 0, 0);
-            savedErrno = errno;
-        }
+        const int savedErrno = errno;
         wimlib_register_progress_function(file->wim, nullptr, nullptr);
-        ReloadFromFile(*file);
         if (ret) return Fail(ret, savedErrno, run);
-        if (run.progress.Report(1, 1) == WIM_MSG_ABORT_IMAGE) {
-            // The image is already in the file; an abort this late still fails the call.
-            SetLastError(ERROR_REQUEST_ABORTED);
-            return nullptr;
-        }
+        file->changed = true;
         struct wimlib_wim_info info;
         wimlib_get_wim_info(file->wim, &info);
         auto* image = new WimImageObject;

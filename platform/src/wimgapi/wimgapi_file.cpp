@@ -116,8 +116,18 @@ HANDLE WIMCreateFile(PCWSTR pszWimPath, DWORD dwDesiredAccess, DWORD dwCreationD
     });
 }
 
+// Closing a file handle writes the file's changes; the handle is closed
+// whether or not that write succeeds.
 BOOL WIMCloseHandle(HANDLE hObject) {
-    return GuardWimCall<BOOL>(FALSE, [&]() -> BOOL { return CloseWimObject(hObject) ? TRUE : FALSE; });
+    return GuardWimCall<BOOL>(FALSE, [&]() -> BOOL {
+        const DWORD before = GetLastError();
+        WimFileObject* file = LookupWimFile(hObject);
+        const bool written = !file || WriteWimChanges(hObject, *file);
+        const DWORD writeError = GetLastError();
+        if (!CloseWimObject(hObject)) return FALSE;
+        SetLastError(written ? before : writeError);
+        return written ? TRUE : FALSE;
+    });
 }
 
 BOOL WIMGetAttributes(HANDLE hWim, PWIM_INFO pWimInfo, DWORD cbWimInfo) {
@@ -221,12 +231,11 @@ BOOL WIMSetBootImage(HANDLE hWim, DWORD dwImageIndex) {
             info.boot_index = dwImageIndex;
             ret = wimlib_set_wim_info(file->wim, &info, WIMLIB_CHANGE_BOOT_INDEX);
         }
-        errno = 0;
-        if (!ret) ret = wimlib_overwrite(file->wim, 0, 1);
         if (ret) {
-            SetLastErrorFromWimlib(ret, errno);
+            SetLastErrorFromWimlib(ret, 0);
             return FALSE;
         }
+        file->changed = true;
         return TRUE;
     });
 }

@@ -63,9 +63,8 @@ BOOL WIMSetImageInformation(HANDLE hImage, PVOID pvImageInfo, DWORD cbImageInfo)
         const HostString description = ToHostText(QxImageInfoElement(xml, u"DESCRIPTION"));
         int ret = wimlib_set_image_name(wim, image->index, name.c_str());
         if (!ret) ret = wimlib_set_image_descripton(wim, image->index, description.c_str());
-        errno = 0;
-        if (!ret) ret = wimlib_overwrite(wim, 0, 1);
-        if (ret) return Fail(SetLastErrorFromWimlib(ret, errno));
+        if (ret) return Fail(SetLastErrorFromWimlib(ret, 0));
+        image->file->changed = true;
         SetLastError(ERROR_SUCCESS);
         return TRUE;
     });

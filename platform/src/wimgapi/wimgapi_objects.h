@@ -26,6 +26,7 @@ struct WimFileObject : WimObject {
     bool referencedParts = false;
     std::map<unsigned, CString> partPaths;  // this file and its referenced parts, by part number
     int dataCheck = -1;                     // wimlib's result of reading all data once; -1 before
+    bool changed = false;                   // images or properties not yet written to the file
 };
 
 struct WimImageObject : WimObject {
@@ -41,3 +42,10 @@ WimFileObject* LookupWimFile(HANDLE handle);
 WimImageObject* LookupWimImage(HANDLE handle);
 // Closes a handle; closing a file handle also ends its image handles.
 bool CloseWimObject(HANDLE handle);
+// Writes what was changed since the file was opened or last written, all at
+// once, reporting the progress to the callbacks of handle; true when nothing
+// was changed. An aborted or failed write leaves the file as it was.
+bool WriteWimChanges(HANDLE handle, WimFileObject& file);
+// The same, then reads the file again, so that its data is read from the file
+// and no longer from the captured files.
+bool WriteAndReopenWim(HANDLE handle, WimFileObject& file);

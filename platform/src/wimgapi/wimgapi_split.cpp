@@ -73,6 +73,7 @@ BOOL WIMSplitFile(HANDLE hWim, PCWSTR pszPartPath, PLARGE_INTEGER pliPartSize, D
         WimFileObject* file = LookupWimFile(hWim);
         if (!file) return FALSE;
         if (!pliPartSize || pliPartSize->QuadPart <= 0) return Fail(ERROR_INVALID_PARAMETER);
+        if (!WriteAndReopenWim(hWim, *file)) return FALSE;
         HostString firstPartHost;
         if (!HostPathOf(pszPartPath, firstPartHost)) return FALSE;
 
