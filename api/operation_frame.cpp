@@ -29,7 +29,7 @@ void OperationFrame::Open() {
     // A restore stores its window only with the lock: its refusal goes to
     // the window an earlier operation stored, which it leaves as it was.
     if (m_kind != OP_RESTORE) g_pHostWnd = m_hostWindow;
-    m_holdsDbgLog = m_kind != OP_BACKUPRAW && !g_runningFrame;
+    m_holdsDbgLog = !g_runningFrame;
     if (m_holdsDbgLog) OpenDbgLogForOperation();
 }
 

@@ -17,9 +17,9 @@ public:
     ~OperationFrame();
 
     // Stores the host's window (a restore's only with the lock) and opens the
-    // debug log (the raw backup writes to it without opening it for the
-    // operation). A frame opened while an operation of this process runs
-    // leaves the log to that operation.
+    // debug log for the operation, so that its lines (one per file copied by
+    // a raw backup) do not each open the file. A frame opened while an
+    // operation of this process runs leaves the log to that operation.
     void Open();
     // Takes the operation lock. False when another operation runs: the refusal
     // (-229) goes to this caller's window, a restore's to the window stored

@@ -10,6 +10,7 @@ bool EntryAt(const CString& path, DiskEntry* entry) {
     if (!FindNamedEntry(WithLongPathPrefix(path), &data)) return false;
     entry->name = data.cFileName;
     entry->attributes = data.dwFileAttributes;
+    entry->size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }
 

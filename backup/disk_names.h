@@ -8,6 +8,7 @@
 struct DiskEntry {
     CString name;
     DWORD attributes = 0;
+    ULONGLONG size = 0;
 };
 
 // Looks full paths ("C:\a\b\c.txt") up level by level and keeps the folder

@@ -16,12 +16,27 @@ namespace {
 const DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// False only when the volume of folder reports fewer free bytes than size.
-bool FitsOnVolume(const CString& folder, ULONGLONG size) {
-    ULARGE_INTEGER available, total, free;
-    if (!GetDiskFreeSpaceExW(folder, &available, &total, &free)) return true;
-    return size <= free.QuadPart;
-}
+// The free bytes of the backup folder's volume, asked again only when what
+// is left of the last answer seems too little: false only when the volume
+// itself reports fewer free bytes than a file needs.
+class VolumeRoom {
+public:
+    bool Fits(const CString& folder, ULONGLONG size) {
+        if (!m_known || size > m_free) {
+            ULARGE_INTEGER available, total, free;
+            if (!GetDiskFreeSpaceExW(folder, &available, &total, &free)) return true;
+            m_known = true;
+            m_free = free.QuadPart;
+        }
+        if (size > m_free) return false;
+        m_free -= size;
+        return true;
+    }
+
+private:
+    bool m_known = false;
+    ULONGLONG m_free = 0;
+};
 
 // CopyFileW (which gives the copy the source's attributes and times) to a
 // new file. A file already there (or several, which the name does not tell
@@ -74,6 +89,7 @@ RawCopyResult RawCopy(std::vector<CString>* paths, CRawBackupFolder& backupFolde
     CDiskNames diskNames;
     std::vector<DiskEntry> levels;
     TargetFolder folder;
+    VolumeRoom room;
     std::set<CString> copied;  // sources copied, as on disk
     for (const CString& source : sources) {
         const CString fullSource = NormalFullPathOf(source);
@@ -122,7 +138,7 @@ RawCopyResult RawCopy(std::vector<CString>* paths, CRawBackupFolder& backupFolde
         to = WithLongPathPrefix(to + levels.back().name);
         if (copied.count(from)) continue;  // listed once more
 
-        if (!FitsOnVolume(target, GetFileSize64(from))) {
+        if (!room.Fits(target, levels.back().size)) {
             ReportErrorPath(MSG_ERROR_COPYDATA_NOSPACE_FAILED, source);
             return RAW_COPY_STOPPED;
         }
