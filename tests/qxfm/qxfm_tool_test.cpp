@@ -43,6 +43,16 @@ TEST_F(QxfmTool, HelpForTheToolAndEveryCommand) {
     EXPECT_EQ(RunCommand(complete + "backup --sp"), "--split-mb\n");
     EXPECT_EQ(RunCommand(complete + "backup --re"), "--replace\n");
     EXPECT_EQ(RunCommand(complete + "backup --compress l"), "lzx\n");
+    // The output options: --json where a command takes it, --quiet and --verbose everywhere.
+    EXPECT_EQ(RunCommand(complete + "backup --js"), "--json\n");
+    EXPECT_EQ(RunCommand(complete + "delete --q"), "--quiet\n");
+    for (const char* command : {"scan", "backup", "raw", "verify", "list", "categories-of", "restore"})
+        EXPECT_NE(Run({command, "--help"}).out.find("--json"), std::string::npos) << command;
+    EXPECT_EQ(Run({"delete", "--json", "D:\\x"}).status, 2);
+    for (const char* option : {"--json", "--quiet", "--verbose"}) {
+        EXPECT_NE(manPage.find(std::string("\n.B ") + option + "\n"), std::string::npos) << option;
+        EXPECT_NE(general.out.find(option), std::string::npos) << option;
+    }
     ToolRun version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "qxfm " QXFM_TEST_VERSION "\n");
