@@ -163,7 +163,8 @@ TEST_P(HostRun, SeesTheProtocolItAskedFor) {
     if (Extended()) {
         const long long stored = static_cast<long long>(std::string("quarterly report").size() + 101 * kMiB);
         // The file whose name the image cannot hold was to be stored, and was left out.
-        EXPECT_EQ(stored + static_cast<long long>(std::string("not UTF-8").size()), Find(notes, 'O', QXFM_OPERATION_BYTES_TO_STORE)->l);
+        const long long leftOut = static_cast<long long>(std::string("not UTF-8").size());
+        EXPECT_EQ(stored + leftOut, Find(notes, 'O', QXFM_OPERATION_BYTES_TO_STORE)->l);
         EXPECT_EQ(stored, Find(notes, 'O', QXFM_OPERATION_BYTES_STORED)->l);
     }
     EXPECT_EQ(Of(notes, 'E'), (std::vector<long long>{ERROR_NO_UNICODE_TRANSLATION, -235, -234}));
