@@ -165,10 +165,18 @@ inline constexpr QxfmCodeText kQxfmErrorCodes[] = {
 // own choosing, with the file's path as lParam: one the exclusion list names,
 // and one of no chosen category. Just before MSG_OPERATION_BACKUP_END,
 // QXFM_OPERATION_FILES_STORED carries in lParam the number of listed files it
-// stored (a file listed twice counts once).
+// stored (a file listed twice counts once). Byte counts go in lParam as
+// numbers: QXFM_OPERATION_BYTES_TO_STORE, once the listed files are prepared,
+// the bytes of those the captures are to take; QXFM_OPERATION_BYTES_STORED,
+// just after ..._FILES_STORED, the bytes of the files stored. Restore posts
+// QXFM_OPERATION_RESTORE_FOLDER with the path of the dated folder it made as
+// lParam (a BSTR) once it is made.
 #define QXFM_OPERATION_FILE_EXCLUDED 17
 #define QXFM_OPERATION_FILE_OF_NO_CATEGORY 18
 #define QXFM_OPERATION_FILES_STORED 19
+#define QXFM_OPERATION_BYTES_TO_STORE 20
+#define QXFM_OPERATION_BYTES_STORED 21
+#define QXFM_OPERATION_RESTORE_FOLDER 22
 
 // Texts whose address Backup posts as wParam instead of a code.
 inline constexpr const WCHAR* kQxfmTextNoFileInList =
@@ -199,8 +207,8 @@ inline const QxfmCodeText* QxfmFindErrorCode(int code) {
 //   QXFM_PROTOCOL_EXTENDED (2): as documented, and besides: -235, -239, -240,
 //     -242, -234 and -244 (a listed file that does not exist) carry the
 //     file's path as a BSTR in lParam; Backup posts the notes
-//     QXFM_OPERATION_FILE_EXCLUDED, ..._OF_NO_CATEGORY and ..._FILES_STORED
-//     (above); -235 names
+//     QXFM_OPERATION_FILE_EXCLUDED, ..._OF_NO_CATEGORY, ..._FILES_STORED and
+//     the byte counts, and Restore its folder (above); -235 names
 //     each file a capture leaves out, after the system error code posted
 //     alone (also for a file that another writer locks, 32); -238 names no
 //     path but is posted for every folder a scan could not list and every
@@ -215,7 +223,8 @@ inline const QxfmCodeText* QxfmFindErrorCode(int code) {
 inline bool QxfmOperationLParamIsString(int code, int protocol = QXFM_PROTOCOL_DOCUMENTED) {
     return code == MSG_OPERATION_SCAN_DRIVE ||
            (protocol == QXFM_PROTOCOL_EXTENDED &&
-            (code == QXFM_OPERATION_FILE_EXCLUDED || code == QXFM_OPERATION_FILE_OF_NO_CATEGORY));
+            (code == QXFM_OPERATION_FILE_EXCLUDED || code == QXFM_OPERATION_FILE_OF_NO_CATEGORY ||
+             code == QXFM_OPERATION_RESTORE_FOLDER));
 }
 inline bool QxfmErrorLParamIsString(int code, int protocol = QXFM_PROTOCOL_DOCUMENTED) {
     if (code == MSG_ERROR_DELETE_FOLDER_DANGEROUS || code == MSG_ERROR_PATH_LONGER_THAN_260 ||

@@ -34,3 +34,10 @@ size_t BackupAccount::Count(Outcome outcome) const {
     return static_cast<size_t>(
         std::count_if(m_files.begin(), m_files.end(), [&](const File& file) { return file.outcome == outcome; }));
 }
+
+ULONGLONG BackupAccount::Bytes(Outcome outcome) const {
+    ULONGLONG bytes = 0;
+    for (const File& file : m_files)
+        if (file.outcome == outcome) bytes += file.bytes;
+    return bytes;
+}

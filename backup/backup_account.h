@@ -28,8 +28,11 @@ public:
     uint32_t Enter(const CString& path, bool* again);
     void Set(uint32_t file, Outcome outcome) { m_files[file].outcome = outcome; }
     // The pending file is stored once the captures take this many stand-ins
-    // of it: the file or its exception copy (1), or its pieces.
-    void Expect(uint32_t file, uint32_t standIns) { m_files[file].standIns = standIns; }
+    // of it: the file or its exception copy (1), or its pieces; bytes is its size.
+    void Expect(uint32_t file, uint32_t standIns, ULONGLONG bytes) {
+        m_files[file].standIns = standIns;
+        m_files[file].bytes = bytes;
+    }
     // After the captures: a pending file whose stand-ins were all taken, none
     // left out, is stored; one an error left out is left out; the others are
     // left out and returned, to be named.
@@ -37,6 +40,8 @@ public:
     // Nothing listed is missing or left out.
     bool Complete() const;
     size_t Count(Outcome outcome) const;
+    // The bytes of the files expected to be stored, with this outcome.
+    ULONGLONG Bytes(Outcome outcome) const;
 
     const std::vector<CString>& paths() const { return m_paths; }
     size_t size() const { return m_paths.size(); }
@@ -45,6 +50,7 @@ private:
     struct File {
         Outcome outcome = Outcome::Pending;
         uint32_t standIns = 0;
+        ULONGLONG bytes = 0;
     };
     std::vector<CString> m_paths;
     std::vector<File> m_files;

@@ -112,6 +112,8 @@ public:
         m_types.clear();
         PostExtendedOperation(QXFM_OPERATION_FILES_STORED,
                               static_cast<LPARAM>(m_account.Count(BackupAccount::Outcome::Stored)));
+        PostExtendedOperation(QXFM_OPERATION_BYTES_STORED,
+                              static_cast<LPARAM>(m_account.Bytes(BackupAccount::Outcome::Stored)));
         PostOperation(MSG_OPERATION_BACKUP_END);
         const bool leftOut = !m_account.Complete();
         *flags = (m_notSplit ? QXFM_BACKUP_NOT_SPLIT : 0) | (leftOut ? QXFM_BACKUP_FILES_LEFT_OUT : 0);
@@ -189,7 +191,8 @@ private:
             }
             const FileNode& node = EnterFile(catalog, current, category, size, threshold, *m_journal);
             m_selection.Enter(node, file);
-            m_account.Expect(file, node.splitPathArray.empty() ? 1 : static_cast<uint32_t>(node.splitPathArray.size()));
+            m_account.Expect(file, node.splitPathArray.empty() ? 1 : static_cast<uint32_t>(node.splitPathArray.size()),
+                             size);
             if (m_splitBytes > 0 && size > m_splitBytes && node.splitPathArray.empty())
                 m_wholeBigFiles.push_back({current, size});
             PostProgressPath(current);
@@ -200,6 +203,8 @@ private:
             }
         }
         if (m_req.splitImage) PostProgress(100, PHASE_BACKUP_PREPARE);
+        PostExtendedOperation(QXFM_OPERATION_BYTES_TO_STORE,
+                              static_cast<LPARAM>(m_account.Bytes(BackupAccount::Outcome::Pending)));
         return true;
     }
 

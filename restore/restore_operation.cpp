@@ -110,7 +110,10 @@ private:
             m_restoreRoot = dated;
             if (number > 1) m_restoreRoot.AppendFormat(u" (%d)", number);
             m_restoreRoot += u"\\";
-            if (CreateDirectoryW(WithLongPathPrefix(m_restoreRoot), nullptr)) return true;
+            if (CreateDirectoryW(WithLongPathPrefix(m_restoreRoot), nullptr)) {
+                PostExtendedOperationPath(QXFM_OPERATION_RESTORE_FOLDER, m_restoreRoot);
+                return true;
+            }
             if (GetLastError() != ERROR_ALREADY_EXISTS) break;
         }
         ReportError(MSG_ERROR_CREATE_DIRECTORY_FAILED, m_restoreRoot.GetString());

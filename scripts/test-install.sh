@@ -2,7 +2,7 @@
 # Installs the build into a temporary prefix and builds a small host, which has
 # a windows.h of its own, against the installed package twice, with CMake
 # (find_package) and with pkg-config; each loads the library and calls one
-# export. Then makes the .deb and checks what it holds and depends on, that its
+# export. Builds and runs the example host against it. Then makes the .deb and checks what it holds and depends on, that its
 # programs and libraries are stripped and that their debug symbols are in the
 # -dbgsym package.
 set -euo pipefail
@@ -31,6 +31,16 @@ gzip -t "$prefix/share/man/man1/qxfm.1.gz"
 cmake -S packaging/consumer -B "$work/cmake-build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/cmake-build" >/dev/null
 (cd "$work" && "$work/cmake-build/consumer" "$module")
+
+# The example host of docs/host-guide.md: a scan, backup, check and restore on
+# drives of its own, every notification printed.
+cmake -S packaging/example-host -B "$work/example-build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/example-build" >/dev/null
+"$work/example-build/example-host" >"$work/example.out" 2>&1 || { cat "$work/example.out" >&2; exit 1; }
+for line in "OperationStrMessage  19 files stored number 3" "OperationStrMessage  22 restore folder path D:" \
+            "example host: 3 files scanned, backed up in 1 image file(s), checked and restored"; do
+  grep -q "^$line" "$work/example.out" || { cat "$work/example.out" >&2; echo "example host: no line $line" >&2; exit 1; }
+done
 
 # shellcheck disable=SC2046
 g++ -Ipackaging/consumer/own packaging/consumer/consumer.cpp -o "$work/pc-consumer" \

@@ -65,9 +65,9 @@ public:
 
 private:
     // Code 16, -224, -226, -249 and -251 carry a path; the extended protocol
-    // adds -234, -235, -239, -240 and -242.
+    // adds 22, -234, -235, -239, -240 and -242.
     bool CarriesString(char kind, long long code) const {
-        if (kind == 'O') return code == 16;
+        if (kind == 'O') return code == 16 || (m_extended && code == QXFM_OPERATION_RESTORE_FOLDER);
         static const std::set<long long> documented{-224, -226, -249, -251}, extended{-234, -235, -239, -240, -242};
         return documented.count(code) || (m_extended && extended.count(code));
     }
@@ -155,10 +155,18 @@ TEST_P(HostRun, SeesTheProtocolItAskedFor) {
               module.Backup(host.handle(), &files, u"C:\\types.txt", &categories, u"D:\\Backups", u"Monday", FALSE,
                             100, WIM_COMPRESS_NONE, &images, nullptr));
     notes = host.Drain();
-    // The extended protocol also tells how many listed files were stored (19).
-    const std::vector<long long> operations = Extended() ? std::vector<long long>{5, 6, 7, 6, 7, 19, 8}
+    // The extended protocol also tells the bytes to store (20) before the
+    // captures, then how many listed files were stored (19) and their bytes (21).
+    const std::vector<long long> operations = Extended() ? std::vector<long long>{5, 20, 6, 7, 6, 7, 19, 21, 8}
                                                          : std::vector<long long>{5, 6, 7, 6, 7, 8};
     EXPECT_EQ(Of(notes, 'O'), operations);
+    if (Extended()) {
+        const long long stored = static_cast<long long>(std::string("quarterly report").size() + 101 * kMiB);
+        // The file whose name the image cannot hold was to be stored, and was left out.
+        const long long leftOut = static_cast<long long>(std::string("not UTF-8").size());
+        EXPECT_EQ(stored + leftOut, Find(notes, 'O', QXFM_OPERATION_BYTES_TO_STORE)->l);
+        EXPECT_EQ(stored, Find(notes, 'O', QXFM_OPERATION_BYTES_STORED)->l);
+    }
     EXPECT_EQ(Of(notes, 'E'), (std::vector<long long>{ERROR_NO_UNICODE_TRANSLATION, -235, -234}));
     ExpectDocumentedErrorPayloads(notes, ERROR_NO_UNICODE_TRANSLATION);
     if (Extended()) {
@@ -190,7 +198,14 @@ TEST_P(HostRun, SeesTheProtocolItAskedFor) {
     std::vector<CString> documents{u"Documents"};
     EXPECT_EQ(0, module.Restore(host.handle(), u"D:\\Backups", &documents, u"C:\\Restore", nullptr));
     notes = host.Drain();
-    EXPECT_EQ(Of(notes, 'O'), (std::vector<long long>{11, 12, 12}));
+    // The extended protocol names the dated folder the restore made (22).
+    const std::vector<long long> restoreNotes =
+        Extended() ? std::vector<long long>{11, 22, 12, 12} : std::vector<long long>{11, 12, 12};
+    EXPECT_EQ(Of(notes, 'O'), restoreNotes);
+    if (Extended()) {
+        const CString folder = Find(notes, 'O', QXFM_OPERATION_RESTORE_FOLDER)->text;
+        EXPECT_EQ(0, folder.Find(u"C:\\Restore\\System Recovery Files\\")) << folder;
+    }
     EXPECT_TRUE(Of(notes, 'E').empty());
     EXPECT_EQ(1u, FilesBelow(drives.Root('C') + "/Restore", "report.doc").size());
 

@@ -135,7 +135,7 @@ TEST_F(BackupContents, DeepVerifyNamesTheDamagedFileAndItsPart) {
     BackUp({"C:\\Users\\ann\\Documents\\notes.txt"});
     ToolRun sound = Run({"verify", "--deep", "D:\\Backups"});
     ASSERT_EQ(sound.status, 0) << sound.err;
-    EXPECT_TRUE(std::regex_search(sound.out, std::regex(R"(is complete: \d+ files in 6 images read and checked\n)")))
+    EXPECT_TRUE(std::regex_search(sound.out, std::regex(R"(is complete: \d+ files in 6 images read and checked in [0-9.]+ s\n)")))
         << sound.out;
     EXPECT_NE(sound.err.find("read 100%"), std::string::npos) << sound.err;
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <regex>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -135,6 +136,15 @@ ToolRun RunToolInTerminal(const std::vector<std::string>& args, const ToolOption
     close(master);
     run.status = WaitStatus(pid);
     return run;
+}
+
+std::string WithoutSizesAndTimes(const std::string& out) {
+    const std::string stored = std::regex_replace(
+        out, std::regex(R"((\d+ files stored), [^\n]*, in (\d+ image file\(s\)) of [^\n]* in [0-9.]+ s\n)"),
+        "$1 in $2\n");
+    const std::string found =
+        std::regex_replace(stored, std::regex(R"((\d+ files, \d+ bytes) \([^)]*\) found in [0-9.]+ s\n)"), "$1\n");
+    return std::regex_replace(found, std::regex(R"((files copied below [^\n]*) in [0-9.]+ s\n)"), "$1\n");
 }
 
 }  // namespace qxfmtest

@@ -21,6 +21,9 @@ struct ToolOptions {
     std::vector<std::string> extraEnv;  // "NAME=value"
 };
 
+// stdout with the sizes and times of a summary left out, as the tests compare
+// it: "2 files stored in 1 image file(s)", "1 files, 4 bytes".
+std::string WithoutSizesAndTimes(const std::string& out);
 // How often what occurs in text.
 size_t Count(const std::string& text, const std::string& what);
 

@@ -4,6 +4,9 @@
 #include <set>
 
 #include "code_text.h"
+#include "display.h"
+#include "output.h"
+#include "paths.h"
 
 namespace qxfm {
 namespace {
@@ -32,9 +35,11 @@ std::string NotStoredReason(long long systemError) {
 
 }  // namespace
 
-BackupSummary SummarizeBackup(const Host& host, const BackupInputs& inputs) {
+BackupSummary SummarizeBackup(const Host& host, const BackupInputs& inputs, const std::vector<CString>& imageFiles) {
     BackupSummary summary;
-    summary.stored = host.FilesStored();
+    summary.stored = host.StoredByBackup().files;
+    summary.storedBytes = host.StoredByBackup().bytes;
+    for (const CString& image : imageFiles) summary.imageFiles.push_back({image, FileBytes(image)});
     std::set<std::u16string> named;  // a file is named by the first notification about it
     for (const Host::NamedFile& file : host.NamedFiles()) {
         const CString path = CString::FromUtf8(file.path);
@@ -60,9 +65,39 @@ BackupSummary SummarizeBackup(const Host& host, const BackupInputs& inputs) {
     return summary;
 }
 
-void PrintBackupSummary(const BackupSummary& summary, size_t imageFileCount) {
-    std::printf("%zu files stored in %zu image file(s)\n", summary.stored, imageFileCount);
-    if (!summary.noCategory.empty()) {
+void ReportBackup(const BackupSummary& summary) {
+    unsigned long long imageBytes = 0;
+    for (const auto& image : summary.imageFiles) imageBytes += image.second;
+    // How many times smaller the image set is than the data it holds.
+    const double ratio = imageBytes > 0 ? static_cast<double>(summary.storedBytes) / imageBytes : 0;
+    if (TheOutput().json) {
+        Json& images = Report("image_files") = Json::Array();
+        for (const auto& [path, bytes] : summary.imageFiles) {
+            Json& image = images.Push(Json::Object());
+            image["path"] = path.ToUtf8();
+            image["bytes"] = bytes;
+        }
+        Report("files_stored") = summary.stored;
+        Report("bytes_stored") = summary.storedBytes;
+        Report("image_bytes") = imageBytes;
+        Report("compression_ratio") = ratio;
+        Json& noCategory = Report("of_no_category") = Json::Array();
+        for (const CString& file : summary.noCategory) noCategory.Push(file.ToUtf8());
+        Json& leftOut = Report("left_out") = Json::Array();
+        for (const auto& [file, reason] : summary.leftOut) {
+            Json& entry = leftOut.Push(Json::Object());
+            entry["path"] = file.ToUtf8();
+            entry["reason"] = reason;
+        }
+        return;
+    }
+    if (PrintsSummary()) {
+        for (const auto& image : summary.imageFiles) std::printf("%s\n", image.first.ToUtf8().c_str());
+        std::printf("%llu files stored, %s, in %zu image file(s) of %s (compression ratio %.2f) in %.1f s\n",
+                    summary.stored, Bytes(summary.storedBytes).c_str(), summary.imageFiles.size(),
+                    Bytes(imageBytes).c_str(), ratio, SecondsSinceStart());
+    }
+    if (PrintsSummary() && !summary.noCategory.empty()) {
         std::printf("%zu files of no category (not stored):\n", summary.noCategory.size());
         for (const CString& file : summary.noCategory) std::printf("  %s\n", file.ToUtf8().c_str());
     }

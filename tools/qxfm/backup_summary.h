@@ -1,5 +1,6 @@
 // What became of each file given to a backup, as the module told it: stored,
-// of no category (not stored), or left out with the reason.
+// of no category (not stored), or left out with the reason; and what the
+// backup made of them.
 #pragma once
 
 #include <string>
@@ -11,7 +12,8 @@
 namespace qxfm {
 
 struct BackupSummary {
-    size_t stored = 0;
+    unsigned long long stored = 0, storedBytes = 0;
+    std::vector<std::pair<CString, ULONGLONG>> imageFiles;  // path, size
     std::vector<CString> noCategory;
     std::vector<std::pair<CString, std::string>> leftOut;  // file, reason
 };
@@ -22,8 +24,9 @@ struct BackupInputs {
 };
 
 // Sorts the files the module named during the backup; the rest of the listed
-// files were stored (the module counts them).
-BackupSummary SummarizeBackup(const Host& host, const BackupInputs& inputs);
-void PrintBackupSummary(const BackupSummary& summary, size_t imageFileCount);
+// files were stored (the module counts them and their bytes).
+BackupSummary SummarizeBackup(const Host& host, const BackupInputs& inputs, const std::vector<CString>& imageFiles);
+// The image files, the summary and the files not stored: printed, or into the JSON document.
+void ReportBackup(const BackupSummary& summary);
 
 }  // namespace qxfm

@@ -12,6 +12,7 @@
 #include "image_engine.h"
 #include "missing_folders.h"
 #include "outcome.h"
+#include "output.h"
 #include "paths.h"
 #include "scan_files.h"
 #include "wimgapi.h"
@@ -142,9 +143,14 @@ int RunBackup(Host& host, const Args& args) {
         madeForTheBackup.RemoveEmpty();
         return status;
     }
-    if (replacing) std::printf("replaced the backup %s\n", Describe(earlier).c_str());
-    for (const CString& image : imageFiles) std::printf("%s\n", image.ToUtf8().c_str());
-    PrintBackupSummary(SummarizeBackup(host, {exclusions, !categories.empty()}), imageFiles.size());
+    if (TheOutput().json) {
+        Report("name") = name.ToUtf8();
+        Report("folder") = destinationText;
+        if (replacing) Report("replaced") = Describe(earlier);
+    } else if (replacing) {
+        std::printf("replaced the backup %s\n", Describe(earlier).c_str());
+    }
+    ReportBackup(SummarizeBackup(host, {exclusions, !categories.empty()}, imageFiles));
     if (result & QXFM_BACKUP_NOT_SPLIT)
         status = Fail(kExitNotSplit, "backed up, but the image could not be split and stays whole" + SplitFailure(host));
     if (result & QXFM_BACKUP_FILES_LEFT_OUT)
@@ -169,11 +175,24 @@ int RunRaw(Host& host, const Args& args) {
     if ((status = Conclude(host, result != 0, "raw backup")) == kExitCancelled) return status;
     // A file larger than the free space makes the module remove every copy.
     size_t copied = host.FilesReported();
+    Json notCopied = Json::Array();
     for (const Host::NamedFile& file : host.NamedFiles()) {
         if (file.code == MSG_ERROR_COPYDATA_NOSPACE_FAILED) copied = 0;
-        std::printf("not copied: %s\n", file.path.c_str());
+        if (!TheOutput().json) std::printf("not copied: %s\n", file.path.c_str());
+        Json& entry = notCopied.Push(Json::Object());
+        entry["path"] = file.path;
+        entry["reason"] = file.code == MSG_ERROR_COPYDATA_CANNOT_FIND     ? "not found"
+                          : file.code == MSG_ERROR_COPYDATA_NOSPACE_FAILED ? "larger than the free space"
+                                                                           : "could not be copied";
     }
-    std::printf("%zu files copied below %s\n", copied, AsFolder(destination).ToUtf8().c_str());
+    if (TheOutput().json) {
+        Report("folder") = AsFolder(destination).ToUtf8();
+        Report("files_copied") = copied;
+        Report("not_copied") = notCopied;
+    } else if (PrintsSummary()) {
+        std::printf("%zu files copied below %s in %.1f s\n", copied, AsFolder(destination).ToUtf8().c_str(),
+                    SecondsSinceStart());
+    }
     return status;
 }
 

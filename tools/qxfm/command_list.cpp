@@ -7,6 +7,7 @@
 #include "image_engine.h"
 #include "image_reader.h"
 #include "outcome.h"
+#include "output.h"
 #include "paths.h"
 #include "scan_files.h"
 #include "stored_categories.h"
@@ -30,6 +31,27 @@ std::string AttributeLetters(DWORD attributes) {
                                       {FILE_ATTRIBUTE_ARCHIVE, 'A'}, {FILE_ATTRIBUTE_REPARSE_POINT, 'L'}})
         out += (attributes & bit) ? letter : '-';
     return out;
+}
+
+void ReportImage(const ImageReport& report, Json* images) {
+    Json& image = images->Push(Json::Object());
+    image["image"] = report.image.text.ToUtf8();
+    image["drive"] = report.image.drive.ToUtf8();
+    image["category"] = report.image.category.ToUtf8();
+    image["description"] = report.image.description.ToUtf8();
+    Json& files = image["files"] = Json::Array();
+    ULONGLONG total = 0;
+    for (const StoredFile& f : report.files) {
+        total += f.size;
+        Json& file = files.Push(Json::Object());
+        file["path"] = f.path.ToUtf8();
+        file["written"] = LocalTime(f.written);
+        file["size"] = static_cast<unsigned long long>(f.size);
+        file["attributes"] = AttributeLetters(f.attributes);
+        file["pieces"] = static_cast<unsigned long long>(f.pieces.size());
+    }
+    image["file_count"] = report.files.size();
+    image["bytes"] = static_cast<unsigned long long>(total);
 }
 
 void PrintImage(const ImageReport& report, bool longForm) {
@@ -75,9 +97,16 @@ int RunList(Host& host, const Args& args) {
     host.display().Finish();
     if (CancelRequested()) return Fail(kExitCancelled, "cancelled");
     std::string failures;
+    Json images = Json::Array();
     for (const ImageReport& report : reports) {
         if (!report.read) failures += (failures.empty() ? "" : ", ") + report.image.text.ToUtf8();
-        else if (Wanted(report, args.Values("--category"))) PrintImage(report, args.Has("--long"));
+        else if (!Wanted(report, args.Values("--category"))) continue;
+        else if (TheOutput().json) ReportImage(report, &images);
+        else PrintImage(report, args.Has("--long"));
+    }
+    if (TheOutput().json) {
+        Report("folder") = folder.ToUtf8();
+        Report("images") = images;
     }
     for (const CString& path : unreadable) failures += (failures.empty() ? "" : ", ") + path.ToUtf8();
     if (!failures.empty()) return Fail(kExitFailed, "list failed: cannot read " + failures);

@@ -6,6 +6,7 @@
 #include "host_paths.h"
 #include "image_engine.h"
 #include "outcome.h"
+#include "output.h"
 #include "paths.h"
 #include "scan_files.h"
 #include "stored_categories.h"
@@ -27,10 +28,20 @@ int RunRestore(Host& host, const Args& args) {
     if (status != kExitOk) return status;
     const int result = host.module().Restore(host.window(), AsFolder(folder), &categories, AsFolder(target),
                                              &Host::Continue);
-    if ((status = Conclude(host, result != 0, "restore")) != kExitOk) return status;
-    std::printf("restored %zu categories below %sSystem Recovery Files\n", categories.size(),
-                AsFolder(target).ToUtf8().c_str());
-    return kExitOk;
+    status = Conclude(host, result != 0, "restore");
+    const std::string restoredInto = host.RestoreFolder();
+    if (TheOutput().json) {
+        Report("folder") = folder.ToUtf8();
+        Report("target") = target.ToUtf8();
+        Json& list = Report("categories") = Json::Array();
+        for (const CString& c : categories) list.Push(c.ToUtf8());
+        Report("restored_into") = restoredInto;
+        Report("items_applied") = host.FilesReported();
+    } else if (status == kExitOk && PrintsSummary()) {
+        std::printf("restored %zu categories (%zu files and folders) into %s in %.1f s\n", categories.size(),
+                    host.FilesReported(), restoredInto.c_str(), SecondsSinceStart());
+    }
+    return status;
 }
 
 namespace {
@@ -71,7 +82,7 @@ int RunDelete(Host& host, const Args& args) {
                                      "system error), so " + folder.ToUtf8() + " stays with what is left in it");
     if (GetFileAttributesW(folder) != INVALID_FILE_ATTRIBUTES)
         return Fail(kExitFailed, "delete failed: " + folder.ToUtf8() + " could not be removed");
-    std::printf("deleted %s\n", folder.ToUtf8().c_str());
+    if (PrintsSummary()) std::printf("deleted %s\n", folder.ToUtf8().c_str());
     return kExitOk;
 }
 

@@ -2,7 +2,9 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "display.h"
 #include "outcome.h"
+#include "output.h"
 #include "paths.h"
 #include "scan_files.h"
 #include "stored_categories.h"
@@ -29,9 +31,19 @@ int RunScan(Host& host, const Args& args) {
     if (args.Has("--folder") && !PathArgument("scan", args.Value("--folder"), &folder, &status)) return status;
     ScanOutcome scan = ScanFiles(host, folder, types, ToCStrings(args.Values("--category")));
     if (scan.status != kExitOk) return scan.status;
-    if (args.Has("--list"))
+    if (TheOutput().json) {
+        Json& files = Report("files") = Json::Array();
+        for (const CString& f : scan.files) files.Push(Json::Object())["path"] = f.ToUtf8();
+        Report("file_count") = scan.files.size();
+        Report("bytes") = static_cast<unsigned long long>(scan.totalBytes);
+        Report("folders_not_listed") = scan.foldersNotListed;
+    }
+    if (args.Has("--list") && PrintsListing())
         for (const CString& f : scan.files) std::printf("%s\n", f.ToUtf8().c_str());
-    std::printf("%zu files, %llu bytes\n", scan.files.size(), static_cast<unsigned long long>(scan.totalBytes));
+    if (PrintsSummary())
+        std::printf("%zu files, %llu bytes (%s) found in %.1f s\n", scan.files.size(),
+                    static_cast<unsigned long long>(scan.totalBytes), Bytes(scan.totalBytes).c_str(),
+                    SecondsSinceStart());
     return scan.foldersNotListed ? ReportFoldersNotListed(scan.foldersNotListed) : kExitOk;
 }
 
@@ -42,7 +54,13 @@ int RunCategoriesOf(Host& host, const Args& args) {
     if (!PathArgument("categories-of", args.positional[0], &folder, &status)) return status;
     std::vector<CString> categories;
     if ((status = StoredCategories(host, "categories-of", folder, &categories)) != kExitOk) return status;
-    for (const CString& c : categories) std::printf("%s\n", c.ToUtf8().c_str());
+    if (TheOutput().json) {
+        Report("folder") = folder.ToUtf8();
+        Json& list = Report("categories") = Json::Array();
+        for (const CString& c : categories) list.Push(c.ToUtf8());
+    } else {
+        for (const CString& c : categories) std::printf("%s\n", c.ToUtf8().c_str());
+    }
     return kExitOk;
 }
 

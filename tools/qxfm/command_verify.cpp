@@ -8,6 +8,7 @@
 #include "image_engine.h"
 #include "image_reader.h"
 #include "outcome.h"
+#include "output.h"
 #include "paths.h"
 
 namespace qxfm {
@@ -62,6 +63,11 @@ int RunVerify(Host& host, const Args& args) {
     CString folder;
     int status = kExitOk;
     if (!BackupFolderArgument("verify", args, &folder, &status)) return status;
+    if (TheOutput().json) {
+        Report("folder") = folder.ToUtf8();
+        Report("deep") = args.Has("--deep");
+        Report("complete") = false;
+    }
     if (!ImageEngineReady("verify", &status)) return status;
     if (host.module().IsDataValid(AsFolder(folder)) != 0) {
         // The module names what is missing only in its debug log; a missing part of a split set is named here.
@@ -75,7 +81,8 @@ int RunVerify(Host& host, const Args& args) {
                                      " is missing image files or its catalog cannot be read (see Dbg.log)");
     }
     if (!args.Has("--deep")) {
-        std::printf("backup in %s is complete\n", folder.ToUtf8().c_str());
+        if (TheOutput().json) Report("complete") = true;
+        if (PrintsSummary()) std::printf("backup in %s is complete\n", folder.ToUtf8().c_str());
         return kExitOk;
     }
     Findings findings;
@@ -91,15 +98,26 @@ int RunVerify(Host& host, const Args& args) {
     }
     host.display().Finish();
     if (CancelRequested()) return Fail(kExitCancelled, "cancelled");
-    for (const std::string& line : findings.lines) std::printf("%s\n", line.c_str());
+    if (TheOutput().json) {
+        Json& problems = Report("problems") = Json::Array();
+        for (const std::string& line : findings.lines) problems.Push(line);
+        Json& parts = Report("damaged_parts") = Json::Array();
+        for (const CString& part : findings.parts) parts.Push(part.ToUtf8());
+        Report("files_checked") = findings.files;
+        Report("images_checked") = findings.images;
+        Report("complete") = findings.lines.empty();
+    } else {
+        for (const std::string& line : findings.lines) std::printf("%s\n", line.c_str());
+    }
     if (!findings.lines.empty()) {
         std::string parts;
         for (const CString& part : findings.parts) parts += (parts.empty() ? "" : ", ") + part.ToUtf8();
         return Fail(kExitFailed, "verify failed: the backup in " + folder.ToUtf8() + " is damaged" +
                                      (parts.empty() ? std::string() : " (parts: " + parts + ")"));
     }
-    std::printf("backup in %s is complete: %zu files in %zu images read and checked\n", folder.ToUtf8().c_str(),
-                findings.files, findings.images);
+    if (PrintsSummary())
+        std::printf("backup in %s is complete: %zu files in %zu images read and checked in %.1f s\n",
+                    folder.ToUtf8().c_str(), findings.files, findings.images, SecondsSinceStart());
     return kExitOk;
 }
 

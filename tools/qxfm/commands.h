@@ -16,6 +16,7 @@ struct Command {
     std::set<std::string> valued;
     std::set<std::string> flags;
     int (*run)(Host& host, const Args& args);
+    bool json;  // takes --json
 };
 
 const std::vector<Command>& Commands();

@@ -123,7 +123,7 @@ int RunDemo(Host& host, const Args& args) {
     for (const SampleFile& f : sample) sampleBytes += f.size;
     const double tGenerate = watch.Lap();
     const CString sampleFolder = sourceDrive + u"Users\\demo";
-    std::printf("sample: %zu files, %s below %s\n", sample.size(), Mib(sampleBytes).c_str(),
+    std::printf("sample: %zu files, %s below %s\n", sample.size(), Bytes(sampleBytes).c_str(),
                 sampleFolder.ToUtf8().c_str());
 
     const CString types = sourceDrive + u"types.txt";
@@ -131,7 +131,7 @@ int RunDemo(Host& host, const Args& args) {
     if (scan.status != kExitOk) return scan.status;
     if (scan.files.empty()) return Fail(kExitFailed, "demo failed: the scan found no file");
     const double tScan = watch.Lap();
-    std::printf("scan: %zu files, %s\n", scan.files.size(), Mib(scan.totalBytes).c_str());
+    std::printf("scan: %zu files, %s\n", scan.files.size(), Bytes(scan.totalBytes).c_str());
 
     const CString backupFolder = backupDrive + u"Backup\\";
     std::vector<CString> categories, imageFiles;
@@ -148,7 +148,7 @@ int RunDemo(Host& host, const Args& args) {
         ToHostPath(image, &hostPath);
         const unsigned long long size = fs::file_size(fs::u8path(hostPath), ec);
         imageBytes += ec ? 0 : size;
-        std::printf("  %s  %s\n", image.ToUtf8().c_str(), Mib(ec ? 0 : size).c_str());
+        std::printf("  %s  %s\n", image.ToUtf8().c_str(), Bytes(ec ? 0 : size).c_str());
     }
 
     if (host.module().IsDataValid(backupFolder) != 0) return Fail(kExitFailed, "demo failed: verify failed");
@@ -180,7 +180,7 @@ int RunDemo(Host& host, const Args& args) {
     std::printf("compare: %zu of %zu restored files identical\n", same, scan.files.size());
     std::printf("summary: %s in %zu files -> %s of images; times: generate %.2f s, scan %.2f s, backup %.2f s, "
                 "verify %.2f s, restore %.2f s, compare %.2f s\n",
-                Mib(scan.totalBytes).c_str(), scan.files.size(), Mib(imageBytes).c_str(), tGenerate, tScan, tBackup,
+                Bytes(scan.totalBytes).c_str(), scan.files.size(), Bytes(imageBytes).c_str(), tGenerate, tScan, tBackup,
                 tVerify, tRestore, tCompare);
     if (same != scan.files.size()) return Fail(kExitFailed, "demo failed: restored files differ from the sample");
     return kExitOk;

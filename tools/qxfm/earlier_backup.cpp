@@ -7,12 +7,6 @@
 namespace qxfm {
 namespace {
 
-unsigned long long FileBytes(const CString& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // "NAME.wim", "NAME.swm", "NAME2.swm" -> NAME, for images that carry no description.
 CString NameOfPart(const CString& firstPart) {
     const CString file = firstPart.Mid(firstPart.ReverseFind(u'\\') + 1);
@@ -45,7 +39,7 @@ bool FindEarlierBackup(const CString& folder, EarlierBackup* out) {
 
 std::string Describe(const EarlierBackup& backup) {
     const std::string name = backup.name.IsEmpty() ? std::string("of unknown name") : backup.name.ToUtf8();
-    const std::string size = backup.bytes < (1u << 20) ? std::to_string(backup.bytes) + " bytes" : Mib(backup.bytes);
+    const std::string size = backup.bytes < (1u << 20) ? std::to_string(backup.bytes) + " bytes" : Bytes(backup.bytes);
     return name + (backup.time.empty() ? "" : " of " + backup.time) + " (" + size + ")";
 }
 

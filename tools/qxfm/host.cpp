@@ -63,8 +63,13 @@ void Host::Drain() {
                 m_display.Warning(ConstantText(reinterpret_cast<const WCHAR*>(msg.wParam)));
                 continue;
             }
-            if (code == QXFM_OPERATION_FILES_STORED) {
-                m_filesStored = static_cast<size_t>(msg.lParam);
+            if (code == QXFM_OPERATION_FILES_STORED || code == QXFM_OPERATION_BYTES_STORED) {
+                (code == QXFM_OPERATION_FILES_STORED ? m_stored.files : m_stored.bytes) =
+                    static_cast<unsigned long long>(msg.lParam);
+                continue;
+            }
+            if (code == QXFM_OPERATION_BYTES_TO_STORE) {
+                m_display.SetTotalBytes(static_cast<unsigned long long>(msg.lParam));
                 continue;
             }
             std::string payload;
@@ -72,6 +77,10 @@ void Host::Drain() {
                 payload = TakeBstr(msg.lParam);
             if (code == QXFM_OPERATION_FILE_EXCLUDED || code == QXFM_OPERATION_FILE_OF_NO_CATEGORY) {
                 m_namedFiles.push_back({code, payload});
+                continue;
+            }
+            if (code == QXFM_OPERATION_RESTORE_FOLDER) {
+                m_restoreFolder = payload;
                 continue;
             }
             if (code == MSG_OPERATION_SCAN_DRIVE) m_namedFiles.push_back({code, payload});

@@ -44,8 +44,13 @@ public:
         long long systemError = 0;
     };
     const std::vector<NamedFile>& NamedFiles() const { return m_namedFiles; }
-    // The number of listed files the last backup stored, as it reported it.
-    size_t FilesStored() const { return m_filesStored; }
+    // The listed files the last backup stored and their bytes, as it reported them.
+    struct Stored {
+        unsigned long long files = 0, bytes = 0;
+    };
+    const Stored& StoredByBackup() const { return m_stored; }
+    // The dated folder the last restore made ("" until it says).
+    const std::string& RestoreFolder() const { return m_restoreFolder; }
     // How many error notifications with this code were posted so far, shown or not.
     size_t ErrorsPosted(long long code) const;
 
@@ -60,7 +65,8 @@ private:
     long long m_lastSystemError = 0;
     size_t m_filesReported = 0;
     std::vector<NamedFile> m_namedFiles;
-    size_t m_filesStored = 0;
+    Stored m_stored;
+    std::string m_restoreFolder;
     std::map<long long, size_t> m_errorsPosted;
 };
 

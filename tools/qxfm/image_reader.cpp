@@ -23,7 +23,6 @@ bool ImageReader::ReadSet(const ImageSet& set, bool check, std::vector<ImageRepo
         report.error = opened.error();
         report.files = m_files.Joined();
         m_report = nullptr;
-        m_display.Finish();
         reports->push_back(std::move(report));
     }
     return true;

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "host_paths.h"
 #include "outcome.h"
+#include "output.h"
 #include "terminal.h"
 
 namespace {
@@ -32,8 +33,12 @@ const char* kOutputHelp =
     "\n"
     "The library writes Dbg.log and SourceFileList.log into the current folder.\n"
     "\n"
-    "Output: results on stdout; progress, steps and warnings on stderr, as a progress\n"
-    "bar when stderr is a terminal, plain lines otherwise (or with QXFM_PLAIN=1).\n"
+    "Output: results and a summary on stdout; on stderr one progress line per operation\n"
+    "(phase, percent, bytes done of the total where it is known, rate, time left),\n"
+    "redrawn in place on a terminal and written once at its end otherwise (or with\n"
+    "QXFM_PLAIN=1). Options of every command: --quiet prints errors only, --verbose\n"
+    "also the library's own texts; scan, backup, raw, verify, list, categories-of and\n"
+    "restore take --json: one JSON document on stdout (fields in README.md).\n"
     "Ctrl-C cancels the running operation. A failure ends with one line \"qxfm: REASON\".\n"
     "\n"
     "Exit status:\n"
@@ -46,6 +51,23 @@ const char* kOutputHelp =
     "  130  cancelled (Ctrl-C)\n"
     "\n"
     "For tests, QXFM_CANCEL_AFTER=N acts as Ctrl-C at the N-th continue-callback call.\n";
+
+// Appended to each command's help; --json only for the commands that take it.
+const char* kJsonOptionHelp =
+    "  --json      one JSON document on stdout instead of the summary (see README.md)\n";
+const char* kVerbosityHelp =
+    "  --quiet     print errors only\n"
+    "  --verbose   also print the library's own texts and warnings\n";
+
+int RunCommand(const qxfm::Command& command, const qxfm::Args& args) {
+    using namespace qxfm;
+    if (const std::string problem = PathSetupProblem(); !problem.empty()) return Fail(kExitUsage, problem);
+    InstallInterruptHandler();
+    Host host;
+    std::string error;
+    if (!host.Open(&error)) return Fail(kExitFailed, error);
+    return command.run(host, args);
+}
 
 }  // namespace
 
@@ -65,17 +87,31 @@ int main(int argc, char** argv) {
         if (command.name != std::string(argv[1])) continue;
         Args args;
         std::string error;
-        if (!ParseArgs(argc, argv, 2, command.valued, command.flags, &args, &error))
+        std::set<std::string> flags = command.flags;
+        flags.insert({"--quiet", "--verbose"});
+        if (command.json) flags.insert("--json");
+        if (!ParseArgs(argc, argv, 2, command.valued, flags, &args, &error))
             return Fail(kExitUsage, std::string(command.name) + ": " + error + " (see qxfm " + command.name + " --help)");
         if (args.Has("--help")) {
             std::fputs(command.help, stdout);
+            std::printf("Output:\n%s%s", command.json ? kJsonOptionHelp : "", kVerbosityHelp);
             return kExitOk;
         }
-        if (const std::string problem = PathSetupProblem(); !problem.empty()) return Fail(kExitUsage, problem);
-        InstallInterruptHandler();
-        Host host;
-        if (!host.Open(&error)) return Fail(kExitFailed, error);
-        return command.run(host, args);
+        if (args.Has("--quiet") && args.Has("--verbose"))
+            return Fail(kExitUsage, std::string(command.name) + ": give --quiet or --verbose, not both");
+        Output& output = TheOutput();
+        output.verbosity = args.Has("--quiet") ? Verbosity::Quiet
+                           : args.Has("--verbose") ? Verbosity::Verbose
+                                                   : Verbosity::Normal;
+        output.json = args.Has("--json");
+        if (output.json) Report("command") = command.name;
+        const int status = RunCommand(command, args);
+        if (output.json) {
+            Report("exit_status") = status;
+            Report("seconds") = SecondsSinceStart();
+            std::printf("%s\n", output.document.Dump().c_str());
+        }
+        return status;
     }
     return Fail(kExitUsage, std::string("unknown command ") + argv[1] + " (see qxfm --help)");
 }

@@ -3,11 +3,13 @@
 #include <cstdio>
 
 #include "cancel.h"
+#include "output.h"
 
 namespace qxfm {
 
 int Fail(int status, const std::string& reason) {
     std::fprintf(stderr, "qxfm: %s\n", reason.c_str());
+    if (TheOutput().json) Report("error") = reason;
     return status;
 }
 

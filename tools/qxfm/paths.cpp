@@ -29,3 +29,13 @@ bool HasCatalog(const CString& folder) {
 }
 
 }  // namespace qxfm
+
+namespace qxfm {
+
+ULONGLONG FileBytes(const CString& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace qxfm

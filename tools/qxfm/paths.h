@@ -18,5 +18,7 @@ bool FullWindowsPath(const std::string& arg, CString* out, std::string* error);
 
 // True when the folder holds a backup catalog ("Tarvolen.fbu").
 bool HasCatalog(const CString& folder);
+// The size of a file; 0 when it cannot be had.
+ULONGLONG FileBytes(const CString& path);
 
 }  // namespace qxfm

@@ -7,6 +7,7 @@
 #include "code_text.h"
 #include "host_paths.h"
 #include "outcome.h"
+#include "output.h"
 #include "stored_categories.h"
 
 namespace qxfm {
@@ -23,21 +24,33 @@ std::string ScanFailure(const CString& folder, long long code, const std::string
 }
 
 // The drives a scan without a folder took, and those it passed over with the reason.
-void PrintScannedDrives(const Host& host) {
+void ReportScannedDrives(const Host& host) {
     std::string scanned;
     std::vector<std::string> notFixed, skipped;
+    Json scannedJson = Json::Array(), skippedJson = Json::Array();
     for (const Host::NamedFile& named : host.NamedFiles()) {
-        if (named.code == MSG_OPERATION_SCAN_DRIVE) scanned += " " + named.path;
+        if (named.code == MSG_OPERATION_SCAN_DRIVE) {
+            scanned += " " + named.path;
+            scannedJson.Push(named.path);
+        }
         if (named.code == MSG_ERROR_DRIVE_INFO_FAILED) notFixed.push_back(named.path);
         if (named.code == MSG_ERROR_DRIVE_INVALID) skipped.push_back(named.path);
     }
-    std::printf("scanned drives:%s\n", scanned.empty() ? " none" : scanned.c_str());
+    if (PrintsSummary()) std::printf("scanned drives:%s\n", scanned.empty() ? " none" : scanned.c_str());
     const char* notChosen = host.ErrorsPosted(MSG_ERROR_DRIVE_OPEN_FAILED) == 0
                                 ? "the active (boot) partition; --folder scans it"
                                 : "the active (boot) partition, or a volume that cannot be opened; --folder scans it";
     for (const std::string& drive : skipped) {
         const bool fixed = std::find(notFixed.begin(), notFixed.end(), drive) == notFixed.end();
-        std::printf("not scanned: %s (%s)\n", drive.c_str(), fixed ? notChosen : "not a fixed drive");
+        const char* reason = fixed ? notChosen : "not a fixed drive";
+        if (PrintsSummary()) std::printf("not scanned: %s (%s)\n", drive.c_str(), reason);
+        Json& entry = skippedJson.Push(Json::Object());
+        entry["drive"] = drive;
+        entry["reason"] = reason;
+    }
+    if (TheOutput().json) {
+        Report("scanned_drives") = scannedJson;
+        Report("not_scanned") = skippedJson;
     }
 }
 
@@ -63,7 +76,7 @@ ScanOutcome ScanFiles(Host& host, const CString& folder, const CString& typeList
     const std::string lastError = host.TakeLastError(&code);
     // A completed scan that found nothing also answers 1, without an error.
     const bool failed = result != 0 && !(count == 0 && lastError.empty());
-    if (folder.IsEmpty() && !CancelRequested()) PrintScannedDrives(host);
+    if (folder.IsEmpty() && !CancelRequested()) ReportScannedDrives(host);
     if (CancelRequested() || failed) {
         out.status = CancelRequested() ? Fail(kExitCancelled, "cancelled")
                                        : Fail(kExitFailed, ScanFailure(folder, code, lastError));
