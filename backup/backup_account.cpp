@@ -3,13 +3,12 @@
 #include <algorithm>
 
 uint32_t BackupAccount::Enter(const CString& path, bool* again) {
-    const auto entered = m_index.emplace(path.str(), static_cast<uint32_t>(m_paths.size()));
+    m_paths.push_back(path);
+    const auto entered = m_index.insert(static_cast<uint32_t>(m_paths.size() - 1));
     *again = !entered.second;
-    if (entered.second) {
-        m_paths.push_back(path);
-        m_files.emplace_back();
-    }
-    return entered.first->second;
+    if (*again) m_paths.pop_back();
+    else m_files.emplace_back();
+    return *entered.first;
 }
 
 std::vector<uint32_t> BackupAccount::Settle(const std::vector<FileMarks>& marks) {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "atlstr.h"
@@ -46,7 +46,21 @@ public:
     const std::vector<CString>& paths() const { return m_paths; }
     size_t size() const { return m_paths.size(); }
 
+    BackupAccount() = default;
+    BackupAccount(const BackupAccount&) = delete;
+    BackupAccount& operator=(const BackupAccount&) = delete;
+
 private:
+    // The index holds entries by number and finds them by their paths, kept once, in m_paths.
+    struct PathHash {
+        const std::vector<CString>* paths;
+        size_t operator()(uint32_t file) const { return std::hash<std::u16string>()((*paths)[file].str()); }
+    };
+    struct SamePath {
+        const std::vector<CString>* paths;
+        bool operator()(uint32_t a, uint32_t b) const { return (*paths)[a].str() == (*paths)[b].str(); }
+    };
+
     struct File {
         Outcome outcome = Outcome::Pending;
         uint32_t standIns = 0;
@@ -54,5 +68,5 @@ private:
     };
     std::vector<CString> m_paths;
     std::vector<File> m_files;
-    std::unordered_map<std::u16string, uint32_t> m_index;
+    std::unordered_set<uint32_t, PathHash, SamePath> m_index{0, PathHash{&m_paths}, SamePath{&m_paths}};
 };

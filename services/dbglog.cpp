@@ -71,8 +71,10 @@ void WriteEntry(LogWriter& writer, const CString& path, const WCHAR* format, va_
         writer.message[length] = u'\n';
         writer.message[length + 1] = 0;
 
-        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-        if (!writer.stream && !OpenForAppend(writer, path)) return;
+        if (!writer.stream) {  // an open stream's file was made writable when it was opened
+            SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+            if (!OpenForAppend(writer, path)) return;
+        }
         fseek(writer.stream, 0, SEEK_END);
         fputs(LocalTimeText(u"[%Y-%m-%d %H%M%S]\n").ToUtf8().c_str(), writer.stream);
         fputs(CString(writer.message).ToUtf8().c_str(), writer.stream);

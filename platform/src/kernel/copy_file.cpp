@@ -83,7 +83,8 @@ BOOL Copy(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
         timespec times[2] = {st.st_atim, st.st_mtim};
         ok = fchmod(dst, st.st_mode & 07777) == 0 && futimens(dst, times) == 0;
         err = errno;
-        QxWriteDosBitsFd(dst, dosBits);
+        // A new file got its DOS bits when it was made; one of none has nothing to mark.
+        if (existed || dosBits) QxWriteDosBitsFd(dst, dosBits);
     }
     if (close(dst) != 0 && ok) {
         ok = false;
