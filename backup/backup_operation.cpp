@@ -21,6 +21,7 @@
 #include "backup/over_length.h"
 #include "catalog/serialization.h"
 #include "image/capture_context.h"
+#include "image/held_files.h"
 #include "image/wim_file.h"
 #include "folders/directories.h"
 #include "selection/type_list.h"
@@ -245,12 +246,40 @@ private:
         std::vector<DriveEntry> drives = catalog.GetDriveList();
         m_capture.listed = &m_account.paths();
         m_capture.marks.assign(m_account.size(), FileMarks());
-        int imageIndex = 1;
-        DWORD disposition = WIM_CREATE_ALWAYS;
         // The image file is written once, after the captures: that write is the capture's progress.
         m_capture.stepCount = 1;
         m_wim = std::make_unique<CWimFile>(m_req.compressionType, WimMessageCallback, &m_capture);
         std::vector<std::pair<CString, CString>> captured;  // drive and category of each image
+        const HeldFiles held(FilesInCaptureOrder(drives), m_account.size());
+        m_capture.held = &held;
+        const bool done = CaptureEach(catalog, drives, captured);
+        m_capture.held = nullptr;
+        if (!done || captured.empty()) return false;
+        if (!m_wim->WriteCaptures()) {
+            // Every image is lost with the file.
+            if (AskContinue())
+                for (const auto& [driveRoot, category] : captured)
+                    ReportError(MSG_ERROR_BACKUP_APPEND_FAILED, driveRoot.GetString(), category.GetString());
+            return false;
+        }
+        return true;
+    }
+
+    // The files the captures take, in the order of the captures.
+    std::vector<HeldFiles::Check> FilesInCaptureOrder(const std::vector<DriveEntry>& drives) const {
+        std::vector<HeldFiles::Check> checks;
+        for (const DriveEntry& drive : drives)
+            for (const TypeEntry& type : m_types)
+                for (const auto& [name, item] : m_selection.Of(drive.Drive, type.Category).items)
+                    if (item.kind == TakenItems::Kind::File) checks.push_back({item.file, &name});
+        return checks;
+    }
+
+    // The captures, each entered in the catalog and the list log; false when one failed.
+    bool CaptureEach(CQXSerialization& catalog, const std::vector<DriveEntry>& drives,
+                     std::vector<std::pair<CString, CString>>& captured) {
+        int imageIndex = 1;
+        DWORD disposition = WIM_CREATE_ALWAYS;
 
         for (const DriveEntry& drive : drives) {
             const CString& driveRoot = drive.Drive;
@@ -288,14 +317,6 @@ private:
                 ++imageIndex;
             }
             CopyFileListLog(kBackupLogCopy, driveRoot, m_work);
-        }
-        if (captured.empty()) return false;
-        if (!m_wim->WriteCaptures()) {
-            // Every image is lost with the file.
-            if (AskContinue())
-                for (const auto& [driveRoot, category] : captured)
-                    ReportError(MSG_ERROR_BACKUP_APPEND_FAILED, driveRoot.GetString(), category.GetString());
-            return false;
         }
         return true;
     }

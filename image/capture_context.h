@@ -59,6 +59,8 @@ struct FileMarks {
     bool leftOut = false;        // an error of the capture left it out
 };
 
+class HeldFiles;
+
 struct CaptureContext {
     std::vector<CString> extensions;  // patterns of the category being captured or restored
     ListLogLines listLog;             // upper-case paths taken (and, in a backup, their size lines)
@@ -73,6 +75,7 @@ struct CaptureContext {
     const TakenItems* taken = nullptr; // what the running capture of a backup takes
     const std::vector<CString>* listed = nullptr;  // the backup's listed files, by index, to name them
     std::vector<FileMarks> marks;                   // per listed file
+    const HeldFiles* held = nullptr;  // the backup's files checked for writers ahead of the captures
     int itemErrors = 0;               // items an apply named as not restored
     CString workFolder, hostFolder;   // a backup's work folder and the backup folder the host gave
 

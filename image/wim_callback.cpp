@@ -8,6 +8,7 @@
 #include "services/path_parts.h"
 #include "services/scoped_handle.h"
 #include "image/capture_context.h"
+#include "image/held_files.h"
 #include "selection/folder_scan.h"
 #include "wimgapi.h"
 
@@ -15,13 +16,12 @@ namespace {
 
 const WCHAR* const kFileErrorLine = u"MSG_ERROR_WIM_MSG_ERROR - file: %s ...failed! error code: %d";
 
-// The file is opened the way a reader that tolerates other readers opens it:
-// a writer holding it without read sharing makes the capture stop. The debug
-// log this operation writes is no other writer's: it is taken as it stands.
-bool IsLockedByAnotherWriter(const CString& path) {
-    const ScopedFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !file && GetLastError() == ERROR_SHARING_VIOLATION && !IsOpenDbgLog(path);
+// A file the capture takes and a writer holds without read sharing stops
+// the capture. The debug log this operation writes is no other writer's: it
+// is taken as it stands.
+bool IsLockedByAnotherWriter(const CaptureContext& c, uint32_t file, const CString& path) {
+    const bool held = c.held ? c.held->IsHeld(file, path) : HeldAgainstReaders(path);
+    return held && !IsOpenDbgLog(path);
 }
 
 CString UpperCase(const CString& path) {
@@ -148,7 +148,7 @@ private:
             PostProgressPath(path);
             const CString upperPath = UpperCase(path);
             if (item->kind == TakenItems::Kind::File) {
-                if (IsLockedByAnotherWriter(path)) {
+                if (IsLockedByAnotherWriter(c, item->file, path)) {
                     DbgLog(kFileErrorLine, upperPath.GetString(), static_cast<int>(ERROR_SHARING_VIOLATION));
                     PostExtendedError(ERROR_SHARING_VIOLATION);
                     PostErrorPath(MSG_ERROR_WIM_MSG_ERROR, path, ERROR_SHARING_VIOLATION);
