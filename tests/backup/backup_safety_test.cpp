@@ -99,6 +99,38 @@ TEST_F(BackupSafety, ACancelledDailyBackupLeavesThePreviousOneAsItWas) {
     ExpectRestorable();
 }
 
+TEST_F(BackupSafety, AFileAnotherProgramWritesStopsTheBackupAndLeavesThePreviousOne) {
+    ASSERT_EQ(0, Backup(tree.Paths(), {}, TRUE, 1));
+    host.Drain();
+    const auto before = Drives();
+    const CString busy = tree.Paths().back();
+    int ready[2], release[2];
+    ASSERT_EQ(0, pipe(ready));
+    ASSERT_EQ(0, pipe(release));
+    const pid_t child = fork();
+    if (child == 0) {  // writes the file without sharing it until told to stop
+        HANDLE h = CreateFileW(busy, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        char c = h != INVALID_HANDLE_VALUE ? 'y' : 'n';
+        if (write(ready[1], &c, 1) != 1 || read(release[0], &c, 1) < 0) _exit(1);
+        _exit(0);
+    }
+    char state = 0;
+    ASSERT_EQ(1, read(ready[0], &state, 1));
+    ASSERT_EQ('y', state);
+    const int result = Backup(tree.Paths(), {}, TRUE, 1);
+    EXPECT_EQ(1, write(release[1], &state, 1));
+    waitpid(child, nullptr, 0);
+
+    EXPECT_EQ(1, result);
+    const auto errors = Codes(host.Drain(), host.errorStr);
+    EXPECT_NE(errors.end(), std::find(errors.begin(), errors.end(), MSG_ERROR_WIM_MSG_ERROR));
+    EXPECT_NE(errors.end(), std::find(errors.begin(), errors.end(), MSG_ERROR_BACKUP_APPEND_FAILED));
+    CString logged = busy;
+    EXPECT_EQ(1u, Logged("MSG_ERROR_WIM_MSG_ERROR - file: " + logged.MakeUpper().ToUtf8() + " ...failed! error code: 32"));
+    EXPECT_EQ(before, Drives());
+    ExpectRestorable();
+}
+
 TEST_F(BackupSafety, ADestinationThatFillsUpLeavesThePreviousBackupAsItWas) {
     const std::string destination = drives.Root('D') + "/Backups";
     fs::create_directories(destination);
