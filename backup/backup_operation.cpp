@@ -243,7 +243,7 @@ private:
     // of the image file with them all. True when none failed and at least
     // one image was made.
     bool CaptureAll(CQXSerialization& catalog) {
-        std::vector<DriveEntry> drives = catalog.GetDriveList();
+        const std::vector<DriveEntry>& drives = catalog.GetDriveList();
         m_capture.listed = &m_account.paths();
         m_capture.marks.assign(m_account.size(), FileMarks());
         // The image file is written once, after the captures: that write is the capture's progress.

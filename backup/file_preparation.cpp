@@ -76,6 +76,6 @@ const FileNode& EnterFile(CQXSerialization& catalog, const CString& path, const 
     } else {
         node.IndexofImage.push_back(record.iOrder);
     }
-    catalog.AddFileToDrive(node);
+    catalog.AddFileToDrive(std::move(node));
     return catalog.FindDrive(DriveRootOf(path))->arFileList.back();
 }

@@ -98,22 +98,19 @@ bool CQXSerialization::GetCategoryBigFiles(std::vector<CString>& files, CString 
     return true;
 }
 
-void CQXSerialization::AddFileToDrive(const FileNode& node) {
+void CQXSerialization::AddFileToDrive(FileNode node) {
     CString drive = SplitPath(node.suszPath).drive + u"\\";
     drive.MakeUpper();
-    bool filed = false;
     for (DriveEntry& entry : m_arDrive) {
         if (entry.Drive == drive) {
-            entry.arFileList.push_back(node);
-            filed = true;
+            entry.arFileList.push_back(std::move(node));
+            return;
         }
     }
-    if (!filed) {
-        DriveEntry entry;
-        entry.Drive = drive;
-        entry.arFileList.push_back(node);
-        m_arDrive.push_back(std::move(entry));
-    }
+    DriveEntry entry;
+    entry.Drive = drive;
+    entry.arFileList.push_back(std::move(node));
+    m_arDrive.push_back(std::move(entry));
 }
 
 void CQXSerialization::SetTypeList(const std::vector<TypeEntry>& types) {

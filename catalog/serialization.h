@@ -37,7 +37,7 @@ public:
     void AddImageToDrive(CString drive, int image);
     bool GetCategoryFiles(std::vector<CString>& files, CString category);
     bool GetCategoryBigFiles(std::vector<CString>& files, CString category);
-    void AddFileToDrive(const FileNode& node);
+    void AddFileToDrive(FileNode node);
     void SetTypeList(const std::vector<TypeEntry>& types);
     void AppendImages(const std::vector<CString>* images);
     std::vector<CString>* GetImageList();
