@@ -127,3 +127,29 @@ TEST_F(BackupFixture, AUsersFileNamedLikeAPieceIsKeptAndTheBigFileGoesWhole) {
     EXPECT_NE(std::string::npos, listing.find("holiday.avi\n")) << listing;
     EXPECT_TRUE(ChangedFiles(drives, tree).empty());
 }
+
+// However many categories, each an image of its own, the image file is
+// written once: it holds each image's tables once, not once per capture.
+TEST_F(BackupFixture, ManyCategoriesMakeOneCompactImageFile) {
+    const int kCategories = 60;
+    std::string types;
+    std::vector<CString> files;
+    for (int i = 0; i < kCategories; ++i) {
+        types += "[Kind" + std::to_string(i) + "]\r\nk" + std::to_string(i) + "\r\n";
+        CString name;
+        name.Format(u"C:\\Data\\file%d.k%d", i, i);
+        drives.Write(name, "x");
+        files.push_back(P(name));
+    }
+    drives.Write(u"C:\\types.txt", types);
+    ASSERT_EQ(0, Backup(files, {}, FALSE, 0, WIM_COMPRESS_XPRESS));
+    ASSERT_EQ(1u, imageFiles.size());
+    HANDLE wim = WIMCreateFile(imageFiles[0], WIM_GENERIC_READ, WIM_OPEN_EXISTING, 0, 0, nullptr);
+    ASSERT_NE(nullptr, wim);
+    WIM_INFO info{};
+    EXPECT_TRUE(WIMGetAttributes(wim, &info, sizeof info));
+    WIMCloseHandle(wim);
+    EXPECT_EQ(static_cast<DWORD>(kCategories), info.ImageCount);
+    // Written anew at every capture, the file kept every earlier table and grew to megabytes.
+    EXPECT_LT(fs::file_size(drives.Host(imageFiles[0])), kCategories * 4096u);
+}
