@@ -25,20 +25,21 @@ void MakeWritable(const fs::path& root) {
 }  // namespace
 
 TempDir::~TempDir() {
-    std::error_code ec;
     MakeWritable(m_path);
-    fs::remove_all(m_path, ec);
+    RemoveHostTree(m_path);
 }
 
+RootEntry::~RootEntry() { RemoveHostTree(m_path); }
+
 void WriteHostFile(const std::string& hostPath, const std::string& content) {
-    fs::create_directories(fs::path(hostPath).parent_path());
-    std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+    fs::create_directories(HostFilePath(hostPath).parent_path());
+    std::ofstream out(HostFilePath(hostPath), std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     if (!out) throw std::runtime_error("cannot write " + hostPath);
 }
 
 std::string ReadHostFile(const std::string& hostPath) {
-    std::ifstream in(hostPath, std::ios::binary);
+    std::ifstream in(HostFilePath(hostPath), std::ios::binary);
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
@@ -46,7 +47,7 @@ std::string ReadHostFile(const std::string& hostPath) {
 
 bool HostExists(const std::string& hostPath) {
     std::error_code ec;
-    return fs::exists(fs::symlink_status(hostPath, ec));
+    return fs::exists(fs::symlink_status(HostFilePath(hostPath), ec));
 }
 
 std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom, bool* crlf) {
