@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "atlstr.h"
+#include "image/applied_files.h"
 
 // The list-log lines, in order.
 class ListLogLines {
@@ -74,6 +75,7 @@ struct CaptureContext {
     const std::vector<CString>* listed = nullptr;  // the backup's listed files, by index, to name them
     std::vector<FileMarks> marks;                   // per listed file
     int itemErrors = 0;               // items an apply named as not restored
+    AppliedFiles applied;             // the files the running apply of a restore is to make
     CString workFolder, hostFolder;   // a backup's work folder and the backup folder the host gave
 
     // path with the work folder named as the host's backup folder.

@@ -102,6 +102,22 @@ TEST_F(WimgapiFixture, AbortWhileApplyingFailsTheApply) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_REQUEST_ABORTED), error);
 }
 
+// As Windows' own engine does, an apply cancelled while it writes the files'
+// data keeps the files it made: they stand under their names unfinished, told
+// from finished ones only by their stored size and last-write time.
+TEST_F(WimgapiFixture, AnApplyCancelledWhileWritingKeepsTheFilesItMade) {
+    const CString wim = P(u"D:\\Image.wim");
+    ASSERT_TRUE(Capture(wim, WIM_CREATE_ALWAYS, P(u"C:\\"), WIM_COMPRESS_NONE));
+    recorder.abortOn = WIM_MSG_PROGRESS;
+    recorder.abortAfter = 1;
+    DWORD error = 0;
+    EXPECT_FALSE(Apply(wim, 1, P(u"D:\\Out"), {}, &error));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_REQUEST_ABORTED), error);
+    ASSERT_TRUE(HostExists(Host(P(u"D:\\Out\\top.bin"))));
+    EXPECT_NE(NoiseBytes(300000, 2), ReadHostFile(Host(P(u"D:\\Out\\top.bin"))));
+    EXPECT_TRUE(recorder.Paths(WIM_MSG_ERROR).empty());
+}
+
 TEST_F(WimgapiFixture, SplitWritesNumberedPartsThatApplyWithReferences) {
     for (unsigned i = 0; i < 6; ++i) {
         CString name;
