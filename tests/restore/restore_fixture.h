@@ -74,8 +74,7 @@ struct RestoreFixture : ::testing::Test {
     // The same below the restore target given by its host path.
     static std::string RestoreRootIn(const std::string& hostTarget) {
         std::string base = hostTarget + "/System Recovery Files";
-        std::vector<std::string> roots;
-        for (auto& e : fs::directory_iterator(base)) roots.push_back(e.path().string());
+        const std::vector<std::string> roots = FolderEntries(base);
         EXPECT_EQ(1u, roots.size());
         return roots.empty() ? base : roots[0];
     }

@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <regex>
-#include <iostream>
 
 #include "restore_fixture.h"
 #include "tmpfs_mount.h"
@@ -163,8 +162,6 @@ TEST_F(RestoreFixture, ARestoreIntoAFolderDeeperThan260CharactersWorks) {
     ASSERT_GT(target.GetLength() + 40, 260);  // with "System Recovery Files" and the date
 
     EXPECT_EQ(0, Restore(u"D:\\Backups\\Monday", {u"Documents"}, target));
-    for (auto& f : FilesBelow(drives.Root('C'))) std::cout << "DBG " << f << "\n";
-    std::cout << "DBG want " << RestoredHostPath(RestoreRoot(deep), u"C:\\Users\\ann\\Documents\\report.doc") << "\n";
     EXPECT_EQ("quarterly report\n",
               ReadHostFile(RestoredHostPath(RestoreRoot(deep), u"C:\\Users\\ann\\Documents\\report.doc")));
 }

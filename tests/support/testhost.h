@@ -44,6 +44,8 @@ std::filesystem::path HostFilePath(const std::string& hostPath);
 void WriteHostFile(const std::string& hostPath, const std::string& content);
 std::string ReadHostFile(const std::string& hostPath);
 bool HostExists(const std::string& hostPath);
+// Host paths of the entries in a host folder (also one deeper than MAX_PATH).
+std::vector<std::string> FolderEntries(const std::string& hostFolder);
 // Removes a host folder with everything below it, long paths too; false when something stays.
 bool RemoveHostTree(const std::string& hostPath);
 // Host path of a file of the project's data/ folder ("types.txt").

@@ -22,4 +22,6 @@ std::string LinkTarget(const std::string& link) { return Field(link, "Local path
 
 std::string LinkDescription(const std::string& link) { return Field(link, "Description", true); }
 
+bool ShortcutsHoldLongTargets() { return true; }
+
 }  // namespace qxtest

@@ -46,6 +46,18 @@ std::filesystem::path HostFilePath(const std::string& hostPath) {
     return std::filesystem::path((kLongPrefix + path).str());
 }
 
+std::vector<std::string> FolderEntries(const std::string& hostFolder) {
+    std::vector<std::string> entries;
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW(kLongPrefix + WithBackslashes(hostFolder) + u"\\*", &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+        const CString name = found.cFileName;
+        if (name != u"." && name != u"..") entries.push_back(hostFolder + "/" + name.ToUtf8());
+    }
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    return entries;
+}
+
 bool RemoveHostTree(const std::string& hostPath) {
     const CString path = WithBackslashes(hostPath);
     return RemoveEntry(path.GetLength() > 1 && path[1] == u':' ? kLongPrefix + path : path);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "atlstr.h"
+#include "testhost.h"
 #include "shlobj.h"
 #include "windows.h"
 
@@ -33,7 +34,35 @@ std::string ReadLink(const std::string& link, Get get) {
     return text;
 }
 
+// Saves a shortcut to target as link through the system's shell link object.
+bool SaveLink(const CString& target, const CString& link) {
+    const bool initialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    bool saved = false;
+    IShellLinkW* shellLink = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&shellLink)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            saved = SUCCEEDED(shellLink->SetPath(target)) && SUCCEEDED(file->Save(link, TRUE));
+            file->Release();
+        }
+        shellLink->Release();
+    }
+    if (initialized) CoUninitialize();
+    return saved;
+}
+
 }  // namespace
+
+bool ShortcutsHoldLongTargets() {
+    static const bool held = [] {
+        const TempDir folder;
+        const std::string target = folder.path() + "\\" + std::string(MAX_PATH, 't') + ".txt";
+        const std::string link = folder / "probe.lnk";
+        return SaveLink(CString::FromUtf8(target), CString::FromUtf8(link)) && LinkTarget(link) == target;
+    }();
+    return held;
+}
 
 std::string LinkTarget(const std::string& link) {
     return ReadLink(link, [](IShellLinkW* l, WCHAR* out) { return l->GetPath(out, kLongest, nullptr, SLGP_RAWPATH); });
