@@ -105,10 +105,10 @@ TEST_F(Accounting, EveryListedFileIsStoredOrNamedWhateverStandsForItAndWhateverT
 
     // Every stored file restores byte for byte; the over-length one from its copy's folder.
     std::vector<CString> all{u"DOCUMENTS", u"PICTURES", u"MUSIC", u"VIDEO"};
-    ASSERT_EQ(0, module.Restore(host.handle(), kFolder, &all, u"D:\\Restore", nullptr));
+    ASSERT_EQ(0, Restore(all, u"D:\\Restore"));
     for (const SampleFile& f : tree.files) {
         if (f.category == u"OTHERS") continue;
-        const std::string drive = RestoredDrive(static_cast<char>(f.path[0]));
+        const std::string drive = RestoredPath(f.path.Left(3));
         std::string below = f.path.ToUtf8().substr(3);
         std::replace(below.begin(), below.end(), '\\', '/');
         std::string restored = drive + "/" + below;
@@ -121,5 +121,5 @@ TEST_F(Accounting, EveryListedFileIsStoredOrNamedWhateverStandsForItAndWhateverT
         }
         EXPECT_EQ(f.content, ReadHostFile(restored)) << below;
     }
-    EXPECT_FALSE(fs::exists(RestoredDrive('C') + "/Users/ann/Linked"));
+    EXPECT_FALSE(fs::exists(RestoredPath(u"C:\\Users\\ann\\Linked")));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qxtest {
@@ -12,5 +13,8 @@ namespace qxtest {
 // Entries whose relative path begins with one of skip are left out, with
 // everything below them.
 std::vector<std::string> ListTree(const std::string& root, const std::vector<std::string>& skip = {});
+// The same entries as relative path and what follows it on its line, unsorted.
+std::vector<std::pair<std::string, std::string>> TreeEntries(const std::string& root,
+                                                             const std::vector<std::string>& skip = {});
 
 }  // namespace qxtest

@@ -12,7 +12,7 @@ namespace qxtest {
 namespace {
 
 void List(const CString& folder, const std::string& rel, const std::vector<std::string>& skip,
-          std::vector<std::string>* lines) {
+          std::vector<std::pair<std::string, std::string>>* lines) {
     WIN32_FIND_DATAW found;
     const HANDLE find = FindFirstFileW(u"\\\\?\\" + folder + u"\\*", &found);
     if (find == INVALID_HANDLE_VALUE) return;
@@ -24,16 +24,16 @@ void List(const CString& folder, const std::string& rel, const std::vector<std::
             continue;
         const CString path = folder + u"\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            lines->push_back(entry + " link");
+            lines->emplace_back(entry, "link");
         } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            lines->push_back(entry + " dir");
+            lines->emplace_back(entry, "dir");
             List(path, entry + "/", skip, lines);
         } else {
             const ULONGLONG size = (ULONGLONG(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
             const ULONGLONG time = (ULONGLONG(found.ftLastWriteTime.dwHighDateTime) << 32) |
                                    found.ftLastWriteTime.dwLowDateTime;
-            lines->push_back(entry + " file " + std::to_string(size) + " " + std::to_string(time) + " " +
-                             std::to_string(std::hash<std::string>()(ReadHostFile(path.ToUtf8()))));
+            lines->emplace_back(entry, "file " + std::to_string(size) + " " + std::to_string(time) + " " +
+                                           std::to_string(std::hash<std::string>()(ReadHostFile(path.ToUtf8()))));
         }
     } while (FindNextFileW(find, &found));
     FindClose(find);
@@ -41,13 +41,13 @@ void List(const CString& folder, const std::string& rel, const std::vector<std::
 
 }  // namespace
 
-std::vector<std::string> ListTree(const std::string& root, const std::vector<std::string>& skip) {
+std::vector<std::pair<std::string, std::string>> TreeEntries(const std::string& root,
+                                                             const std::vector<std::string>& skip) {
     CString folder = CString::FromUtf8(root);
     folder.Replace(u'/', u'\\');
     folder.TrimRight(u'\\');
-    std::vector<std::string> lines;
+    std::vector<std::pair<std::string, std::string>> lines;
     List(folder, "", skip, &lines);
-    std::sort(lines.begin(), lines.end());
     return lines;
 }
 
