@@ -71,13 +71,21 @@ struct BackupHost : ::testing::Test {
         return texts;
     }
 
-    // Host folder of a drive path in the one restore below D:\Restore (the
-    // drive's own folder for "C:\").
+    // Host folder of a drive path in the one restore below D:\Restore.
     std::string RestoredPath(const CString& drivePath) const {
+        return RestoreFolder() + "/" + drives.RawCopyPlace(drivePath);
+    }
+    // The same of the root of the drive that holds a test drive, where the
+    // exception folders come back.
+    std::string RestoredDriveRoot(char letter) const {
+        return RestoreFolder() + "/" + drives.RawCopyPlace(CString(static_cast<WCHAR>(letter)) + u":\\").substr(0, 1);
+    }
+    // The one dated folder of the restore below D:\Restore.
+    std::string RestoreFolder() const {
         const std::string base = drives.Root('D') + "/Restore/System Recovery Files";
         const std::vector<std::string> roots = FolderEntries(base);
         EXPECT_EQ(1u, roots.size());
-        return (roots.empty() ? base : roots[0]) + "/" + drives.RawCopyPlace(drivePath);
+        return roots.empty() ? base : roots[0];
     }
 
     bool LogHas(const std::string& message) const {
