@@ -82,6 +82,22 @@ TEST_F(BackupSafety, ACancelledDailyBackupLeavesThePreviousOneAsItWas) {
     ExpectRestorable();
 }
 
+// A daily backup that fails (a chosen file held by a writer that shares no
+// reading stops the capture) leaves the previous one as it was.
+TEST_F(BackupSafety, AFailedDailyBackupLeavesThePreviousOneAsItWas) {
+    ASSERT_EQ(0, Backup(tree.Paths(), {}, TRUE, 1));
+    host.Drain();
+    const auto before = Drives();
+    const CString held = P(u"C:\\Users\\ann\\Music\\song.mp3");
+    const HANDLE writer = CreateFileW(held, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+    EXPECT_EQ(1, Backup(tree.Paths(), {}, TRUE, 1));
+    CloseHandle(writer);
+    EXPECT_TRUE(HasCode(host.Drain(), host.errorStr, MSG_ERROR_WIM_MSG_ERROR));
+    EXPECT_EQ(before, Drives());
+    ExpectRestorable();
+}
+
 TEST_F(BackupSafety, ADestinationThatFillsUpLeavesThePreviousBackupAsItWas) {
     const std::string destination = drives.Root('D') + "/Backups";
     fs::create_directories(destination);
