@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "atlstr.h"
+#include "image/applied_files.h"
 
 // The list-log lines, in order.
 class ListLogLines {
@@ -77,6 +78,7 @@ struct CaptureContext {
     std::vector<FileMarks> marks;                   // per listed file
     const HeldFiles* held = nullptr;  // the backup's files checked for writers ahead of the captures
     int itemErrors = 0;               // items an apply named as not restored
+    AppliedFiles applied;             // the files the running apply of a restore is to make
     CString workFolder, hostFolder;   // a backup's work folder and the backup folder the host gave
 
     // path with the work folder named as the host's backup folder.

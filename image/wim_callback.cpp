@@ -73,6 +73,12 @@ public:
         PostErrorPaths(MSG_ERROR_WIM_MSG_ERROR, named, lParam);
     }
 
+    void OnFileInfo(WPARAM wParam, LPARAM lParam) {
+        const auto* path = reinterpret_cast<const WCHAR*>(wParam);
+        if (g_nOperation == OP_RESTORE && path && lParam)
+            c.applied.Note(path, *reinterpret_cast<const WIN32_FIND_DATAW*>(lParam));
+    }
+
     void OnSplit(WPARAM wParam, LPARAM lParam) {
         if (!c.splitTemplate.IsEmpty()) {
             c.imageFiles.clear();
@@ -229,6 +235,7 @@ DWORD CALLBACK WimMessageCallback(DWORD messageId, WPARAM wParam, LPARAM lParam,
             case WIM_MSG_PROGRESS: messages.OnProgress(wParam); break;
             case WIM_MSG_PROCESS: return messages.OnProcess(wParam, lParam);
             case WIM_MSG_ERROR: messages.OnError(wParam, lParam); break;
+            case WIM_MSG_FILEINFO: messages.OnFileInfo(wParam, lParam); break;
             case WIM_MSG_RETRY: DbgLog(u"WIM_MSG_RETRY"); break;
             case WIM_MSG_SPLIT: messages.OnSplit(wParam, lParam); break;
             case WIM_MSG_INFO: LogFileMessage(u"WIM_MSG_INFO - file: %s ...failed! error code: %d", wParam, lParam); break;

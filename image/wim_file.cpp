@@ -220,8 +220,12 @@ bool CWimFile::Apply(const CString& wimPath, const CString& target, DWORD image,
             Log(u"Failure, Can not load imagex %d from src WIM file", static_cast<int>(image));
             return false;
         }
-        if (!WIMApplyImage(chosen, target, 0)) {
+        // Each file's stored size and last-write time to the callback, which
+        // tells an unfinished one by them.
+        if (!WIMApplyImage(chosen, target, WIM_FLAG_FILEINFO)) {
+            const DWORD error = GetLastError();
             Log(u"Failure, Applying image failed\n");
+            SetLastError(error);
             return false;
         }
         return true;

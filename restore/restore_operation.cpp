@@ -148,6 +148,7 @@ private:
                 // whole when it cannot be split. An item the apply could not
                 // make is named (-235) and the rest restored, but the restore fails.
                 m_capture.itemErrors = 0;
+                m_capture.applied.Clear();
                 if (ApplyImage(images, driveFolder, image)) {
                     if (m_capture.itemErrors != 0) failed = true;
                     if (!RestoreBigFiles(catalog, driveFolder, drive.Drive, type->Category, image)) failed = true;
@@ -158,7 +159,14 @@ private:
                         listed = true;
                     }
                 } else {
-                    // A cancelled or failed apply may have left pieces of this image's big files.
+                    // No file that a cancelled or failed apply left unfinished
+                    // stays under its name: each is removed and named (-235).
+                    const DWORD error = GetLastError();
+                    m_capture.applied.RemoveUnfinished([&](const CString& file) {
+                        WimMessageCallback(WIM_MSG_ERROR, reinterpret_cast<WPARAM>(file.GetString()),
+                                           static_cast<LPARAM>(error), &m_capture);
+                    });
+                    // Nor do the pieces of this image's big files.
                     DeleteRestoredPieces(catalog, driveFolder, drive.Drive, type->Category, image);
                 }
                 if (!listed) {

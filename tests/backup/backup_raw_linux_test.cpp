@@ -36,7 +36,7 @@ TEST_F(BackupRawTest, DestinationThatFillsUpMidCopyFailsAndNamesEachFileNotCopie
     // but it is a tmpfs of 64 KiB.
     TestDrives small{{"C", "E,fixed,free=1000000000"}};
     TmpfsMount tmpfs(small.Root('E'), "64k");
-    if (!tmpfs.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    if (!tmpfs.mounted()) GTEST_SKIP() << TmpfsMount::kNotMounted;
     small.Write(u"C:\\one.bin", std::string(40 << 10, '1'));
     small.Write(u"C:\\two.bin", std::string(40 << 10, '2'));
     small.Write(u"C:\\three.txt", "3");

@@ -22,7 +22,7 @@ TEST_F(FullJournal, AUsersFileNamedLikeAPieceStaysWhenTheDestinationFillsUp) {
     const std::string destination = drives.Root('D') + "/Backups";
     fs::create_directories(destination);
     TmpfsMount small(destination, "32k");
-    if (!small.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    if (!small.mounted()) GTEST_SKIP() << TmpfsMount::kNotMounted;
     // Seven of the eight pages taken: the journal has one page, 4096 bytes.
     WriteHostFile(destination + "/filler", std::string(28672, 'f'));
     drives.Write(u"C:\\types.txt", "[Video]\navi\n");

@@ -108,6 +108,26 @@ TEST_F(WimgapiFixture, AbortWhileApplyingFailsTheApply) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_REQUEST_ABORTED), error);
 }
 
+// As Windows' own engine does, an apply cancelled while it writes the files'
+// data keeps the files it made: they stand under their names unfinished, told
+// from finished ones only by their stored size and last-write time.
+TEST_F(WimgapiFixture, AnApplyCancelledWhileWritingKeepsTheFilesItMade) {
+    const CString wim = P(u"D:\\Image.wim");
+    ASSERT_TRUE(Capture(wim, WIM_CREATE_ALWAYS, P(u"C:\\"), WIM_COMPRESS_NONE));
+    recorder.messages.clear();
+    recorder.abortOn = WIM_MSG_PROGRESS;
+    recorder.abortAfter = 2;  // once the data is being written
+    DWORD error = 0;
+    EXPECT_FALSE(Apply(wim, 1, P(u"D:\\Out"), {}, &error));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_REQUEST_ABORTED), error);
+    const std::string out = Host(P(u"D:\\Out"));
+    const std::vector<std::string> made = FilesBelow(out);
+    EXPECT_TRUE(std::any_of(made.begin(), made.end(), [&](const std::string& file) {
+        return ReadHostFile(file) != ReadHostFile(drives.Root('C') + file.substr(out.size()));
+    }));
+    EXPECT_TRUE(recorder.Paths(WIM_MSG_ERROR).empty());
+}
+
 TEST_F(WimgapiFixture, SplitWritesNumberedPartsThatApplyWithReferences) {
     for (unsigned i = 0; i < 6; ++i) {
         CString name;

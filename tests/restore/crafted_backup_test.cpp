@@ -12,6 +12,7 @@
 
 #include "qxplatform.h"
 #include "restore_fixture.h"
+#include "run_command.h"
 
 using namespace restoretest;
 

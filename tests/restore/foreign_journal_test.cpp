@@ -20,9 +20,11 @@ TEST_F(RestoreFixture, AJournalInTheBackupFolderNeverRemovesOrMovesTheUsersFiles
     drives.Write(u"C:\\Users\\ann\\Other\\old.txt", "old");
     drives.Write(u"C:\\Users\\ann\\Keep\\a.txt", "a");
 
-    std::string journal = JournalEntry(u'+', u"C:\\Users\\ann\\Other\\thesis.docx") +
-                          JournalEntry(u'w', u"C:\\Users\\ann\\Keep") +
-                          JournalEntry(u'm', u"C:\\Users\\ann\\Other\\old.txt", u"C:\\Users\\ann\\Other\\notes.txt") +
+    const auto path = [&](const char16_t* drivePath) { return drives.Path(drivePath).str(); };
+    std::string journal = JournalEntry(u'+', path(u"C:\\Users\\ann\\Other\\thesis.docx")) +
+                          JournalEntry(u'w', path(u"C:\\Users\\ann\\Keep")) +
+                          JournalEntry(u'm', path(u"C:\\Users\\ann\\Other\\old.txt"),
+                                       path(u"C:\\Users\\ann\\Other\\notes.txt")) +
                           JournalEntry(u'c', u"");
     WriteHostFile(drives.Root('D') + "/Backups/Monday/Tarvolen.journal", journal);
     const std::string c = drives.Root('C') + "/Users/ann";

@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "catalog/serialization.h"
-#include "run_command.h"
 #include "sample_tree.h"
 #include "tree_listing.h"
 #include "wimgapi.h"
@@ -30,14 +29,14 @@ struct RestoreFixture : ::testing::Test {
     void BackUp(const SampleTree& tree, BOOL split, int splitMB, int compression) {
         std::vector<CString> files = tree.Paths(), categories, imageFiles;
         imageFiles.reserve(8);
-        ASSERT_EQ(0, module.Backup(host.handle(), &files, tree.typeList, &categories, u"D:\\Backups\\Monday",
+        ASSERT_EQ(0, module.Backup(host.handle(), &files, tree.typeList, &categories, drives.Path(u"D:\\Backups\\Monday"),
                                    u"Image", split, splitMB, compression, &imageFiles, nullptr));
         host.Drain();
     }
 
     int Restore(const CString& backupFolder, std::vector<CString> categories, const CString& target = u"C:\\Restore",
                 ContinueCallback callback = nullptr) {
-        return module.Restore(host.handle(), backupFolder, &categories, target, callback);
+        return module.Restore(host.handle(), drives.Path(backupFolder), &categories, drives.Path(target), callback);
     }
 
     // A catalog's drive entry and a DOCUMENTS category, both in image 1.
@@ -75,18 +74,21 @@ struct RestoreFixture : ::testing::Test {
     // The same below the restore target given by its host path.
     static std::string RestoreRootIn(const std::string& hostTarget) {
         std::string base = hostTarget + "/System Recovery Files";
-        std::vector<std::string> roots;
-        for (auto& e : fs::directory_iterator(base)) roots.push_back(e.path().string());
+        const std::vector<std::string> roots = FolderEntries(base);
         EXPECT_EQ(1u, roots.size());
         return roots.empty() ? base : roots[0];
     }
 
-    // Where a backed-up file lands: <root>/<drive letter>/<path below the drive>.
-    static std::string RestoredHostPath(const std::string& root, const CString& path, const std::string& folder = "") {
-        std::string p = path.ToUtf8();
-        std::string out = root + "/" + (folder.empty() ? std::string(1, p[0]) : folder);
-        for (char c : p.substr(2)) out += c == '\\' ? '/' : c;
-        return out;
+    // Where a backed-up file lands: <root>/<drive letter>/<path below the drive>,
+    // as a raw copy lays it out (on Windows the drive holding the test drive's
+    // folder, and that folder's path), with folder in place of the letter when given.
+    std::string RestoredHostPath(const std::string& root, const CString& path, const std::string& folder = "") const {
+        const std::string place = drives.RawCopyPlace(path);
+        return root + "/" + (folder.empty() ? place : folder + place.substr(1));
+    }
+    // The restored root of the drive that holds a test drive: where its exception folders come back.
+    std::string RestoredDriveRoot(const std::string& root, char letter) const {
+        return root + "/" + drives.RawCopyPlace(CString(static_cast<WCHAR>(letter)) + u":\\").substr(0, 1);
     }
 };
 

@@ -35,16 +35,14 @@ ULONGLONG Ticks(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDate
 TEST_F(RestoreFixture, ARebuiltBigFileGetsTheOriginalsLastWriteTime) {
     SampleTree tree = MakeSampleTree(drives, 3 * kMiB);
     fs::last_write_time(drives.Host(kBigFile), fs::file_time_type::clock::now() - std::chrono::hours(24 * 3000));
-    const ULONGLONG original = Ticks(LastWriteTime(kBigFile));
+    const ULONGLONG original = Ticks(LastWriteTime(drives.Path(kBigFile)));
     BackUp(tree, TRUE, 1, WIM_COMPRESS_NONE);
 
     ASSERT_EQ(0, Restore(u"D:\\Backups\\Monday", {u"Video"}));
     std::string restored = RestoredHostPath(RestoreRoot(), kBigFile);
-    EXPECT_TRUE(ReadHostFile(restored) == tree.Find(kBigFile)->content);
-    CString restoredPath = u"C:\\" + CString::FromUtf8(restored.substr(drives.Root('C').size() + 1));
-    restoredPath.Replace(u'/', u'\\');
+    EXPECT_TRUE(ReadHostFile(restored) == tree.Find(drives.Path(kBigFile))->content);
     // Whole 100-ns ticks, as the image stores them.
-    EXPECT_EQ(original / 10, Ticks(LastWriteTime(restoredPath)) / 10);
+    EXPECT_EQ(original / 10, Ticks(LastWriteTime(WindowsPathOf(restored))) / 10);
 }
 
 // A restore onto a drive E: with little room, of a backup of the sample tree
@@ -55,18 +53,19 @@ struct FullDriveRestore : RestoreFixture {
     SampleTree tree = MakeSampleTree(three, 3 * kMiB);
     std::unique_ptr<TmpfsMount> small;
 
-    // Backs up (split at 1 MB, or not) and mounts a tmpfs of size on E:; false when none can be mounted.
-    bool BackUpAndMount(BOOL split, const std::string& size) {
-        BackUp(tree, split, split ? 1 : 0, WIM_COMPRESS_NONE);
+    // Mounts a tmpfs of size on E: and backs up (split at 1 MB, or not); false when none can be mounted.
+    bool MountAndBackUp(const std::string& size, BOOL split) {
         small = std::make_unique<TmpfsMount>(three.Root('E'), size);
-        return small->mounted();
+        if (!small->mounted()) return false;
+        BackUp(tree, split, split ? 1 : 0, WIM_COMPRESS_NONE);
+        return true;
     }
 };
 
 // The apply writes the pieces, the merge has no room for the whole file: no
 // file under its name, the pieces kept, the failure reported.
 TEST_F(FullDriveRestore, AMergeLeavesThePiecesAndFails) {
-    if (!BackUpAndMount(TRUE, "5m")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    if (!MountAndBackUp("5m", TRUE)) GTEST_SKIP() << TmpfsMount::kNotMounted;
 
     EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Video"}, u"E:\\Restore"));
     auto posted = host.Drain();
@@ -84,7 +83,7 @@ TEST_F(FullDriveRestore, AMergeLeavesThePiecesAndFails) {
 // The apply itself runs out of room: no file cut short stands under its
 // name; it is removed and named (-235), what came back whole stays.
 TEST_F(FullDriveRestore, AnApplyLeavesNoFileCutShort) {
-    if (!BackUpAndMount(FALSE, "1m")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    if (!MountAndBackUp("1m", FALSE)) GTEST_SKIP() << TmpfsMount::kNotMounted;
 
     EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Documents", u"Video"}, u"E:\\Restore"));
     auto posted = host.Drain();
@@ -132,7 +131,7 @@ TEST_F(RestoreFixture, ACancelAtAnyPointLeavesNoPiecesBehind) {
                 EXPECT_TRUE(ReadHostFile(restored) == file.content) << restored << " cancelled at call " << cancelAt;
             }
         }
-        fs::remove_all(target);
+        ASSERT_TRUE(RemoveHostTree(target));
     }
     EXPECT_GT(points, 10);
 }
@@ -144,7 +143,7 @@ TEST_F(RestoreFixture, EveryCategoryOfTheCatalogRestoresWithSuccessWhenTheLastHa
     BackUp(tree, FALSE, 0, WIM_COMPRESS_XPRESS);
     std::vector<CString> categories;
     categories.reserve(8);
-    ASSERT_EQ(1, module.GetCategoriesFromSerializationData(u"D:\\Backups\\Monday", &categories));
+    ASSERT_EQ(1, module.GetCategoriesFromSerializationData(drives.Path(u"D:\\Backups\\Monday"), &categories));
     ASSERT_EQ(CString(u"EMPTY"), categories.back());
 
     EXPECT_EQ(0, Restore(u"D:\\Backups\\Monday", categories));
@@ -174,11 +173,14 @@ TEST_F(RestoreFixture, TheImageEnginesEntriesFollowTheHostsCurrentFolderFromRest
     SampleTree tree = MakeSampleTree(drives);
     BackUp(tree, FALSE, 0, WIM_COMPRESS_XPRESS);
     WriteHostFile(drives.Root('D') + "/Backups/Monday/Image.wim", "not an image");
-    const std::string cannotOpen = "Failure, Cannot open D:\\Backups\\Monday\\Image.wim file";
+    const std::string cannotOpen =
+        "Failure, Cannot open " + drives.Path(u"D:\\Backups\\Monday\\Image.wim").ToUtf8() + " file";
     const std::string first = drives.WorkDir() + "/Dbg.log";
     EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Documents"}));
     EXPECT_EQ(1u, Logged(cannotOpen));
 
+    // The module leaves its log read-only, and Windows removes no read-only file.
+    ASSERT_TRUE(SetFileAttributesW(u"Dbg.log", FILE_ATTRIBUTE_NORMAL));
     fs::remove(first);
     EXPECT_EQ(1, Restore(u"D:\\Backups\\Monday", {u"Documents"}));
     EXPECT_EQ(1u, Logged(cannotOpen));

@@ -31,8 +31,10 @@ struct ShortcutTest : RestoreFixture {
         std::vector<CString> categories, imageFiles;
         imageFiles.reserve(8);
         drives.Write(u"C:\\types.txt", "[Documents]\ndoc, txt\n");
-        ASSERT_EQ(0, module.Backup(host.handle(), &files, u"C:\\types.txt", &categories, u"D:\\Backups\\Monday",
-                                   u"Image", FALSE, 0, WIM_COMPRESS_XPRESS, &imageFiles, nullptr));
+        for (CString& file : files) file = drives.Path(file);
+        ASSERT_EQ(0, module.Backup(host.handle(), &files, drives.Path(u"C:\\types.txt"), &categories,
+                                   drives.Path(u"D:\\Backups\\Monday"), u"Image", FALSE, 0, WIM_COMPRESS_XPRESS,
+                                   &imageFiles, nullptr));
         host.Drain();
     }
 };
@@ -56,7 +58,7 @@ TEST_F(ShortcutTest, EveryOverLengthFileGetsItsOwnShortcutBesideWhereItWas) {
         names.insert(link.substr(link.rfind('/') + 1));
         // Each points to a restored copy of its own file.
         std::string target = LinkTarget(link);
-        ASSERT_EQ(0u, target.rfind("C:\\Restore.v2\\", 0)) << target;
+        ASSERT_EQ(0u, target.rfind(drives.Path(u"C:\\Restore.v2\\").ToUtf8(), 0)) << target;
         CString targetPath = CString::FromUtf8(target);
         std::string hostTarget = drives.Host(targetPath);
         ASSERT_TRUE(HostExists(hostTarget)) << target;
@@ -77,6 +79,7 @@ TEST_F(ShortcutTest, FoldersThatDifferOnlyInCaseEachGetTheirOwnShortcut) {
     for (int i = 0; i < 9; ++i) tail += u"\\a rather long folder name";
     const std::vector<CString> files = {u"C:\\Docs" + tail + u"\\report.txt", u"C:\\DOCS" + tail + u"\\report.txt"};
     drives.Write(files[0], "in Docs");
+    if (HostExists(drives.Host(files[1]))) GTEST_SKIP() << kOneCase;
     drives.Write(files[1], "in DOCS");
     BackUpFiles(files);
 
@@ -91,8 +94,8 @@ TEST_F(ShortcutTest, FoldersThatDifferOnlyInCaseEachGetTheirOwnShortcut) {
         link = link.substr(0, link.rfind('/')) + "/report.lnk";
         ASSERT_TRUE(HostExists(link)) << link;
         const std::string target = LinkTarget(link);
-        ASSERT_EQ(0u, target.rfind("C:\\Restore\\", 0)) << target;
-        EXPECT_EQ(file.Mid(3, 4) == u"Docs" ? "in Docs" : "in DOCS", ReadHostFile(drives.Host(CString::FromUtf8(target))))
+        ASSERT_EQ(0u, target.rfind(drives.Path(u"C:\\Restore\\").ToUtf8(), 0)) << target;
+        EXPECT_EQ(file.Find(u"\\Docs\\") >= 0 ? "in Docs" : "in DOCS", ReadHostFile(drives.Host(CString::FromUtf8(target))))
             << link;
     }
 }

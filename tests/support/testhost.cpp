@@ -1,7 +1,9 @@
 // The parts of the test support that are the same on every system.
 #include "testhost.h"
+#include "tree_listing.h"
 #include "wimgapi.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -25,20 +27,21 @@ void MakeWritable(const fs::path& root) {
 }  // namespace
 
 TempDir::~TempDir() {
-    std::error_code ec;
     MakeWritable(m_path);
-    fs::remove_all(m_path, ec);
+    RemoveHostTree(m_path);
 }
 
+RootEntry::~RootEntry() { RemoveHostTree(m_path); }
+
 void WriteHostFile(const std::string& hostPath, const std::string& content) {
-    fs::create_directories(fs::path(hostPath).parent_path());
-    std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+    fs::create_directories(HostFilePath(hostPath).parent_path());
+    std::ofstream out(HostFilePath(hostPath), std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     if (!out) throw std::runtime_error("cannot write " + hostPath);
 }
 
 std::string ReadHostFile(const std::string& hostPath) {
-    std::ifstream in(hostPath, std::ios::binary);
+    std::ifstream in(HostFilePath(hostPath), std::ios::binary);
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
@@ -46,7 +49,7 @@ std::string ReadHostFile(const std::string& hostPath) {
 
 bool HostExists(const std::string& hostPath) {
     std::error_code ec;
-    return fs::exists(fs::symlink_status(hostPath, ec));
+    return fs::exists(fs::symlink_status(HostFilePath(hostPath), ec));
 }
 
 std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom, bool* crlf) {
@@ -79,17 +82,15 @@ std::vector<CString> ReadUtf16Lines(const std::string& hostPath, bool* hadBom, b
 
 std::map<std::string, std::string> TreeState(const std::string& root) {
     std::map<std::string, std::string> state;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string rel = fs::relative(entry.path(), root).string();
-        if (entry.is_directory()) {
-            state[rel] = "folder";
-        } else {
-            const auto time = entry.last_write_time().time_since_epoch().count();
-            state[rel] = std::to_string(std::hash<std::string>()(ReadHostFile(entry.path().string()))) + "@" +
-                         std::to_string(time);
-        }
-    }
+    for (auto& entry : TreeEntries(root)) state.insert(std::move(entry));
     return state;
+}
+
+std::vector<std::string> ListTree(const std::string& root, const std::vector<std::string>& skip) {
+    std::vector<std::string> lines;
+    for (const auto& entry : TreeEntries(root, skip)) lines.push_back(entry.first + " " + entry.second);
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }
 
 std::string TestDrives::Root(char letter) const {

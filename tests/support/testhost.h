@@ -4,11 +4,13 @@
 // a second process) has one implementation in unix/ and one in windows/.
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "api/qxfilemgr.h"
@@ -35,10 +37,17 @@ private:
     std::string m_path;
 };
 
+// A host path as the C++ library's file calls take it (on Windows with the
+// long-path prefix where it is long).
+std::filesystem::path HostFilePath(const std::string& hostPath);
 // Host file helpers (they bypass the platform layer on purpose).
 void WriteHostFile(const std::string& hostPath, const std::string& content);
 std::string ReadHostFile(const std::string& hostPath);
 bool HostExists(const std::string& hostPath);
+// Host paths of the entries in a host folder (also one deeper than MAX_PATH).
+std::vector<std::string> FolderEntries(const std::string& hostFolder);
+// Removes a host folder with everything below it, long paths too; false when something stays.
+bool RemoveHostTree(const std::string& hostPath);
 // Host path of a file of the project's data/ folder ("types.txt").
 std::string TestDataFile(const std::string& name);
 // A UTF-16 LE file (with or without BOM) decoded into lines, CR LF removed.
@@ -56,6 +65,10 @@ inline constexpr char kOneCase[] = "names that differ only in case are one file 
 std::vector<std::string> FilesBelow(const std::string& root, const std::string& suffix = "");
 // Every file and folder below root, by relative path, with its bytes and last-write time.
 std::map<std::string, std::string> TreeState(const std::string& root);
+
+// The Windows path of a host path (the drive table's mapping on Linux; on
+// Windows the path itself with backslashes).
+CString WindowsPathOf(const std::string& hostPath);
 
 // Drives for one test: each letter gets a folder inside a temporary tree; the
 // current directory moves to a fresh work folder so the module's relative files
@@ -82,6 +95,11 @@ public:
     // is given, then the rest of that path ("C:\a\b" -> "C/a/b" on Linux;
     // "Z/tmp/.../drive_C/a/b" on Windows, the drive's folder spelled as on disk).
     std::string RawCopyPlace(const CString& drivePath) const;
+    // Host path of the root of the drive a test drive's folder lies on, where a
+    // backup puts its exception folders: Root() on Linux; on Windows the root
+    // of the system's drive that holds the folder ("C:\"), which other tests
+    // share.
+    std::string DriveRootOf(char letter) const;
     // Host path for a drive path (C:\a\b -> <root>/a/b).
     std::string Host(const CString& drivePath) const;
     // Writes a file given by its Windows path, creating folders.
@@ -93,6 +111,20 @@ private:
     std::string m_work;
     std::string m_oldCwd;
     std::vector<std::pair<char, std::string>> m_roots;
+};
+
+// An entry a test makes at the root of a drive, which on Windows other tests
+// share (DriveRootOf): removed with everything below it at destruction.
+class RootEntry {
+public:
+    explicit RootEntry(std::string hostPath) : m_path(std::move(hostPath)) {}
+    ~RootEntry();
+    RootEntry(const RootEntry&) = delete;
+    RootEntry& operator=(const RootEntry&) = delete;
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
 };
 
 // One notification as the host saw it; strings were copied and freed.

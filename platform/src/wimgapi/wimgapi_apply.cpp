@@ -1,6 +1,6 @@
 // WIMApplyImage: announces every item of the image with its target path, then
-// extracts the image below the target folder. With WIM_FLAG_NO_APPLY nothing is
-// written: WIM_FLAG_FILEINFO then reports each item's stored metadata, and
+// extracts the image below the target folder; WIM_FLAG_FILEINFO reports each
+// item's stored metadata. With WIM_FLAG_NO_APPLY nothing is written, and
 // WIM_FLAG_VERIFY reads every file's data and checks it against its hash.
 #include <cerrno>
 #include <string>
@@ -9,7 +9,6 @@
 // Through the include path, which puts the Windows build's own first.
 #include <applied_modes.h>
 #include <apply_target.h>
-#include <extracted_files.h>
 
 #include "file_time.h"
 #include "last_error.h"
@@ -36,7 +35,6 @@ struct ApplyRun {
     // The items that wimlib would fail the whole extraction on (a name too
     // long for the host); it skips one holding a '/' by itself.
     std::vector<HostString> removeBeforeExtract{};
-    QxExtractedFiles* extracted = nullptr;  // the files the extraction is to make
 };
 
 bool BelowUnusable(const ApplyRun& run, const HostString& path) {
@@ -85,7 +83,6 @@ int AnnounceItem(const struct wimlib_dir_entry* entry, void* context) {
             run.aborted = true;
             return WIMLIB_ERR_ABORTED_BY_PROGRESS;
         }
-        if (run.extracted) run.extracted->Note(*entry, winPath);
         BOOL take = TRUE;
         DWORD answer = SendWimMessage(run.fileHandle, WIM_MSG_PROCESS, path, reinterpret_cast<LPARAM>(&take));
         if (answer != WIM_MSG_ABORT_IMAGE && run.fileInfo) {
@@ -122,8 +119,6 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
         WIMStruct* wim = image->file->wim;
         ApplyRun run{image->fileHandle, pszPath ? pszPath : u"", (dwApplyFlags & WIM_FLAG_FILEINFO) != 0,
                      ProgressReporter(image->fileHandle), apply};
-        QxExtractedFiles extracted(targetHost);
-        if (apply) run.extracted = &extracted;
 
         errno = 0;
         int ret = wimlib_iterate_dir_tree(wim, image->index, QX_HOST_TEXT(""), WIMLIB_ITERATE_DIR_TREE_FLAG_RECURSIVE,
@@ -146,14 +141,7 @@ BOOL WIMApplyImage(HANDLE hImage, PCWSTR pszPath, DWORD dwApplyFlags) {
                                        HostExtractFlags());
             savedErrno = errno;
             wimlib_register_progress_function(wim, nullptr, nullptr);
-            // No file cut short stays under its name: each is removed and named.
-            if (ret != 0) {
-                const LPARAM error = static_cast<LPARAM>(run.aborted ? ERROR_REQUEST_ABORTED
-                                                                     : SetLastErrorFromWimlib(ret, savedErrno));
-                extracted.RemoveUnfinished([&](const CString& file) {
-                    SendWimMessage(run.fileHandle, WIM_MSG_ERROR, reinterpret_cast<WPARAM>(file.GetString()), error);
-                });
-            }
+            // A failed or cancelled extraction keeps what it wrote, as Windows' WIMGAPI does.
             target.Restore();
             // Also after a failed or cancelled apply: what it wrote stays.
             if (!QxDropAppliedPrivileges(wim, image->index, targetHost, !target.Existed()))

@@ -36,9 +36,13 @@ TestDrives::~TestDrives() {
     }
 }
 
+CString WindowsPathOf(const std::string& hostPath) { return QxFromHostPath(hostPath); }
+
 CString TestDrives::Path(const CString& drivePath) const { return drivePath; }
 
 int TestDrives::FolderLevels(char) const { return 0; }
+
+std::string TestDrives::DriveRootOf(char letter) const { return Root(letter); }
 
 std::string TestDrives::RawCopyPlace(const CString& drivePath) const {
     std::string p = drivePath.ToUtf8();

@@ -12,8 +12,9 @@ namespace fs = std::filesystem;
 
 namespace qxtest {
 
-std::vector<std::string> ListTree(const std::string& root, const std::vector<std::string>& skip) {
-    std::vector<std::string> lines;
+std::vector<std::pair<std::string, std::string>> TreeEntries(const std::string& root,
+                                                             const std::vector<std::string>& skip) {
+    std::vector<std::pair<std::string, std::string>> lines;
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
@@ -27,17 +28,16 @@ std::vector<std::string> ListTree(const std::string& root, const std::vector<std
         struct stat st;
         if (lstat(full.c_str(), &st) != 0) continue;
         if (S_ISLNK(st.st_mode)) {
-            lines.push_back(rel + " link " + fs::read_symlink(full, ec).string());
+            lines.emplace_back(rel, "link " + fs::read_symlink(full, ec).string());
         } else if (S_ISDIR(st.st_mode)) {
-            lines.push_back(rel + " dir");
+            lines.emplace_back(rel, "dir");
         } else {
             size_t hash = std::hash<std::string>()(ReadHostFile(full));
-            lines.push_back(rel + " file " + std::to_string(st.st_size) + " " +
+            lines.emplace_back(rel, "file " + std::to_string(st.st_size) + " " +
                             std::to_string(st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec) + " " +
                             std::to_string(hash));
         }
     }
-    std::sort(lines.begin(), lines.end());
     return lines;
 }
 

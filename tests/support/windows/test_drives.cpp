@@ -40,6 +40,12 @@ CString SpelledOnDisk(const CString& path) {
 
 }  // namespace
 
+CString WindowsPathOf(const std::string& hostPath) {
+    CString path = CString::FromUtf8(hostPath);
+    path.Replace(u'/', u'\\');
+    return path;
+}
+
 TestDrives::TestDrives(const std::vector<std::string>& drives) {
     for (const std::string& d : drives) {
         const char letter = static_cast<char>(toupper(static_cast<unsigned char>(d[0])));
@@ -76,6 +82,8 @@ int TestDrives::FolderLevels(char letter) const {
     const std::string root = Root(letter);
     return static_cast<int>(std::count(root.begin(), root.end(), '\\'));
 }
+
+std::string TestDrives::DriveRootOf(char letter) const { return Root(letter).substr(0, 3); }
 
 std::string TestDrives::RawCopyPlace(const CString& drivePath) const {
     CString path = Path(drivePath);
