@@ -104,10 +104,12 @@ class Bench:
         return seconds, int(open(peak).read().split()[-1])
 
     def pair(self, name, ours, peer, note=""):
+        """ours and peer: (argv, cwd, prepare), or a function of the run's number giving them."""
         times = {"ours": [], "peer": []}
         peaks = {"ours": 0, "peer": 0}
-        for _ in range(self.runs):
-            for side, (argv, cwd, prepare) in (("peer", peer), ("ours", ours)):
+        for number in range(self.runs):
+            for side, job in (("peer", peer), ("ours", ours)):
+                argv, cwd, prepare = job(number) if callable(job) else job
                 seconds, kib = self.run(argv, cwd, prepare)
                 times[side].append(seconds)
                 peaks[side] = max(peaks[side], kib)
@@ -156,17 +158,22 @@ class Bench:
         peer_wim = os.path.join(peer_dir, "peer.wim")
         if not os.path.exists(os.path.join(work, "backup", "Image.wim")) or not os.path.exists(peer_wim):
             self.backup(shape, "xpress")
+        # As with raw copies, every run writes a tree of its own: each restore
+        # makes a folder named after its second, one second after the last.
         ours_target = os.path.join(work, "restore")
-        peer_target = os.path.join(peer_dir, "applied")
-        ours = ([self.prog("bench", "image"), "restore", src, work] + CATEGORIES, work,
-                lambda: shutil.rmtree(ours_target, ignore_errors=True))
-        peer = (["wimlib-imagex", "apply", peer_wim, "1", peer_target, "--unix-data"], None,
-                lambda: shutil.rmtree(peer_target, ignore_errors=True))
+        shutil.rmtree(ours_target, ignore_errors=True)
+        ours = ([self.prog("bench", "image"), "restore", src, work] + CATEGORIES, work, lambda: time.sleep(1))
+        peer = lambda n: (["wimlib-imagex", "apply", peer_wim, "1", os.path.join(peer_dir, "applied%d" % n),
+                           "--unix-data"], None, None)
         self.pair("restore-" + shape, ours, peer)
-        restored = os.path.join(ours_target, "System Recovery Files")
-        restored = os.path.join(restored, os.listdir(restored)[0], "C")
-        if subprocess.run(["diff", "-r", src, restored], stdout=subprocess.DEVNULL).returncode != 0:
-            sys.exit("the restored tree differs from the source")
+        dated = os.path.join(ours_target, "System Recovery Files")
+        for folder in os.listdir(dated):
+            if subprocess.run(["diff", "-r", src, os.path.join(dated, folder, "C")],
+                              stdout=subprocess.DEVNULL).returncode != 0:
+                sys.exit("the restored tree differs from the source")
+        shutil.rmtree(ours_target)
+        for n in range(self.runs):
+            shutil.rmtree(os.path.join(peer_dir, "applied%d" % n))
 
     def verify(self, shape):
         root, src, types = self.tree(shape)
@@ -179,19 +186,25 @@ class Bench:
         self.pair("verify-deep-" + shape, ours, peer)
 
     def raw(self, shape):
+        """Each run copies into a folder of its own: files made where others were just
+        deleted cost the file system more than files made anew (ext4's inode allocation)."""
         root, src, _ = self.tree(shape)
-        ours_dir, peer_dir = os.path.join(root, "raw"), os.path.join(root, "cp")
         listing = os.path.join(root, "files.list")
         with open(listing, "wb") as f:
             out = subprocess.run(["find", ".", "-type", "f", "-print0"], cwd=src, stdout=subprocess.PIPE, check=True)
             f.write(out.stdout)
 
-        def fresh(folder):
-            return lambda: (shutil.rmtree(folder, ignore_errors=True), os.makedirs(folder))
+        def folder(side, number):
+            path = os.path.join(root, "%s%d" % (side, number))
+            return lambda: os.makedirs(path)
 
-        ours = ([self.prog("bench", "raw"), src, ours_dir], root, fresh(ours_dir))
-        peer = (["xargs", "-0", "-a", listing, "cp", "-a", "--parents", "-t", peer_dir], src, fresh(peer_dir))
+        ours = lambda n: ([self.prog("bench", "raw"), src, os.path.join(root, "raw%d" % n)], root, folder("raw", n))
+        peer = lambda n: (["xargs", "-0", "-a", listing, "cp", "-a", "--parents", "-t", os.path.join(root, "cp%d" % n)],
+                          src, folder("cp", n))
         self.pair("raw-" + shape, ours, peer)
+        for n in range(self.runs):
+            shutil.rmtree(os.path.join(root, "raw%d" % n))
+            shutil.rmtree(os.path.join(root, "cp%d" % n))
 
     def scan(self, shape):
         root, src, types = self.tree(shape)
