@@ -278,9 +278,6 @@ private:
     // The captures, each entered in the catalog and the list log; false when one failed.
     bool CaptureEach(CQXSerialization& catalog, const std::vector<DriveEntry>& drives,
                      std::vector<std::pair<CString, CString>>& captured) {
-        int imageIndex = 1;
-        DWORD disposition = WIM_CREATE_ALWAYS;
-
         for (const DriveEntry& drive : drives) {
             const CString& driveRoot = drive.Drive;
             for (const TypeEntry& type : m_types) {
@@ -296,7 +293,9 @@ private:
                 DbgLog(OperationText(MSG_OPERATION_BACKUP_APPEND_START),
                        m_capture.AsTheHostNamesIt(m_imagePath).GetString());
                 PostOperation(MSG_OPERATION_BACKUP_APPEND_START);
-                const bool ok = m_wim->Capture(driveRoot, m_imagePath, disposition);
+                // The first capture makes the image file; the others add to it.
+                const bool ok =
+                    m_wim->Capture(driveRoot, m_imagePath, captured.empty() ? WIM_CREATE_ALWAYS : WIM_OPEN_EXISTING);
                 m_capture.taken = nullptr;
                 if (!ok) {
                     if (AskContinue())
@@ -309,12 +308,11 @@ private:
                 totalLine.Format(u"File Total Size : %llu bytes", m_capture.categoryBytes);
                 m_capture.listLog.Append(totalLine);
                 WriteFileListLog(&m_capture.listLog.lines(), m_work, !captured.empty(), FALSE);
-                disposition = WIM_OPEN_EXISTING;
                 captured.push_back({driveRoot, type.Category});
+                const int imageIndex = static_cast<int>(captured.size());  // images count from 1
                 catalog.AddImageToDrive(driveRoot, imageIndex);
                 catalog.AddImageToType(type.Category, imageIndex);
                 TieBigFilesToImage(catalog, driveRoot, type.Category, imageIndex);
-                ++imageIndex;
             }
             CopyFileListLog(kBackupLogCopy, driveRoot, m_work);
         }

@@ -26,6 +26,11 @@ struct WimgapiFixture : ::testing::Test {
     }
 
     std::string Host(const CString& path) const { return drives.Host(path); }
+    // Whether a capture offered the item to the callbacks.
+    bool Offered(const CString& path) const {
+        const std::vector<CString> offered = recorder.Paths(WIM_MSG_PROCESS);
+        return std::find(offered.begin(), offered.end(), path) != offered.end();
+    }
     // The path WIMGAPI is given for a drive path (on Windows inside the drive's folder).
     CString P(const CString& drivePath) const { return drives.Path(drivePath); }
 

@@ -1,6 +1,5 @@
 // WIMSetImageInformation and WIMGetImageInformation: an image's name and
 // description as the <IMAGE> XML of WIMGAPI (UTF-16 LE with a byte-order mark).
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
