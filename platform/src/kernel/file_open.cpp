@@ -19,7 +19,8 @@ bool MayCreate(DWORD disposition) {
 bool Truncates(DWORD disposition) { return disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING; }
 
 // open(2) for the access: writers open read-write where they may, so that the
-// share-mode locks can be taken; non-blocking so that no FIFO stalls us.
+// share-mode locks can be taken; non-blocking so that no FIFO stalls us
+// before it is refused.
 int OpenFor(const std::string& path, const QxAccess& access, int extra, mode_t mode) {
     int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY | extra;
     if (!access.write) return open(path.c_str(), flags | O_RDONLY, mode);
@@ -85,7 +86,8 @@ int QxOpenFile(const QxHostPath& path, const QxOpenRequest& request, bool* exist
             return fail(refused);
         }
     }
-    fcntl(fd, F_SETFL, extra);  // O_APPEND or nothing: the opening O_NONBLOCK goes
+    // The opening O_NONBLOCK stays: the file is a regular one, whose reads
+    // and writes Linux never makes non-blocking.
     if (!QxAcquireShareMode(fd, request.access, request.shareMode)) {
         close(fd);
         if (created) unlink(path.path.c_str());
