@@ -19,6 +19,8 @@ struct CaptureRun {
     HostString ownHostPath;  // the image file itself is never captured into itself
     // Other drives and mounted file systems below the source are not part of this drive.
     std::unordered_set<HostString> rootsLeftOut;
+    HostString scanned;  // the item being offered, in its scanned form
+    ScannedPaths winPaths{sourceWin};
     bool aborted = false;
 };
 
@@ -41,7 +43,8 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
     try {
         switch (msg) {
             case WIMLIB_PROGRESS_MSG_TEST_FILE_EXCLUSION: {
-                const HostString path = ScannedForm(info->test_file_exclusion.path);
+                ScannedFormInto(info->test_file_exclusion.path, run.scanned);
+                const HostString& path = run.scanned;
                 const bool otherVolume = !run.rootsLeftOut.empty() && run.rootsLeftOut.count(path);
                 if (path == run.ownHostPath || otherVolume) {
                     info->test_file_exclusion.will_exclude = true;
@@ -49,17 +52,17 @@ enum wimlib_progress_status OnCaptureProgress(enum wimlib_progress_msg msg, unio
                 }
                 const HostChar* relative = RelativeToSource(run, path);
                 if (!relative) break;
-                CString winPath = JoinWindowsPath(run.sourceWin, relative);
+                const WCHAR* winPath = run.winPaths.Join(relative);
                 BOOL take = TRUE;
-                if (SendWimMessage(run.fileHandle, WIM_MSG_PROCESS, reinterpret_cast<WPARAM>(winPath.GetString()),
+                if (SendWimMessage(run.fileHandle, WIM_MSG_PROCESS, reinterpret_cast<WPARAM>(winPath),
                                    reinterpret_cast<LPARAM>(&take)) == WIM_MSG_ABORT_IMAGE)
                     return Abort(run);
                 info->test_file_exclusion.will_exclude = !take;
                 // A wanted item whose name the image cannot hold is left out (with what
                 // is below it) and reported; the rest of the image goes on.
-                if (take && !IsStorableName(relative)) {
+                if (take && !run.winPaths.Storable()) {
                     info->test_file_exclusion.will_exclude = true;
-                    if (SendWimMessage(run.fileHandle, WIM_MSG_ERROR, reinterpret_cast<WPARAM>(winPath.GetString()),
+                    if (SendWimMessage(run.fileHandle, WIM_MSG_ERROR, reinterpret_cast<WPARAM>(winPath),
                                        ERROR_NO_UNICODE_TRANSLATION) == WIM_MSG_ABORT_IMAGE)
                         return Abort(run);
                 }
@@ -104,7 +107,7 @@ HANDLE WIMCaptureImage(HANDLE hWim, PCWSTR pszPath, DWORD dwCaptureFlags) {
         }
         HostString sourceHost;
         if (!HostPathOf(pszPath, sourceHost)) return nullptr;
-        CaptureRun run{hWim, ScannedForm(sourceHost), pszPath, ScannedForm(file->hostPath), {}};
+        CaptureRun run{hWim, ScannedForm(sourceHost), pszPath, ScannedForm(file->hostPath), {}, {}};
         run.rootsLeftOut = RootsLeftOut(run.sourceHost);
 
         int addFlags = WIMLIB_ADD_FLAG_TEST_FILE_EXCLUSION | HostCaptureFlags() |

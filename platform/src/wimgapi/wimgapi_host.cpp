@@ -59,13 +59,11 @@ bool HostPathOf(LPCWSTR winPath, HostString& hostPath) {
     return false;
 }
 
-HostString ScannedForm(HostStringView path) {
-    std::string out;
-    out.reserve(path.size());
+void ScannedFormInto(HostStringView path, HostString& out) {
+    out.clear();
     for (char c : path)
         if (c != '/' || out.empty() || out.back() != '/') out += c;
     while (out.size() > 1 && out.back() == '/') out.pop_back();
-    return out;
 }
 
 // The mode bits and the extended attributes (user.DOSATTRIB: hidden, system,

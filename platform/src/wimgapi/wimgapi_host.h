@@ -37,8 +37,14 @@ bool IsHostSeparator(HostChar c);
 // Host path of a Windows path, or false with the last error set.
 bool HostPathOf(LPCWSTR winPath, HostString& hostPath);
 // A host path as wimlib names it while scanning: separators collapsed, no
-// trailing one (Windows: without the long-path prefix).
-HostString ScannedForm(HostStringView path);
+// trailing one (Windows: without the long-path prefix). Into out, whose
+// storage a scan reuses for every item.
+void ScannedFormInto(HostStringView path, HostString& out);
+inline HostString ScannedForm(HostStringView path) {
+    HostString out;
+    ScannedFormInto(path, out);
+    return out;
+}
 
 // The capture's settings of wimlib for this system (what travels beside the
 // image's own attributes) and the apply's.

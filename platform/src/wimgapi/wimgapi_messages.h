@@ -12,6 +12,25 @@
 // separators of relative are dropped.
 CString JoinWindowsPath(const CString& base, const HostChar* relative);
 
+// JoinWindowsPath for each item of a scan, which offers the items of a folder
+// one after another: the folder's part of the path is converted once for all.
+class ScannedPaths {
+public:
+    explicit ScannedPaths(const CString& base);
+    // The path of relative, valid until the next call.
+    const WCHAR* Join(const HostChar* relative);
+    // False when the last path joined holds a name the image cannot hold.
+    bool Storable() const;
+
+private:
+    std::u16string m_base;        // with its trailing backslash
+    HostString m_folder;          // the folder part of the last relative path
+    std::u16string m_folderPath;  // its Windows path, with its trailing backslash
+    bool m_folderStorable = true;
+    const HostChar* m_leaf = nullptr;
+    std::u16string m_path;
+};
+
 // WIM_MSG_PROGRESS with the percent of the running call, sent only when it changes.
 class ProgressReporter {
 public:

@@ -38,18 +38,16 @@ bool HostPathOf(LPCWSTR winPath, HostString& hostPath) {
 
 // wimlib scans the NT path of the source and names each item with the
 // long-path prefix ("\\?\C:\a\b").
-HostString ScannedForm(HostStringView path) {
+void ScannedFormInto(HostStringView path, HostString& out) {
     if (path.substr(0, kPrefixLength) == kLongPathPrefix || path.substr(0, kPrefixLength) == kNtPathPrefix)
         path.remove_prefix(kPrefixLength);
-    HostString out;
-    out.reserve(path.size());
+    out.clear();
     for (wchar_t c : path) {
         if (c == L'/') c = L'\\';
         if (c != L'\\' || out.size() < 2 || out.back() != L'\\') out += c;
     }
     const bool driveRoot = out.size() == 3 && out[1] == L':';
     while (out.size() > 1 && out.back() == L'\\' && !driveRoot) out.pop_back();
-    return out;
 }
 
 int HostCaptureFlags() { return WIMLIB_ADD_FLAG_NO_ACLS; }
