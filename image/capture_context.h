@@ -74,6 +74,7 @@ struct CaptureContext {
     CString splitTemplate;            // first part's path, until the first split message
     std::vector<CString> imageFiles;  // image file and part paths of the backup
     const TakenItems* taken = nullptr; // what the running capture of a backup takes
+    std::u16string offered;            // the item the capture offers, its storage kept for the next
     const std::vector<CString>* listed = nullptr;  // the backup's listed files, by index, to name them
     std::vector<FileMarks> marks;                   // per listed file
     const HeldFiles* held = nullptr;  // the backup's files checked for writers ahead of the captures

@@ -33,6 +33,6 @@ void HeldFiles::Run() {
 }
 
 bool HeldFiles::IsHeld(uint32_t file, const CString& path) const {
-    const uint8_t answer = file < m_fileCount ? m_answers[file].load(std::memory_order_acquire) : kUnknown;
+    const uint8_t answer = file < m_fileCount ? m_answers[file].load(std::memory_order_acquire) : uint8_t(kUnknown);
     return answer == kUnknown ? HeldAgainstReaders(path) : answer == kHeld;
 }

@@ -47,9 +47,8 @@ public:
         if (!text || !*text) return WIM_MSG_SUCCESS;
         BOOL ignored = TRUE;
         BOOL* take = lParam ? reinterpret_cast<BOOL*>(lParam) : &ignored;
-        const CString path = text;
-        if (g_nOperation == OP_RESTORE) OnRestoreItem(path, take);
-        else if (g_nOperation == OP_BACKUP) return OnBackupItem(path, take);
+        if (g_nOperation == OP_RESTORE) OnRestoreItem(text, take);
+        else if (g_nOperation == OP_BACKUP) return OnBackupItem(text, take);
         return WIM_MSG_SUCCESS;
     }
 
@@ -138,11 +137,12 @@ private:
     // without read sharing stops the capture. Most items offered are not
     // taken, so the path is upper-cased only for those that are. Each file or
     // piece taken is marked for the listed file it stands for.
-    DWORD OnBackupItem(const CString& path, BOOL* take) {
+    DWORD OnBackupItem(const WCHAR* text, BOOL* take) {
         *take = FALSE;
         try {
             if (!c.taken) return WIM_MSG_SUCCESS;
-            const TakenItems::Item* item = c.taken->Find(path.str());
+            c.offered.assign(text);
+            const TakenItems::Item* item = c.taken->Find(c.offered);
             if (!item) return WIM_MSG_SUCCESS;
             FileMarks* marks = MarksOf(item->file);
             if (marks && marks->leftOut) return WIM_MSG_SUCCESS;
@@ -151,6 +151,7 @@ private:
                 if (marks) ++marks->standInsTaken;
                 return WIM_MSG_SUCCESS;
             }
+            const CString path = text;
             PostProgressPath(path);
             const CString upperPath = UpperCase(path);
             if (item->kind == TakenItems::Kind::File) {
