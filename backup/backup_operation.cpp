@@ -15,6 +15,7 @@
 #include "services/run_journal.h"
 #include "backup/backup_account.h"
 #include "backup/capture_selection.h"
+#include "backup/entries_ahead.h"
 #include "backup/excluded_path.h"
 #include "backup/file_preparation.h"
 #include "backup/on_disk_names.h"
@@ -147,11 +148,16 @@ private:
         const ULONGLONG threshold = m_req.splitImage ? m_splitBytes : ~0ULL;
         LogIgnoredExclusions();
 
+        EntriesAhead entries(*m_req.fileList);
+        size_t filesToCome = m_req.fileList->size();
         for (const CString& listed : *m_req.fileList) {
+            --filesToCome;
             if (!AskContinue()) return false;
+            DiskEntry entry;
+            const bool there = entries.Next(&entry);
             CString sourcePath, link;
             ULONGLONG size = 0;
-            const bool found = m_names.Find(listed, &sourcePath, &size, &link);
+            const bool found = m_names.Find(listed, there ? &entry : nullptr, &sourcePath, &size, &link);
             bool again = false;
             const uint32_t file = m_account.Enter(sourcePath, &again);
             if (again) continue;  // the same file, listed before
@@ -190,7 +196,7 @@ private:
                 }
                 m_overLength[current] = sourcePath;
             }
-            const FileNode& node = EnterFile(catalog, current, category, size, threshold, *m_journal);
+            const FileNode& node = EnterFile(catalog, current, category, size, threshold, *m_journal, filesToCome);
             m_selection.Enter(node, file);
             m_account.Expect(file, node.splitPathArray.empty() ? 1 : static_cast<uint32_t>(node.splitPathArray.size()),
                              size);

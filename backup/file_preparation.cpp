@@ -49,7 +49,7 @@ CString CategoryOfExtension(CQXSerialization& catalog, const CString& extension)
 }
 
 const FileNode& EnterFile(CQXSerialization& catalog, const CString& path, const CString& category, ULONGLONG size,
-                          ULONGLONG bigFileThreshold, RunJournal& journal) {
+                          ULONGLONG bigFileThreshold, RunJournal& journal, size_t filesToCome) {
     FileNode node;
     node.suszPath = path;
     node.Extension = ExtensionOf(path);
@@ -77,5 +77,7 @@ const FileNode& EnterFile(CQXSerialization& catalog, const CString& path, const 
         node.IndexofImage.push_back(record.iOrder);
     }
     catalog.AddFileToDrive(std::move(node));
-    return catalog.FindDrive(DriveRootOf(path))->arFileList.back();
+    std::vector<FileNode>& files = catalog.FindDrive(DriveRootOf(path))->arFileList;
+    if (files.size() == 1) files.reserve(1 + filesToCome);
+    return files.back();
 }

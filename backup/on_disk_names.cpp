@@ -30,15 +30,14 @@ const OnDiskNames::Folder& OnDiskNames::FolderOf(const CString& folder) {
     return m_folders.emplace(folder.str(), entry).first->second;
 }
 
-bool OnDiskNames::Find(const CString& path, CString* stored, ULONGLONG* size, CString* link) {
+bool OnDiskNames::Find(const CString& path, const DiskEntry* entry, CString* stored, ULONGLONG* size,
+                       CString* link) {
     *stored = path;
     const int at = path.ReverseFind(u'\\');
-    WIN32_FIND_DATAW found;
-    if (at < 2 || path[1] != u':' || !EntryOf(path, &found) || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
+    if (at < 2 || path[1] != u':' || !entry || (entry->attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     const Folder& folder = FolderOf(path.Left(at));
-    *stored = folder.stored + u"\\" + found.cFileName;
-    *size = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    *link = !folder.link.IsEmpty() ? folder.link : IsLink(found) ? *stored : CString();
+    *stored = folder.stored + u"\\" + entry->name;
+    *size = entry->size;
+    *link = !folder.link.IsEmpty() ? folder.link : (entry->attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? *stored : CString();
     return true;
 }

@@ -9,15 +9,17 @@
 #include <unordered_map>
 
 #include "atlstr.h"
+#include "backup/disk_names.h"
 
 class OnDiskNames {
 public:
-    // Looks up the file at path ("X:\..." form): *stored receives path with its
-    // drive letter upper-cased and every name as it is stored, *size the
-    // file's size, *link the first entry on the way (the file included) that
-    // is a link or mount point, or nothing. False, with *stored = path, when
-    // no file is found there.
-    bool Find(const CString& path, CString* stored, ULONGLONG* size, CString* link);
+    // Names the file at path ("X:\..." form), whose own directory entry the
+    // caller looked up (FindNamedEntry; nullptr when there is none): *stored
+    // receives path with its drive letter upper-cased and every name as it is
+    // stored, *size the file's size, *link the first entry on the way (the
+    // file included) that is a link or mount point, or nothing. False, with
+    // *stored = path, when no file is found there.
+    bool Find(const CString& path, const DiskEntry* entry, CString* stored, ULONGLONG* size, CString* link);
 
 private:
     struct Folder {

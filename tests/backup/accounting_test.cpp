@@ -66,6 +66,15 @@ TEST_F(Accounting, EveryListedFileIsStoredOrNamedWhateverStandsForItAndWhateverT
     leftOutTraps.push_back(CString(u"C:\\Users\\ann\\Documents\\") + CString::FromUtf8(badName));
 #endif
     for (const CString& trap : {secret, gone}) files.push_back(trap);
+    // More files than the backup looks up ahead at a time, every third missing.
+    std::set<std::u16string> bulkStored, bulkMissing;
+    for (int i = 0; i < 2500; ++i) {
+        CString path;
+        path.Format(u"C:\\Users\\ann\\Bulk\\note%d.txt", i);
+        if (i % 3) drives.Write(path, "note");
+        (i % 3 ? bulkStored : bulkMissing).insert(path.str());
+        files.push_back(path);
+    }
     files.insert(files.end(), leftOutTraps.begin(), leftOutTraps.end());
     files.push_back(u"C:\\USERS\\ann\\Documents\\report.doc");  // listed again, in other letter case
     // Texts found in the stand-ins' paths (an exception copy, pieces), a private folder, and an empty entry.
@@ -80,8 +89,10 @@ TEST_F(Accounting, EveryListedFileIsStoredOrNamedWhateverStandsForItAndWhateverT
     std::set<std::u16string> stored;
     for (const SampleFile& f : tree.files)
         if (f.category != u"OTHERS") stored.insert(f.path.str());
-    const std::set<std::u16string> excluded{secret.str()}, noCategory{P(u"C:\\Users\\ann\\setup.bin").str()},
-        missing{gone.str()};
+    stored.insert(bulkStored.begin(), bulkStored.end());
+    std::set<std::u16string> missing{bulkMissing};
+    missing.insert(gone.str());
+    const std::set<std::u16string> excluded{secret.str()}, noCategory{P(u"C:\\Users\\ann\\setup.bin").str()};
     std::set<std::u16string> leftOut;
     for (const CString& trap : leftOutTraps) leftOut.insert(trap.str());
     EXPECT_EQ(excluded, Noted(posted, QXFM_OPERATION_FILE_EXCLUDED));
