@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -59,6 +60,7 @@ TEST(Registry, ValuesComeBackByNameAndGoWhenDeletedInTheirNamespaceOnly) {
     HKEY other = Open(u"Software\\QXFileMgr\\RegistryTest");
     EXPECT_TRUE(Values(other).empty());
     RegCloseKey(other);
+    std::filesystem::remove_all(QxObjectNamespaceDir());  // the key the look made
     setenv("QXFM_NAMESPACE", ns.c_str(), 1);
 
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueW(key, longName.c_str()));
