@@ -69,10 +69,11 @@ bool CRawBackupFolder::Keep() {
         }
         name.Format(u"%s%s (%d)", m_destination.GetString(), m_stamp.GetString(), n);
     }
-    // The journal names only what has moved away: its replay removes nothing.
+    // The journal names only what has moved away: it goes without a replay.
     m_path = WithBackslash(name);
     m_madeLevels.clear();
-    Remove();
+    m_journal.Drop();
+    m_started = m_open = false;
     return true;
 }
 

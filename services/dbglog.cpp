@@ -59,8 +59,9 @@ void CloseStream(LogWriter& writer) {
     writer.stream = nullptr;
 }
 
-// One entry: time stamp line, then the message and its line break. Each entry
-// is flushed whole, so two writers appending to one file never split an entry.
+// One entry: time stamp line, then the message and its line break. The stream
+// appends, and each entry is flushed whole, so two writers appending to one
+// file never split an entry.
 // The text goes out as UTF-8 bytes: the runtime's own conversion of a text
 // stream (the C locale) has no characters beyond Latin-1 and would drop the
 // rest of a message that holds one.
@@ -75,7 +76,6 @@ void WriteEntry(LogWriter& writer, const CString& path, const WCHAR* format, va_
             SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
             if (!OpenForAppend(writer, path)) return;
         }
-        fseek(writer.stream, 0, SEEK_END);
         fputs(LocalTimeText(u"[%Y-%m-%d %H%M%S]\n").ToUtf8().c_str(), writer.stream);
         fputs(CString(writer.message).ToUtf8().c_str(), writer.stream);
         fflush(writer.stream);

@@ -254,6 +254,10 @@ bool RunJournal::Replay() {
     if (committed && !MoveCommitted()) return false;
     RemoveMade();
     RestoreFolderTimes();
+    return Drop();
+}
+
+bool RunJournal::Drop() {
     m_file.reset();
     m_entries.clear();
     return DeleteFileForced(m_path);

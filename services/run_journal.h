@@ -53,6 +53,9 @@ public:
     // Carries out the journal and deletes it. False when a committed move
     // failed: the journal then stays for the next replay, with all it names.
     bool Replay();
+    // Deletes the journal without carrying it out, once what it names has
+    // moved out of its reach: there is nothing left to undo.
+    bool Drop();
 
     // Replays the journal a run left in folder, if there is one, acting only
     // on what a run makes. False when it could not be carried out completely.

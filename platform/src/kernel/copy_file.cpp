@@ -58,9 +58,9 @@ BOOL Copy(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     read.shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
     int src = QxOpenFile(source, read, nullptr, &error);
     if (src < 0) return QxFail(error);
-    struct stat st;
+    struct statx st;
     QxFileInfo info;
-    if (fstat(src, &st) != 0 || !QxQueryFileInfoFd(src, info)) {
+    if (!QxQueryFileInfoFd(src, info, &st)) {
         int err = errno;
         close(src);
         return QxFail(QxWin32FromErrno(err));
@@ -80,8 +80,9 @@ BOOL Copy(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     bool ok = CopyContent(src, dst);
     int err = errno;
     if (ok) {
-        timespec times[2] = {st.st_atim, st.st_mtim};
-        ok = fchmod(dst, st.st_mode & 07777) == 0 && futimens(dst, times) == 0;
+        const timespec times[2] = {{st.stx_atime.tv_sec, st.stx_atime.tv_nsec},
+                                   {st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec}};
+        ok = fchmod(dst, st.stx_mode & 07777) == 0 && futimens(dst, times) == 0;
         err = errno;
         // A new file got its DOS bits when it was made; one of none has nothing to mark.
         if (existed || dosBits) QxWriteDosBitsFd(dst, dosBits);

@@ -130,11 +130,12 @@ bool QxQueryFileInfo(int dirfd, const char* name, QxFileInfo& info, bool isDrive
     return true;
 }
 
-bool QxQueryFileInfoFd(int fd, QxFileInfo& info) {
+bool QxQueryFileInfoFd(int fd, QxFileInfo& info, struct statx* raw) {
     struct statx st;
     if (statx(fd, "", AT_EMPTY_PATH, kStatxMask, &st) != 0) return false;
     DWORD bits = CarriesDosBits(st.stx_mode) ? ReadDosBitsFd(fd) : 0;
     Fill(st, bits, true, info);
+    if (raw) *raw = st;
     return true;
 }
 

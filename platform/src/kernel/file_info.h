@@ -2,6 +2,7 @@
 // the host's metadata and the DOS bits kept in the "user.DOSATTRIB" attribute.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
@@ -27,8 +28,9 @@ struct QxFileInfo {
 // final symlink. A drive root is never reported as a mount point. False with
 // errno set when the entry cannot be read.
 bool QxQueryFileInfo(int dirfd, const char* name, QxFileInfo& info, bool isDriveRoot = false);
-// The same for an open descriptor.
-bool QxQueryFileInfoFd(int fd, QxFileInfo& info);
+// The same for an open descriptor; *raw, when given, receives the host's
+// own answer (times to the nanosecond).
+bool QxQueryFileInfoFd(int fd, QxFileInfo& info, struct statx* raw = nullptr);
 
 // Stores the DOS bits (removes the attribute for 0). A file system that takes
 // no user attributes is not an error: read-only lives in the mode bits.

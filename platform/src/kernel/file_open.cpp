@@ -88,7 +88,7 @@ int QxOpenFile(const QxHostPath& path, const QxOpenRequest& request, bool* exist
     }
     // The opening O_NONBLOCK stays: the file is a regular one, whose reads
     // and writes Linux never makes non-blocking.
-    if (!QxAcquireShareMode(fd, request.access, request.shareMode)) {
+    if (!QxAcquireShareMode(fd, request.access, request.shareMode, created)) {
         close(fd);
         if (created) unlink(path.path.c_str());
         return fail(ERROR_SHARING_VIOLATION);

@@ -63,9 +63,12 @@ bool Read(const std::string& hostDir, const struct stat& st, FolderNames& f) {
 
 }  // namespace
 
-QxNoCaseMatch QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found) {
+QxNoCaseMatch QxFindNameNoCase(const std::string& hostDir, const std::string& name, std::string& found,
+                               const struct stat* dirStat) {
     struct stat st;
-    if (stat(hostDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return QxNoCaseMatch::None;
+    if (dirStat) st = *dirStat;
+    else if (stat(hostDir.c_str(), &st) != 0) return QxNoCaseMatch::None;
+    if (!S_ISDIR(st.st_mode)) return QxNoCaseMatch::None;
     std::lock_guard<std::mutex> lock(g_mutex);
     if (!Matches(g_folder, st) && !Read(hostDir, st, g_folder)) return QxNoCaseMatch::None;
     const std::string key = UpperKey(name);

@@ -140,9 +140,10 @@ bool QxMapResolved(const QxResolvedPath& win, QxHostPath& out, DWORD* error, boo
         out.path = std::move(full);
         return true;
     }
-    if (errno == ENOENT && IsDir(parentDir)) {
+    struct stat parentStat;
+    if (errno == ENOENT && stat(parentDir.c_str(), &parentStat) == 0 && S_ISDIR(parentStat.st_mode)) {
         std::string actual;
-        QxNoCaseMatch match = QxFindNameNoCase(parentDir, parts.back(), actual);
+        QxNoCaseMatch match = QxFindNameNoCase(parentDir, parts.back(), actual, &parentStat);
         if (match == QxNoCaseMatch::Several) return fail(ERROR_CANT_RESOLVE_FILENAME);
         out.exists = match == QxNoCaseMatch::One;
         out.path = parent + "/" + (out.exists ? actual : parts.back());

@@ -7,9 +7,10 @@
 namespace {
 
 constexpr off_t kBase = off_t(1) << 62;
-// Ordered so that the commonest open, a reader that shares only reading (as a
-// backup checks a file), locks one run of slots and checks one other run.
-enum Slot : int { kHasRead, kDeniesWrite, kDeniesDelete, kDeniesRead, kHasWrite, kHasDelete, kSlotCount };
+// Ordered so that the commonest opens lock one run of slots and check one
+// other run: a reader that shares only reading (as a backup checks a file)
+// and one that also shares writing (as a copy reads its source).
+enum Slot : int { kHasRead, kDeniesDelete, kDeniesWrite, kDeniesRead, kHasDelete, kHasWrite, kSlotCount };
 
 unsigned Bit(Slot slot) { return 1u << slot; }
 
@@ -58,7 +59,7 @@ bool Taken(int fd, unsigned slots) {
 
 }  // namespace
 
-bool QxAcquireShareMode(int fd, const QxAccess& access, DWORD shareMode) {
+bool QxAcquireShareMode(int fd, const QxAccess& access, DWORD shareMode, bool created) {
     if (!access.read && !access.write && !access.remove) return true;  // no data access: nothing to share
     // The slots this open locks, and those where another open's lock conflicts with it.
     unsigned held = 0, conflicting = 0;
@@ -70,9 +71,11 @@ bool QxAcquireShareMode(int fd, const QxAccess& access, DWORD shareMode) {
     add(access.write, !(shareMode & FILE_SHARE_WRITE), kHasWrite, kDeniesWrite);
     add(access.remove, !(shareMode & FILE_SHARE_DELETE), kHasDelete, kDeniesDelete);
     // Lock first, check after: of two racing opens that conflict, at least the
-    // later checker sees the other's lock, so both can never succeed.
+    // later checker sees the other's lock, so both can never succeed. The
+    // check is left out for a file this open has just made: no other open can
+    // hold it but one in the instant between making and locking it.
     if (!Lock(fd, held)) return errno == EBADF;  // not readable: not tracked
-    if (Taken(fd, conflicting)) {
+    if (!created && Taken(fd, conflicting)) {
         UnlockAll(fd);
         errno = EBUSY;
         return false;

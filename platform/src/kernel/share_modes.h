@@ -12,8 +12,9 @@ struct QxAccess {
 };
 
 // Registers the open fd (which must be readable) with its access and share
-// mode; false when another open conflicts (ERROR_SHARING_VIOLATION).
-bool QxAcquireShareMode(int fd, const QxAccess& access, DWORD shareMode);
+// mode; false when another open conflicts (ERROR_SHARING_VIOLATION). created:
+// the open has just made the file (O_EXCL), which is then not checked.
+bool QxAcquireShareMode(int fd, const QxAccess& access, DWORD shareMode, bool created);
 
 // True when no open of the file denies deleting it (fd: any open of it).
 bool QxShareAllowsDelete(int fd);
