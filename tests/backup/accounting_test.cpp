@@ -69,8 +69,9 @@ TEST_F(Accounting, EveryListedFileIsStoredOrNamedWhateverStandsForItAndWhateverT
     // More files than the backup looks up ahead at a time, every third missing.
     std::set<std::u16string> bulkStored, bulkMissing;
     for (int i = 0; i < 2500; ++i) {
-        CString path;
-        path.Format(u"C:\\Users\\ann\\Bulk\\note%d.txt", i);
+        CString name;
+        name.Format(u"C:\\Users\\ann\\Bulk\\note%d.txt", i);
+        const CString path = P(name);
         if (i % 3) drives.Write(path, "note");
         (i % 3 ? bulkStored : bulkMissing).insert(path.str());
         files.push_back(path);
