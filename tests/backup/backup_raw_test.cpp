@@ -27,6 +27,7 @@ TEST_F(BackupRawTest, CopiesEachFileBelowTheTimeStampedFolderByDriveAndPath) {
     EXPECT_EQ(ReadHostFile(stamp + "/" + b), "bravo");
     EXPECT_EQ(ReadHostFile(stamp + "/" + c), "charlie");
     EXPECT_EQ(FilesBelow(stamp), Sorted({a, b, c, "SourceFileList.log"}));
+    EXPECT_FALSE(HostExists(drives.Host(u"D:\\backup\\BackupRaw.journal")));  // the kept folder needs none
 
     // The list log: UTF-16 LE with BOM, one path per CR LF line, as listed.
     bool bom = false, crlf = false;
