@@ -3,9 +3,7 @@
 #include "services/file_utils.h"
 #include "services/path_parts.h"
 
-namespace {
-
-bool EntryAt(const CString& path, DiskEntry* entry) {
+bool LookUpDiskEntry(const CString& path, DiskEntry* entry) {
     WIN32_FIND_DATAW data;
     if (!FindNamedEntry(WithLongPathPrefix(path), &data)) return false;
     entry->name = data.cFileName;
@@ -13,8 +11,6 @@ bool EntryAt(const CString& path, DiskEntry* entry) {
     entry->size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }
-
-}  // namespace
 
 bool CDiskNames::Lookup(const CString& fullPath, std::vector<DiskEntry>* levels) {
     levels->clear();
@@ -34,14 +30,14 @@ bool CDiskNames::Lookup(const CString& fullPath, std::vector<DiskEntry>* levels)
             level += u"\\" + given[i];
             if (i < known) continue;
             DiskEntry entry;
-            if (!EntryAt(level, &entry)) return false;
+            if (!LookUpDiskEntry(level, &entry)) return false;
             m_given.push_back(given[i]);
             m_entries.push_back(entry);
         }
         m_folder = folder;
     }
     DiskEntry file;
-    if (!EntryAt(fullPath, &file)) return false;
+    if (!LookUpDiskEntry(fullPath, &file)) return false;
     *levels = m_entries;
     levels->push_back(file);
     return true;

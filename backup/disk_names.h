@@ -11,6 +11,9 @@ struct DiskEntry {
     ULONGLONG size = 0;
 };
 
+// The directory entry of path itself (FindNamedEntry); false when there is none.
+bool LookUpDiskEntry(const CString& path, DiskEntry* entry);
+
 // Looks full paths ("C:\a\b\c.txt") up level by level and keeps the folder
 // levels of the last one: the files of one folder, listed one after another,
 // cost one look-up each.

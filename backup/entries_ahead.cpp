@@ -1,21 +1,11 @@
 #include "backup/entries_ahead.h"
 
-#include "services/file_utils.h"
-#include "services/path_parts.h"
+#include <algorithm>
 
 namespace {
 
 const size_t kAhead = 1024;  // entries held at most: memory stays flat however long the list
 const size_t kBatch = 64;    // entries ready before a waiting taker is woken
-
-bool LookUp(const CString& path, DiskEntry* entry) {
-    WIN32_FIND_DATAW data;
-    if (!FindNamedEntry(WithLongPathPrefix(path), &data)) return false;
-    entry->name = data.cFileName;
-    entry->attributes = data.dwFileAttributes;
-    entry->size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return true;
-}
 
 }  // namespace
 
@@ -49,7 +39,7 @@ void EntriesAhead::Run() {
                 if (m_stop) return;
             }
             Slot& slot = m_ring[i % m_ring.size()];
-            slot.found = LookUp(m_paths[i], &slot.entry);
+            slot.found = LookUpDiskEntry(m_paths[i], &slot.entry);
             bool wake;
             {
                 const std::lock_guard<std::mutex> lock(m_lock);
@@ -85,7 +75,7 @@ bool EntriesAhead::Next(DiskEntry* entry) {
         found = slot.found;
         *entry = std::move(slot.entry);
     } else {
-        found = i < m_paths.size() && LookUp(m_paths[i], entry);
+        found = i < m_paths.size() && LookUpDiskEntry(m_paths[i], entry);
     }
     bool wake;
     {
