@@ -1,6 +1,7 @@
 #include "backup/raw_copy.h"
 
-#include <set>
+#include <string>
+#include <unordered_set>
 
 #include "services/dbglog.h"
 #include "services/file_utils.h"
@@ -90,7 +91,7 @@ RawCopyResult RawCopy(std::vector<CString>* paths, CRawBackupFolder& backupFolde
     std::vector<DiskEntry> levels;
     TargetFolder folder;
     VolumeRoom room;
-    std::set<CString> copied;  // sources copied, as on disk
+    std::unordered_set<std::u16string> copied;  // sources copied, as on disk
     for (const CString& source : sources) {
         const CString fullSource = NormalFullPathOf(source);
         if (!diskNames.Lookup(fullSource, &levels)) {
@@ -136,7 +137,7 @@ RawCopyResult RawCopy(std::vector<CString>* paths, CRawBackupFolder& backupFolde
         }
         from = WithLongPathPrefix(from + levels.back().name);
         to = WithLongPathPrefix(to + levels.back().name);
-        if (copied.count(from)) continue;  // listed once more
+        if (copied.count(from.str())) continue;  // listed once more
 
         if (!room.Fits(target, levels.back().size)) {
             ReportErrorPath(MSG_ERROR_COPYDATA_NOSPACE_FAILED, source);
@@ -147,7 +148,7 @@ RawCopyResult RawCopy(std::vector<CString>* paths, CRawBackupFolder& backupFolde
             ReportErrorPath(MSG_ERROR_COPYDATA_FAILED, source);
             continue;
         }
-        copied.insert(from);
+        copied.insert(from.str());
         PostProgressPath(from);
         DbgLog(u"Copy %s to %s successfully!", from.GetString(), to.GetString());
         if (!AskContinue()) return RAW_COPY_STOPPED;
