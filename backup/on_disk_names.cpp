@@ -1,14 +1,8 @@
 #include "backup/on_disk_names.h"
 
-#include "services/file_utils.h"
-#include "services/path_parts.h"
-
 namespace {
 
-// The directory entry of path itself, never one its name matches as a pattern.
-bool EntryOf(const CString& path, WIN32_FIND_DATAW* found) { return FindNamedEntry(WithLongPathPrefix(path), found); }
-
-bool IsLink(const WIN32_FIND_DATAW& entry) { return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+bool IsLink(const DiskEntry& entry) { return (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
 }  // namespace
 
@@ -17,12 +11,12 @@ const OnDiskNames::Folder& OnDiskNames::FolderOf(const CString& folder) {
     if (cached != m_folders.end()) return cached->second;
     Folder entry;
     const int at = folder.ReverseFind(u'\\');
-    WIN32_FIND_DATAW found;
+    DiskEntry found;
     if (folder.GetLength() <= 2) {
         entry.stored = folder.Left(1).MakeUpper() + folder.Mid(1);  // "c:" -> "C:"
-    } else if (at > 1 && EntryOf(folder, &found)) {
+    } else if (at > 1 && LookUpDiskEntry(folder, &found)) {
         const Folder& parent = FolderOf(folder.Left(at));
-        entry.stored = parent.stored + u"\\" + found.cFileName;
+        entry.stored = parent.stored + u"\\" + found.name;
         entry.link = !parent.link.IsEmpty() ? parent.link : IsLink(found) ? entry.stored : CString();
     } else {
         entry.stored = folder;
@@ -38,6 +32,6 @@ bool OnDiskNames::Find(const CString& path, const DiskEntry* entry, CString* sto
     const Folder& folder = FolderOf(path.Left(at));
     *stored = folder.stored + u"\\" + entry->name;
     *size = entry->size;
-    *link = !folder.link.IsEmpty() ? folder.link : (entry->attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? *stored : CString();
+    *link = !folder.link.IsEmpty() ? folder.link : IsLink(*entry) ? *stored : CString();
     return true;
 }
