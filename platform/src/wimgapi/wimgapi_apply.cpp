@@ -35,6 +35,7 @@ struct ApplyRun {
     // The items that wimlib would fail the whole extraction on (a name too
     // long for the host); it skips one holding a '/' by itself.
     std::vector<HostString> removeBeforeExtract{};
+    ScannedPaths winPaths{targetWin};
 };
 
 bool BelowUnusable(const ApplyRun& run, const HostString& path) {
@@ -68,8 +69,7 @@ int AnnounceItem(const struct wimlib_dir_entry* entry, void* context) {
     auto& run = *static_cast<ApplyRun*>(context);
     if (entry->depth == 0) return 0;  // the image root is the target folder itself
     try {
-        CString winPath = JoinWindowsPath(run.targetWin, entry->full_path);
-        const WPARAM path = reinterpret_cast<WPARAM>(winPath.GetString());
+        const WPARAM path = reinterpret_cast<WPARAM>(run.winPaths.Join(entry->full_path));
         const HostString imagePath = entry->full_path;
         DWORD unusable = BelowUnusable(run, imagePath) ? ERROR_INVALID_NAME : 0;
         if (run.apply && !unusable && (unusable = UnusableNameError(entry->filename)) != 0) {

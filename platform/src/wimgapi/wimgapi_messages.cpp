@@ -5,13 +5,7 @@
 #include "wimgapi_callbacks.h"
 
 CString JoinWindowsPath(const CString& base, const HostChar* relative) {
-    while (IsHostSeparator(*relative)) ++relative;
-    std::u16string path = base.str();
-    if (path.empty() || path.back() != u'\\') path += u'\\';
-    const size_t relativeAt = path.size();
-    path += FromHostText(relative).str();
-    std::replace(path.begin() + static_cast<std::ptrdiff_t>(relativeAt), path.end(), u'/', u'\\');
-    return CString(std::move(path));
+    return ScannedPaths(base).Join(relative);
 }
 
 ScannedPaths::ScannedPaths(const CString& base) : m_base(base.str()) {
@@ -28,8 +22,8 @@ const WCHAR* ScannedPaths::Join(const HostChar* relative) {
         m_folder.assign(folder);
         m_folderPath = m_base;
         m_folderPath += FromHostText(m_folder.c_str()).str();
-        std::replace(m_folderPath.begin() + static_cast<std::ptrdiff_t>(m_base.size()), m_folderPath.end(), u'/', u'\\');
-        m_folderStorable = IsStorableName(m_folder.c_str());
+        std::replace(m_folderPath.begin() + static_cast<std::ptrdiff_t>(m_base.size()), m_folderPath.end(), u'/',
+                     u'\\');
     }
     m_leaf = leaf;
     m_path = m_folderPath;
@@ -37,7 +31,7 @@ const WCHAR* ScannedPaths::Join(const HostChar* relative) {
     return m_path.c_str();
 }
 
-bool ScannedPaths::Storable() const { return m_folderStorable && (!m_leaf || IsStorableName(m_leaf)); }
+bool ScannedPaths::Storable() const { return IsStorableName(m_folder.c_str()) && (!m_leaf || IsStorableName(m_leaf)); }
 
 DWORD ProgressReporter::Report(unsigned long long done, unsigned long long total) {
     UINT percent = total == 0 || done >= total ? 100 : static_cast<UINT>(done * 100 / total);

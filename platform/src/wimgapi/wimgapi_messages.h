@@ -13,7 +13,8 @@
 CString JoinWindowsPath(const CString& base, const HostChar* relative);
 
 // JoinWindowsPath for each item of a scan, which offers the items of a folder
-// one after another: the folder's part of the path is converted once for all.
+// one after another: the folder's part of the path is converted once for all
+// (a folder's name holds no separator, so the leaf is converted as it is).
 class ScannedPaths {
 public:
     explicit ScannedPaths(const CString& base);
@@ -26,7 +27,6 @@ private:
     std::u16string m_base;        // with its trailing backslash
     HostString m_folder;          // the folder part of the last relative path
     std::u16string m_folderPath;  // its Windows path, with its trailing backslash
-    bool m_folderStorable = true;
     const HostChar* m_leaf = nullptr;
     std::u16string m_path;
 };
